@@ -1,0 +1,1 @@
+#include "app/about_window.h"

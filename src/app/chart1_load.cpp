@@ -1,0 +1,1 @@
+#include "app/chart1.h"

@@ -1,0 +1,54 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+// Configuration read once from vezizo.ini beside the executable. Members keep
+// the names of their keys and the types the program computes with.
+struct Settings {
+    // [PARAMETERS]
+    float FMax = 10000.0f;  // Hz
+    float FMin = 10000.0f;  // Hz
+    std::int32_t Champ = 6000;
+    std::int16_t Step = 1;
+    float InputVelFactor = 0.66f;
+    // [GRAF_PROP]: colours, red in the low byte
+    float colorS1 = 0.0f;
+    float colorS2 = 0.0f;
+    float colorS3 = 0.0f;
+    float colorS4 = 0.0f;
+    float colorS5 = 0.0f;
+    std::string colorS6 = "0";
+    // [PORTSETTING]
+    std::int16_t Address1 = 0;
+    std::int16_t Address2 = 0;
+    float port = 0.0f;
+    std::int16_t caloffsetrx = 0;
+    std::int16_t caloffsettx = 0;
+    std::int16_t caloffsetvalue = 0;
+    std::string device;  // optional serial device path; overrides port
+};
+
+// Why start-up cannot go on: the key, the value as written, and the reason.
+struct SettingsError {
+    std::string key;
+    std::string value;
+    std::string reason;
+};
+
+struct SettingsResult {
+    Settings settings;
+    std::optional<SettingsError> error;
+};
+
+// Reads the keys from the text of an INI file. Missing sections, keys and
+// empty values give the defaults.
+SettingsResult ParseSettings(std::string_view iniText);
+
+// Reads the file at path; a file that does not exist gives the defaults.
+SettingsResult LoadSettings(const std::string& path);
+
+// One line for a message box and stderr: file, key, value and reason.
+std::string DescribeSettingsError(const std::string& path, const SettingsError& error);

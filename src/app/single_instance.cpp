@@ -1,0 +1,1 @@
+#include "app/single_instance.h"

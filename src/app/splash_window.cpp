@@ -1,0 +1,1 @@
+#include "app/splash_window.h"

@@ -1,0 +1,1 @@
+#include "app/startup_rules.h"

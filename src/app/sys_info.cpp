@@ -1,0 +1,1 @@
+#include "app/sys_info.h"

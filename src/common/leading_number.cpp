@@ -1,0 +1,1 @@
+#include "common/leading_number.h"

@@ -1,0 +1,1 @@
+#include "instrument/linux_parallel_port.h"

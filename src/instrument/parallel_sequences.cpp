@@ -1,0 +1,1 @@
+#include "instrument/parallel_sequences.h"

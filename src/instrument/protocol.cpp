@@ -1,0 +1,1 @@
+#include "instrument/protocol.h"

@@ -1,0 +1,1 @@
+#include "instrument/qt_serial_port_service.h"

@@ -1,0 +1,1 @@
+#include "instrument/serial_device.h"

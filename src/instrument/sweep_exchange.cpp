@@ -1,0 +1,1 @@
+#include "instrument/sweep_exchange.h"
