@@ -1,0 +1,1 @@
+#include "files/vec_file.h"
