@@ -1,1 +1,34 @@
 #pragma once
+
+#include <QSerialPort>
+
+#include "instrument/serial_port_service.h"
+
+// SerialPortService on QSerialPort: 115200 8N1, no flow control, an unlimited
+// read buffer so a whole reply waits for the reader. A ResourceError (the
+// device vanished) closes the port and is reported with deviceGone = true.
+class QtSerialPortService final : public SerialPortService {
+    Q_OBJECT
+public:
+    explicit QtSerialPortService(QObject* parent = nullptr);
+    ~QtSerialPortService() override;
+
+    void setDevice(const QString& device) override;
+    QString device() const override;
+    bool open(QString* error) override;
+    void close() override;
+    bool isOpen() const override;
+    qint64 write(const QByteArray& bytes) override;
+    qint64 bytesAvailable() const override;
+    QByteArray readAll() override;
+
+    // The reason of a failed open as the user should read it.
+    static QString OpenFailureText(QSerialPort::SerialPortError error, const QString& qtText);
+
+private:
+    void onErrorOccurred(QSerialPort::SerialPortError error);
+
+    QSerialPort port_;
+    QString device_;
+    bool opening_ = false;
+};

@@ -6,3 +6,8 @@ namespace TestSupport {
 // Path of a program built by this project (zezizav, zezizav-sim, zezizav-cli).
 QString BuiltProgram(const QString& name);
 }  // namespace TestSupport
+
+// The instrument simulator as a child process: support/sim_process.h
+#include "support/sim_process.h"
+// A bare pseudo-terminal pair: support/pty_pair.h
+#include "support/pty_pair.h"
