@@ -1,1 +1,153 @@
+// Form_Load: prepares the main window once, in a fixed order, before it is
+// first shown.
+#include <QCoreApplication>
+#include <charconv>
+#include <QGuiApplication>
+#include <QScreen>
+
 #include "app/chart1.h"
+#include "app/startup_rules.h"
+#include "common/display_format.h"
+#include "common/rounding.h"
+#include "common/twips.h"
+#include "cycle/graph_scale.h"
+#include "display/vb_colour.h"
+#include "instrument/parallel_sequences.h"
+#include "instrument/serial_device.h"
+#include "instrument/serial_port_service.h"
+#include "measure/graph_widget.h"
+#include "measure/line_widget.h"
+
+namespace {
+
+// Colours are held as floats (or as text for the SWR trace); the nearest
+// integer, halves to even, is the colour.
+std::uint32_t ColourOf(float setting) {
+    return static_cast<std::uint32_t>(static_cast<std::int64_t>(RoundHalfEven(setting)));
+}
+
+std::uint32_t ColourOf(const std::string& text) {
+    long long value = 0;
+    std::from_chars(text.data(), text.data() + text.size(), value);
+    return static_cast<std::uint32_t>(value);
+}
+
+}  // namespace
+
+void chart1::Form_Load() {
+    // 1. The serial port's number; the port stays closed until RUN. The
+    //    settings reader has already refused a port beyond 16 bits.
+    const std::int16_t portNumber = ToInt16HalfEven(settings_.port).value_or(0);
+    serial_.setDevice(SerialDevicePath(portNumber, settings_.device));
+
+    // 2. Centre on the screen.
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect avail = screen->geometry();
+        const QSize size = sizeHint().expandedTo(minimumSizeHint());
+        move(avail.left() + CentredOffset(avail.width(), size.width()),
+             avail.top() + CentredOffset(avail.height(), size.height()));
+    }
+
+    // 3. The help file is only named.
+    helpFile = QCoreApplication::applicationDirPath() + QStringLiteral("/Brelvin_help.hlp");
+
+    // 4. The two band groups.
+    ui.lstBands->addItem(QStringLiteral("HF Bands"));
+    ui.lstBands->addItem(QStringLiteral("VHF Bands"));
+
+    // 5. Points per sweep.
+    ui.lblPoints->setText(QString::number(settings_.Champ));
+
+    // 6. Scale labels, reference lines and marker lines, from the graph's
+    //    top and height.
+    placeScalesAndLines();
+
+    // 7. Trace colours.
+    applyTraceColours();
+
+    // 8. The sample arrays, 0..Champ.
+    buffers_.resize(settings_.Champ);
+
+    // 9. Horizontal distance between adjacent points.
+    fields.PointWidth = static_cast<float>(static_cast<double>(ui.picGraph1->ScaleWidth()) /
+                                           static_cast<double>(settings_.Champ));
+
+    // 10. The measurement cycle: its first tick comes after this returns.
+    ui.Timer1->setInterval(50);
+    ui.Timer1->start();
+
+    // 11. Reset the device on the parallel port.
+    ParallelReset(parallel_, settings_.Address1);
+
+    // 12. Sweep limits in MHz, whatever the settings say.
+    ui.txtStart->setText(QStringLiteral("1"));
+    ui.txtStop->setText(QStringLiteral("180"));
+
+    // 13. Velocity factor / 100, shown nowhere.
+    ui.txtVF->setText(QString::fromStdString(FloatText(settings_.InputVelFactor / 100.0f)));
+
+    // 14. What "Full" restores.
+    FullFMax = settings_.FMax;
+    FullFMin = settings_.FMin;
+}
+
+void chart1::placeScalesAndLines() {
+    const float T = static_cast<float>(Twips::FromPixels(ui.picGraph1->y()));
+    const float H = ui.picGraph1->ScaleHeight();
+    const GraphScalePositions p = ComputeGraphScalePositions(T, H);
+    auto top = [](QLabel* l, float twips) { l->move(l->x(), Twips::ToPixels(twips)); };
+    top(ui.lbl0ohm, p.lbl0ohm);
+    top(ui.lbl50ohm, p.lbl50ohm);
+    top(ui.lbl75ohm, p.lbl75ohm);
+    top(ui.lbl150ohm, p.lbl150ohm);
+    top(ui.lbl225ohm, p.lbl225ohm);
+    top(ui.lbl300ohm, p.lbl300ohm);
+    top(ui.lbl0db, p.lbl0db);
+    top(ui.lbl10dB, p.lbl10dB);
+    top(ui.lbl20dB, p.lbl20dB);
+    top(ui.lbl30dB, p.lbl30dB);
+    ui.linM1->setY1(p.markerY1);
+    ui.linM2->setY1(p.markerY1);
+    ui.linM1->setY2(p.markerY2);
+    ui.linM2->setY2(p.markerY2);
+    top(ui.lblM1, p.lblMTop);
+    top(ui.lblM2, p.lblMTop);
+    auto level = [](LineWidget* l, float y) {
+        l->setY1(y);
+        l->setY2(y);
+    };
+    level(ui.lin10dB, p.lin10dB);
+    level(ui.lin20dB, p.lin20dB);
+    level(ui.lin50ohm, p.lin50ohm);
+    level(ui.lin75ohm, p.lin75ohm);
+    level(ui.lin150ohm, p.lin150ohm);
+    level(ui.lin225ohm, p.lin225ohm);
+}
+
+void chart1::applyTraceColours() {
+    const std::uint32_t swr = ColourOf(settings_.colorS6);
+    SetForeColour(ui.lblSWR, swr);
+    SetForeColour(ui.lblMkrSWR, swr);
+    SetBackColour(ui.cmdSWRColour, swr);
+    const std::uint32_t z = ColourOf(settings_.colorS5);
+    SetForeColour(ui.lblZ, z);
+    SetForeColour(ui.lblMkrZ, z);
+    SetBackColour(ui.cmdZColour, z);
+    const std::uint32_t loss = ColourOf(settings_.colorS2);
+    SetForeColour(ui.lblRL, loss);
+    SetForeColour(ui.lblMkrRL, loss);
+    SetForeColour(ui.lblMkrTL, loss);
+    SetBackColour(ui.cmdRLColour, loss);
+    const std::uint32_t phase = ColourOf(settings_.colorS1);
+    SetForeColour(ui.lblPH, phase);
+    SetForeColour(ui.lblMkrPH, phase);
+    SetBackColour(ui.cmdPHColour, phase);
+    const std::uint32_t rs = ColourOf(settings_.colorS4);
+    SetForeColour(ui.lblRS, rs);
+    SetForeColour(ui.lblMKrRS, rs);
+    SetBackColour(ui.cmdRSColour, rs);
+    const std::uint32_t xs = ColourOf(settings_.colorS3);
+    SetForeColour(ui.lblXS, xs);
+    SetForeColour(ui.lblMkrXS, xs);
+    SetBackColour(ui.cmdXSColour, xs);
+}

@@ -1,1 +1,12 @@
-int main() { return 0; }
+#include <QApplication>
+#include <QStyleFactory>
+
+#include "app/startup.h"
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("zezizav"));
+    // Fusion honours the face colours the buttons and check boxes carry.
+    QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+    return Main(app);
+}
