@@ -19,7 +19,7 @@ constexpr double GraphWidth = 8835;
 constexpr double GraphHeight = 3795;
 
 // Form size: 800 x 600 pixels less the menu and status bars.
-constexpr double FormWidth = 12000;
+constexpr double FormWidth = 11880;
 constexpr double FormHeight = 8340;
 
 // Rows of frames below the graph.
@@ -102,6 +102,9 @@ void buildMenus(QMainWindow* window, Chart1Widgets& ui) {
     QMenuBar* bar = window->menuBar();
     ui.mnuFile = bar->addMenu(QStringLiteral("&File"));
     ui.mnuFile->setObjectName(QStringLiteral("mnuFile"));
+    ui.mnuFile->setAccessibleDescription(ui.mnuFile->objectName());
+    bar->setObjectName(QStringLiteral("menuBar"));
+    bar->setAccessibleDescription(bar->objectName());
     auto item = [&](const char* name, const QString& caption) {
         QAction* a = ui.mnuFile->addAction(caption);
         a->setObjectName(QLatin1String(name));
@@ -186,7 +189,7 @@ void buildToolbar(QWidget* form, Chart1Widgets& ui) {
         a->setObjectName(QStringLiteral("Toolbar1_") + QString(text).remove(QLatin1Char(' ')));
         ui.toolbarButtons[i] = a;
     }
-    ui.txtFileName = box(form, "txtFileName", QStringLiteral("File name"), 7560, 60, 4380, 300, true);
+    ui.txtFileName = box(form, "txtFileName", QStringLiteral("File name"), 7560, 60, 4290, 300, true);
     ui.txtFileName->setFocusPolicy(Qt::NoFocus);
 }
 
@@ -294,16 +297,16 @@ void buildLossAndDisplay(QWidget* form, Chart1Widgets& ui) {
     ui.txtLossOffset = box(ui.fraLoss, "txtLossOffset", QStringLiteral("Loss offset (dB)"), 600, 615, 600, 300, false);
     ui.txtLossOffset->setText(QStringLiteral("0"));
 
-    ui.Frame1 = frame(form, "Frame1", QStringLiteral("DISPLAY"), 10680, Row1, 1260, 1020);
-    ui.chk50Ref = check(ui.Frame1, "chk50Ref", QStringLiteral("50 ohm"), 90, 240, 1140, false);
-    ui.chkMkrFull = check(ui.Frame1, "chkMkrFull", QStringLiteral("Full"), 90, 495, 1140, false);
-    ui.chkXJ = check(ui.Frame1, "chkXJ", QStringLiteral("Xc / Xl"), 90, 750, 1140, false);
+    ui.Frame1 = frame(form, "Frame1", QStringLiteral("DISPLAY"), 10650, Row1, 1200, 1020);
+    ui.chk50Ref = check(ui.Frame1, "chk50Ref", QStringLiteral("50 ohm"), 90, 240, 1080, false);
+    ui.chkMkrFull = check(ui.Frame1, "chkMkrFull", QStringLiteral("Full"), 90, 495, 1080, false);
+    ui.chkXJ = check(ui.Frame1, "chkXJ", QStringLiteral("Xc / Xl"), 90, 750, 1080, false);
 
     ui.Frame2 = frame(form, "Frame2", QStringLiteral("BW and Q"), 9360, Row1 + 1080, 1260, 660);
     ui.chkBW = check(ui.Frame2, "chkBW", QStringLiteral("Enable"), 90, 300, 1140, false);
 
-    ui.fraMinMkr = frame(form, "fraMinMkr", QStringLiteral("MIN. SWR"), 10680, Row1 + 1080, 1260, 660);
-    ui.chkMinSWR = check(ui.fraMinMkr, "chkMinSWR", QStringLiteral("Min. SWR"), 60, 300, 900, false);
+    ui.fraMinMkr = frame(form, "fraMinMkr", QStringLiteral("MIN. SWR"), 10650, Row1 + 1080, 1200, 660);
+    ui.chkMinSWR = check(ui.fraMinMkr, "chkMinSWR", QStringLiteral("Min. SWR"), 45, 300, 870, false);
     ui.cmdMkr3Colour = colourButton(ui.fraMinMkr, "cmdMkr3Colour", QStringLiteral("Marker 3 colour"),
                                     900, 308, Colour::MarkerGreen);
 }
@@ -401,17 +404,17 @@ void buildBandwidthAndCable(QWidget* form, Chart1Widgets& ui) {
     ui.txtQ = readout(b, "txtQ", QStringLiteral("Q"), 780, 630, 1140, 0xFFFFFF);
     ui.fraBWandQ->setVisible(false);
 
-    ui.fraCableLoss = frame(form, "fraCableLoss", QStringLiteral("CABLE LOSS dB"), 10140, Row2, 1800, 1260);
+    ui.fraCableLoss = frame(form, "fraCableLoss", QStringLiteral("CABLE LOSS dB"), 10140, Row2, 1710, 1260);
     QWidget* c = ui.fraCableLoss;
     ui.lblMinCL = label(c, "lblMinCL", QStringLiteral("Min."), 60, 255, 600, 285);
-    ui.txtMinCL = readout(c, "txtMinCL", QStringLiteral("Cable loss at marker 1 (dB)"), 660, 255, 1080, 0xFFFFFF);
+    ui.txtMinCL = readout(c, "txtMinCL", QStringLiteral("Cable loss at marker 1 (dB)"), 660, 255, 1020, 0xFFFFFF);
     ui.lblAvgCL = label(c, "lblAvgCL", QStringLiteral("Avg."), 60, 585, 600, 285);
-    ui.txtAvgCL = readout(c, "txtAvgCL", QStringLiteral("Average cable loss (dB)"), 660, 585, 1080, 0xFFFFFF);
+    ui.txtAvgCL = readout(c, "txtAvgCL", QStringLiteral("Average cable loss (dB)"), 660, 585, 1020, 0xFFFFFF);
     ui.lblMaxCL = label(c, "lblMaxCL", QStringLiteral("Max."), 60, 915, 600, 285);
-    ui.txtMaxCL = readout(c, "txtMaxCL", QStringLiteral("Cable loss at marker 2 (dB)"), 660, 915, 1080, 0xFFFFFF);
+    ui.txtMaxCL = readout(c, "txtMaxCL", QStringLiteral("Cable loss at marker 2 (dB)"), 660, 915, 1020, 0xFFFFFF);
     ui.fraCableLoss->setVisible(false);
 
-    ui.fraCableLength = frame(form, "fraCableLength", QStringLiteral("CABLE LENGTH"), 10140, Row2, 1800, 1260);
+    ui.fraCableLength = frame(form, "fraCableLength", QStringLiteral("CABLE LENGTH"), 10140, Row2, 1710, 1260);
     QWidget* l = ui.fraCableLength;
     ui.txtMeters = readout(l, "txtMeters", QStringLiteral("Cable length (m)"), 60, 255, 1020, 0xFFFFFF);
     ui.lblMeters = label(l, "lblMeters", QStringLiteral("Meters"), 1110, 255, 660, 285);
@@ -434,6 +437,7 @@ void BuildChart1(QMainWindow* window, Chart1Widgets& ui) {
     window->setAccessibleDescription(QStringLiteral("chart1"));
     auto* form = new QWidget(window);
     form->setObjectName(QStringLiteral("chart1Form"));
+    form->setAccessibleDescription(form->objectName());
     form->setFixedSize(Twips::ToPixels(FormWidth), Twips::ToPixels(FormHeight));
     window->setCentralWidget(form);
     QFont small = window->font();
@@ -453,6 +457,8 @@ void BuildChart1(QMainWindow* window, Chart1Widgets& ui) {
     buildBandwidthAndCable(form, ui);
 
     window->statusBar()->setObjectName(QStringLiteral("statusBar"));
+    window->statusBar()->setAccessibleDescription(QStringLiteral("statusBar"));
+    window->statusBar()->setAccessibleName(QStringLiteral("Status"));
     window->statusBar()->setSizeGripEnabled(false);
 
     ui.Timer1 = new QTimer(window);
