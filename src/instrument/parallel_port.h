@@ -13,3 +13,9 @@ public:
     // when there is nothing to say. Taking it clears it.
     virtual std::string takeNotice() = 0;
 };
+
+// The one test for "no parallel port configured" (Address1 missing from the
+// settings file reads as 0); every writer asks it before touching a port.
+constexpr bool ParallelPortConfigured(std::int16_t address) {
+    return address != 0;
+}
