@@ -1,5 +1,9 @@
 #include "instrument/qt_serial_port_service.h"
 
+#ifdef Q_OS_UNIX
+#include <poll.h>
+#endif
+
 QtSerialPortService::QtSerialPortService(QObject* parent) : SerialPortService(parent) {
     connect(&port_, &QSerialPort::readyRead, this, &SerialPortService::dataArrived);
     connect(&port_, &QSerialPort::errorOccurred, this, &QtSerialPortService::onErrorOccurred);
@@ -75,7 +79,32 @@ QByteArray QtSerialPortService::readAll() {
 
 QString QtSerialPortService::OpenFailureText(QSerialPort::SerialPortError error,
                                              const QString& qtText) {
-    return QStringLiteral("[%1] %2").arg(int(error)).arg(qtText);
+    switch (error) {
+        case QSerialPort::DeviceNotFoundError:
+            return QStringLiteral("No such file or directory");
+        case QSerialPort::PermissionError:
+            // Qt reports a port held by another program (its lock file, or
+            // the exclusive flag) as a permission error too.
+            if (qtText.contains(QLatin1String("lock"), Qt::CaseInsensitive) ||
+                qtText.contains(QLatin1String("busy"), Qt::CaseInsensitive)) {
+                return QStringLiteral("device busy");
+            }
+            return QStringLiteral("Permission denied");
+        default:
+            return qtText.isEmpty() ? QStringLiteral("unknown error") : qtText;
+    }
+}
+
+bool QtSerialPortService::lineHungUp() const {
+#ifdef Q_OS_UNIX
+    if (!port_.isOpen()) {
+        return false;
+    }
+    pollfd p{static_cast<int>(port_.handle()), POLLIN, 0};
+    return ::poll(&p, 1, 0) > 0 && (p.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0;
+#else
+    return false;
+#endif
 }
 
 void QtSerialPortService::onErrorOccurred(QSerialPort::SerialPortError error) {
@@ -86,13 +115,19 @@ void QtSerialPortService::onErrorOccurred(QSerialPort::SerialPortError error) {
     }
     const QString why = port_.errorString();
     port_.clearError();
-    if (error == QSerialPort::ResourceError) {
-        // The device vanished (adapter pulled out, the far end closed). Close
-        // now, or the notifier keeps firing on a dead descriptor.
+    if (error == QSerialPort::ResourceError || error == QSerialPort::ReadError ||
+        error == QSerialPort::WriteError) {
+        // A failing read or write keeps its notifier firing on the dead
+        // descriptor, so the line is closed at once. A hung-up line (adapter
+        // pulled out, the far end closed) often reports only a read error
+        // with a stale errno, so the hang-up is asked of the descriptor.
+        const bool gone = error == QSerialPort::ResourceError || lineHungUp();
         if (port_.isOpen()) {
             port_.close();
         }
-        emit failed(QStringLiteral("Serial device %1 is gone: %2").arg(device_, why), true);
+        emit failed(gone ? QStringLiteral("The serial device %1 has gone away").arg(device_)
+                         : QStringLiteral("The serial port %1 failed: %2").arg(device_, why),
+                    true);
         return;
     }
     emit failed(QStringLiteral("Serial port %1: %2").arg(device_, why), false);

@@ -5,8 +5,9 @@
 #include "instrument/serial_port_service.h"
 
 // SerialPortService on QSerialPort: 115200 8N1, no flow control, an unlimited
-// read buffer so a whole reply waits for the reader. A ResourceError (the
-// device vanished) closes the port and is reported with deviceGone = true.
+// read buffer so a whole reply waits for the reader. A vanished device, or a
+// read or write that fails, closes the port and is reported with
+// deviceGone = true; the line cannot be used again until reopened.
 class QtSerialPortService final : public SerialPortService {
     Q_OBJECT
 public:
@@ -27,6 +28,7 @@ public:
 
 private:
     void onErrorOccurred(QSerialPort::SerialPortError error);
+    bool lineHungUp() const;
 
     QSerialPort port_;
     QString device_;
