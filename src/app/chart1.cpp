@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QShortcut>
 
 #include "app/about_window.h"
 #include "common/version.h"
@@ -14,7 +15,8 @@ chart1::chart1(Settings& settings, SweepBuffers& buffers, SerialPortService& ser
       settings_(settings),
       buffers_(buffers),
       serial_(serial),
-      parallel_(parallel) {
+      parallel_(parallel),
+      exchange_(serial) {
     BuildChart1(this, ui);
     setWindowTitle(QStringLiteral("%1 %2.%3.%4 - two-port vector network analyser on a serial "
                                   "(RS-232 or USB) link")
@@ -25,6 +27,17 @@ chart1::chart1(Settings& settings, SweepBuffers& buffers, SerialPortService& ser
     connect(ui.mnuExit, &QAction::triggered, this, &chart1::mnuExit_Click);
     connect(ui.mnuAbout, &QAction::triggered, this, &chart1::mnuAbout_Click);
     connect(ui.Timer1, &QTimer::timeout, this, &chart1::Timer1_Timer);
+    connect(ui.cmdRUN, &QPushButton::clicked, this, &chart1::cmdRUN_Click);
+    // A check box's handler also runs when code changes its value.
+    connect(ui.chkHold, &QCheckBox::toggled, this, &chart1::chkHold_Click);
+    connect(ui.chkBands, &QCheckBox::toggled, this, &chart1::chkBands_Click);
+    auto* f5 = new QShortcut(QKeySequence(Qt::Key_F5), this);
+    connect(f5, &QShortcut::activated, this, &chart1::cmdRUN_Click);
+
+    connect(&exchange_, &SweepExchange::finished, this, &chart1::onExchangeFinished);
+    connect(&serial_, &SerialPortService::failed, this, &chart1::onSerialFailed);
+    zeroSpanPause_.setSingleShot(true);
+    connect(&zeroSpanPause_, &QTimer::timeout, this, &chart1::tickSweep);
 }
 
 chart1::~chart1() = default;

@@ -8,6 +8,7 @@
 #include "app/settings.h"
 #include "common/sweep_buffers.h"
 #include "common/window_fields.h"
+#include "instrument/sweep_exchange.h"
 
 class SerialPortService;
 class ParallelPort;
@@ -40,10 +41,24 @@ public:
     // The About window while it is open (null otherwise).
     AboutWindow* aboutWindow() const { return about_; }
 
+    // What the window is waiting for in the middle of a tick.
+    enum class TickWait { None, SingleFrequency, ZeroSpanPause, Sweep };
+    TickWait tickWait() const { return tickWait_; }
+    SweepExchange& exchange() { return exchange_; }
+
 public slots:
     void mnuExit_Click();
     void mnuAbout_Click();
     void Timer1_Timer();
+    void cmdRUN_Click();
+    void chkHold_Click();
+    void chkBands_Click();
+
+signals:
+    // A tick has run to its end (after the instrument exchange and redraw).
+    void tickFinished();
+    // A sweep was decoded into the buffers.
+    void sweepAcquired();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -52,9 +67,31 @@ private:
     void applyTraceColours();
     void placeScalesAndLines();
 
+    // The tick, in the order it runs; the exchange of step 12 is awaited
+    // without blocking, and no tick starts while one is unfinished.
+    void tickControlsAndReadouts();
+    void tickInstrument();
+    void tickSweep();
+    void tickRedrawAndFinish();
+    void SetSingleFrequency();
+    void AcquireSweep();
+    void onExchangeFinished(const ExchangeResult& result);
+
+    // Stops RUN as the RUN button does, and says why.
+    void stopRunning(const QString& why);
+    void onSerialFailed(const QString& message, bool deviceGone);
+    // A line in the status bar; repeated text is not shown again while it stands.
+    void notify(const QString& message);
+    // A warning that does not stop the window.
+    void warn(const QString& message);
+    void showParallelNotice();
+
     Settings& settings_;
     SweepBuffers& buffers_;
     SerialPortService& serial_;
     ParallelPort& parallel_;
     QPointer<AboutWindow> about_;
+    SweepExchange exchange_;
+    QTimer zeroSpanPause_;
+    TickWait tickWait_ = TickWait::None;
 };

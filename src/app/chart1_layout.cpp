@@ -302,13 +302,13 @@ void buildLossAndDisplay(QWidget* form, Chart1Widgets& ui) {
     ui.chkMkrFull = check(ui.Frame1, "chkMkrFull", QStringLiteral("Full"), 90, 495, 1080, false);
     ui.chkXJ = check(ui.Frame1, "chkXJ", QStringLiteral("Xc / Xl"), 90, 750, 1080, false);
 
-    ui.Frame2 = frame(form, "Frame2", QStringLiteral("BW and Q"), 9360, Row1 + 1080, 1260, 660);
-    ui.chkBW = check(ui.Frame2, "chkBW", QStringLiteral("Enable"), 90, 300, 1140, false);
+    ui.Frame2 = frame(form, "Frame2", QStringLiteral("BW and Q"), 9360, Row1 + 1080, 1140, 660);
+    ui.chkBW = check(ui.Frame2, "chkBW", QStringLiteral("Enable"), 90, 300, 1020, false);
 
-    ui.fraMinMkr = frame(form, "fraMinMkr", QStringLiteral("MIN. SWR"), 10650, Row1 + 1080, 1200, 660);
-    ui.chkMinSWR = check(ui.fraMinMkr, "chkMinSWR", QStringLiteral("Min. SWR"), 45, 300, 870, false);
+    ui.fraMinMkr = frame(form, "fraMinMkr", QStringLiteral("MIN. SWR"), 10560, Row1 + 1080, 1290, 660);
+    ui.chkMinSWR = check(ui.fraMinMkr, "chkMinSWR", QStringLiteral("Min. SWR"), 45, 300, 990, false);
     ui.cmdMkr3Colour = colourButton(ui.fraMinMkr, "cmdMkr3Colour", QStringLiteral("Marker 3 colour"),
-                                    900, 308, Colour::MarkerGreen);
+                                    1020, 308, Colour::MarkerGreen);
 }
 
 void buildInfo(QWidget* form, Chart1Widgets& ui) {

@@ -78,6 +78,7 @@ void chart1::Form_Load() {
 
     // 11. Reset the device on the parallel port.
     ParallelReset(parallel_, settings_.Address1);
+    showParallelNotice();
 
     // 12. Sweep limits in MHz, whatever the settings say.
     ui.txtStart->setText(QStringLiteral("1"));

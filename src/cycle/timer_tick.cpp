@@ -1,13 +1,17 @@
-// Timer1_Timer: one measurement cycle. The steps run in a fixed order; each
-// is a member function named after what it does.
+// Timer1_Timer: one measurement cycle. The steps run in a fixed order. The
+// instrument exchange of step 12 is awaited without blocking: the tick stops
+// Timer1, goes back to the event loop, and resumes when the reply (or its
+// failure) arrives, so the window keeps answering and ticks never overlap.
 #include "app/chart1.h"
 #include "common/colour.h"
 #include "common/leading_number.h"
 #include "display/vb_colour.h"
 #include "instrument/parallel_sequences.h"
+#include "instrument/protocol.h"
+#include "instrument/serial_port_service.h"
 
 namespace {
-bool Checked(const QCheckBox* box) { return box->isChecked(); }
+constexpr int ZeroSpanPauseMs = 300;
 
 float MHzBoxToHz(const QLineEdit* box) {
     return static_cast<float>(LeadingNumber(box->text().toStdString()) * 1000000.0);
@@ -15,11 +19,25 @@ float MHzBoxToHz(const QLineEdit* box) {
 }  // namespace
 
 void chart1::Timer1_Timer() {
+    if (tickWait_ != TickWait::None) {
+        return;  // the previous tick has not finished
+    }
+    ui.Timer1->stop();
+    tickControlsAndReadouts();
+    tickInstrument();
+}
+
+// Steps 1 to 11: controls, scales, limits and readouts, from the buffers as
+// they stand.
+void chart1::tickControlsAndReadouts() {
+    const bool held = ui.chkHold->isChecked();
+
     // 1. "Zero span" can be operated only while running and not held.
-    ui.Checkzerospan->setEnabled(!Checked(ui.chkHold) && fields.Running == 1.0f);
+    ui.Checkzerospan->setEnabled(!held && fields.Running == 1.0f);
 
     // 3. All data lines of the parallel port low, before the instrument is touched.
     ParallelTickClear(parallel_, settings_.Address1);
+    showParallelNotice();
 
     // 4. The step from the limits as they stand, then the limits from the boxes.
     fields.FreqStep = (static_cast<double>(settings_.FMax) - static_cast<double>(settings_.FMin)) /
@@ -28,10 +46,80 @@ void chart1::Timer1_Timer() {
     settings_.FMin = MHzBoxToHz(ui.txtStart);
 
     // 7. Hold's colour.
-    SetBackColour(ui.chkHold, Checked(ui.chkHold) ? Colour::Orange : Colour::Green);
+    SetBackColour(ui.chkHold, held ? Colour::Orange : Colour::Green);
+}
+
+// Step 12: the single frequency of zero span (and its pause), or one sweep.
+void chart1::tickInstrument() {
+    if (serial_.isOpen() && ui.Checkzerospan->isChecked()) {
+        ui.txtStop->setVisible(false);
+        SetSingleFrequency();
+        return;  // continues in onExchangeFinished or after the pause
+    }
+    tickSweep();
+}
+
+void chart1::SetSingleFrequency() {
+    fields.Busy = 1;
+    tickWait_ = TickWait::SingleFrequency;
+    if (auto now = exchange_.startSingleFrequency(settings_.FMin, fields.FreqStep)) {
+        onExchangeFinished(*now);
+    }
+}
+
+void chart1::tickSweep() {
+    if (serial_.isOpen() && fields.Busy == 0 && !ui.Checkzerospan->isChecked() &&
+        !ui.chkHold->isChecked()) {
+        ui.txtStop->setVisible(true);
+        AcquireSweep();
+        return;  // continues in onExchangeFinished
+    }
+    tickRedrawAndFinish();
+}
+
+void chart1::AcquireSweep() {
+    tickWait_ = TickWait::Sweep;
+    if (auto now = exchange_.startSweep(settings_.FMin, fields.FreqStep, settings_.Champ,
+                                        fields.TransmissionMode)) {
+        onExchangeFinished(*now);
+    }
+}
+
+void chart1::onExchangeFinished(const ExchangeResult& result) {
+    const TickWait waited = tickWait_;
+    if (result.outcome == ExchangeOutcome::DeviceGone) {
+        stopRunning(result.message);
+    } else if (result.outcome != ExchangeOutcome::Completed &&
+               result.outcome != ExchangeOutcome::Discarded) {
+        notify(result.message);
+    }
+
+    if (waited == TickWait::SingleFrequency) {
+        fields.Busy = 0;
+        // The analyser settles on the frequency before anything else happens.
+        tickWait_ = TickWait::ZeroSpanPause;
+        zeroSpanPause_.start(ZeroSpanPauseMs);
+        return;
+    }
+    if (waited == TickWait::Sweep) {
+        if (result.outcome == ExchangeOutcome::Completed && result.kind == ExchangeKind::Sweep) {
+            const auto* bytes = reinterpret_cast<const std::uint8_t*>(result.reply.constData());
+            if (DecodeSweepReply(bytes, static_cast<std::size_t>(result.reply.size()),
+                                 buffers_.PhaseSamples.data(), buffers_.MagnitudeSamples.data(),
+                                 settings_.Champ)) {
+                emit sweepAcquired();
+            }
+        }
+        tickRedrawAndFinish();
+    }
+}
+
+// The rest of step 12, then steps 13 and 14.
+void chart1::tickRedrawAndFinish() {
+    tickWait_ = TickWait::None;
 
     // 13. While held, the file last opened or saved is named; leaving Hold forgets it.
-    if (Checked(ui.chkHold)) {
+    if (ui.chkHold->isChecked()) {
         ui.txtFileName->setText(CommonDialog1FileName);
     } else {
         ui.txtFileName->clear();
@@ -46,4 +134,7 @@ void chart1::Timer1_Timer() {
     } else {
         ui.fraMinMkr->setVisible(true);
     }
+
+    ui.Timer1->start();
+    emit tickFinished();
 }

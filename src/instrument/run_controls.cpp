@@ -1,0 +1,93 @@
+// RUN, Hold and Bands, and what happens when the serial line fails.
+#include <QMessageBox>
+#include <QStatusBar>
+
+#include "app/chart1.h"
+#include "common/colour.h"
+#include "display/vb_colour.h"
+#include "instrument/parallel_port.h"
+#include "instrument/serial_port_service.h"
+
+// A toggle: RUN opens the serial port and the cycle starts sweeping; RUN
+// again closes it. Running is changed before the port is touched.
+void chart1::cmdRUN_Click() {
+    if (fields.Running != 0.0f) {
+        fields.Running = 0.0f;
+        exchange_.discard();  // a reply on its way is not decoded
+        serial_.close();
+        SetBackColour(ui.cmdRUN, Colour::Red);
+        return;
+    }
+    fields.Running = 1.0f;
+    QString error;
+    if (serial_.device().isEmpty()) {
+        error = QStringLiteral("Cannot open the serial port: no port is configured (set port or "
+                               "device under [PORTSETTING] in vezizo.ini)");
+    } else if (!serial_.open(&error)) {
+        if (error.isEmpty()) {
+            error = QStringLiteral("Cannot open %1").arg(serial_.device());
+        }
+    }
+    if (!error.isEmpty()) {
+        fields.Running = 0.0f;
+        SetBackColour(ui.cmdRUN, Colour::Red);
+        warn(error);
+        return;
+    }
+    SetBackColour(ui.cmdRUN, Colour::Green);
+    notify(QStringLiteral("Running on %1").arg(serial_.device()));
+}
+
+void chart1::chkHold_Click() {
+    const bool held = ui.chkHold->isChecked();
+    if (held) {
+        exchange_.discard();  // the held sweep is the one on the graph
+    }
+    ui.txtStart->setEnabled(!held);
+    ui.txtStop->setEnabled(!held);
+    ui.chkBands->setEnabled(!held);
+    ui.cmdSaveSweep->setVisible(!held);
+    ui.cmdRecallSweep->setVisible(!held);
+    ui.cmdZoomSweep->setVisible(!held);
+    ui.cmdFullSweep->setVisible(!held);
+}
+
+void chart1::chkBands_Click() { ui.fraFreqSwpLim->setVisible(!ui.chkBands->isChecked()); }
+
+void chart1::stopRunning(const QString& why) {
+    if (fields.Running != 0.0f) {
+        cmdRUN_Click();
+    } else {
+        serial_.close();
+    }
+    warn(why);
+}
+
+void chart1::onSerialFailed(const QString& message, bool deviceGone) {
+    if (deviceGone) {
+        stopRunning(message);
+    } else {
+        notify(message);
+    }
+}
+
+void chart1::notify(const QString& message) {
+    if (message.isEmpty()) {
+        return;
+    }
+    statusBar()->showMessage(message, 8000);
+}
+
+void chart1::warn(const QString& message) {
+    notify(message);
+    auto* box = new QMessageBox(QMessageBox::Warning, QStringLiteral("Zezizav"), message,
+                                QMessageBox::Ok, this);
+    box->setObjectName(QStringLiteral("warningBox"));
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setModal(false);
+    box->show();
+}
+
+void chart1::showParallelNotice() {
+    notify(QString::fromStdString(parallel_.takeNotice()));
+}
