@@ -36,6 +36,8 @@ chart1::chart1(Settings& settings, SweepBuffers& buffers, SerialPortService& ser
 
     connect(&exchange_, &SweepExchange::finished, this, &chart1::onExchangeFinished);
     connect(&serial_, &SerialPortService::failed, this, &chart1::onSerialFailed);
+    connectDisplayHandlers();
+    connectRangeHandlers();
     zeroSpanPause_.setSingleShot(true);
     connect(&zeroSpanPause_, &QTimer::timeout, this, &chart1::tickSweep);
 }

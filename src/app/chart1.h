@@ -2,6 +2,8 @@
 
 #include <QMainWindow>
 #include <QPointer>
+#include <functional>
+#include <optional>
 
 #include "app/about_window.h"
 #include "app/chart1_widgets.h"
@@ -9,6 +11,8 @@
 #include "common/sweep_buffers.h"
 #include "common/window_fields.h"
 #include "instrument/sweep_exchange.h"
+#include "measure/trace_geometry.h"
+#include "range/band_presets.h"
 
 class SerialPortService;
 class ParallelPort;
@@ -33,6 +37,17 @@ public:
     float FullFMax = 0.0f;
     QString helpFile;       // named only; there is no help viewer
     QString CommonDialog1FileName;  // the file last chosen in a file dialog
+    qint64 TickNow = 0;             // pass-time clock, ms; wide enough never to wrap
+    qint64 TickPrev = 0;
+    float BestMatchCount = 0.0f;
+    PointValues lastPoint;          // Rho, Rs, Xs, Zmag, Swr of the last point converted
+    float SavedStartMHz = 0.0f;     // "Save" and "Recall"
+    float SavedStopMHz = 0.0f;
+
+    // The colour dialog: the colour chosen, or nothing when cancelled.
+    // Replaceable, so that tests need no real dialog.
+    std::function<std::optional<std::uint32_t>(QWidget*, std::uint32_t current)> chooseColour;
+    enum class ColourButton { SWR, Z, RL, PH, RS, XS, Mkr1, Mkr2, Mkr3 };
 
     Settings& settings() { return settings_; }
     SweepBuffers& buffers() { return buffers_; }
@@ -53,6 +68,17 @@ public slots:
     void cmdRUN_Click();
     void chkHold_Click();
     void chkBands_Click();
+    void picGraph1_MouseUp(int button, int shift, float x, float y);
+    void Toolbar1_ButtonClick(const QString& text);
+    void cmdAllTraces_Click();
+    void cmdNoTraces_Click();
+    void colourButton_Click(ColourButton which);
+    void cmdZoomSweep_Click();
+    void cmdFullSweep_Click();
+    void cmdSaveSweep_Click();
+    void cmdRecallSweep_Click();
+    void bandPreset_Click(const BandPreset& band);
+    void lstBands_Click();
 
 signals:
     // A tick has run to its end (after the instrument exchange and redraw).
@@ -64,6 +90,8 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    void connectDisplayHandlers();
+    void connectRangeHandlers();
     void applyTraceColours();
     void placeScalesAndLines();
 
@@ -73,6 +101,11 @@ private:
     void tickInstrument();
     void tickSweep();
     void tickRedrawAndFinish();
+    // The traces: conversion and geometry rules, painted by picGraph1.
+    TracePass tracePass() const;
+    void PlotLossPhaseTraces();
+    void PlotImpedanceTraces();
+    void ApplyCableMarkerRules();
     void SetSingleFrequency();
     void AcquireSweep();
     void onExchangeFinished(const ExchangeResult& result);
@@ -94,4 +127,7 @@ private:
     SweepExchange exchange_;
     QTimer zeroSpanPause_;
     TickWait tickWait_ = TickWait::None;
+    PenState pen_;
+    LossPhaseGeometry lossPhase_;
+    ImpedanceGeometry impedance_;
 };

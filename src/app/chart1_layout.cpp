@@ -9,6 +9,7 @@
 #include "display/vb_colour.h"
 #include "measure/graph_widget.h"
 #include "measure/line_widget.h"
+#include "range/band_presets.h"
 
 namespace {
 
@@ -225,23 +226,19 @@ void buildSweepLimits(QWidget* form, Chart1Widgets& ui) {
 
     // The band frames lie under the sweep-limits frame, in the same place.
     ui.fraHFAmateur = frame(form, "fraHFAmateur", QStringLiteral("HF AMATEUR BANDS"), L, Row1, W, H);
-    const char* const hf[] = {"1.8 - 2.0",   "3.5 - 3.8",   "5.0 - 5.5",   "7.0 - 7.3",
-                              "10.0 - 10.2", "14.0 - 14.4", "18.0 - 18.2", "21.0 - 21.4",
-                              "24.8 - 25.0", "28.0 - 30.0"};
     for (std::size_t i = 0; i < ui.optA.size(); ++i) {
-        const QByteArray name = "optA" + QByteArray::number(static_cast<int>(i) + 1);
+        const BandPreset& band = HfBandPresets[i];
         const double col = i < 5 ? 90 : 1410;
         const double top = 240 + static_cast<double>(i % 5) * 285;
-        ui.optA[i] = make<QRadioButton>(ui.fraHFAmateur, name.constData(), col, top, 1300, 270);
-        ui.optA[i]->setText(QLatin1String(hf[i]));
+        ui.optA[i] = make<QRadioButton>(ui.fraHFAmateur, band.name, col, top, 1300, 270);
+        ui.optA[i]->setText(QLatin1String(band.caption));
     }
     ui.fraVHFAmateur = frame(form, "fraVHFAmateur", QStringLiteral("VHF AMATEUR BANDS"), L, Row1, W, H);
-    const char* const vhf[] = {"6m  50 - 50.2 MHz", "4m  70 - 70.2 MHz", "2m  144 - 146 MHz"};
     for (std::size_t i = 0; i < ui.optB.size(); ++i) {
-        const QByteArray name = "optB" + QByteArray::number(static_cast<int>(i) + 1);
-        ui.optB[i] = make<QRadioButton>(ui.fraVHFAmateur, name.constData(), 120,
+        const BandPreset& band = VhfBandPresets[i];
+        ui.optB[i] = make<QRadioButton>(ui.fraVHFAmateur, band.name, 120,
                                         300 + static_cast<double>(i) * 420, 2500, 300);
-        ui.optB[i]->setText(QLatin1String(vhf[i]));
+        ui.optB[i]->setText(QLatin1String(band.caption));
     }
     ui.fraVHFAmateur->setVisible(false);
     // The sweep limits cover the band frames until "Bands" hides them.
@@ -306,9 +303,10 @@ void buildLossAndDisplay(QWidget* form, Chart1Widgets& ui) {
     ui.chkBW = check(ui.Frame2, "chkBW", QStringLiteral("Enable"), 90, 300, 1020, false);
 
     ui.fraMinMkr = frame(form, "fraMinMkr", QStringLiteral("MIN. SWR"), 10560, Row1 + 1080, 1290, 660);
-    ui.chkMinSWR = check(ui.fraMinMkr, "chkMinSWR", QStringLiteral("Min. SWR"), 45, 300, 990, false);
+    ui.chkMinSWR = check(ui.fraMinMkr, "chkMinSWR", QStringLiteral("Min. SWR"), 45, 300, 1050, false);
     ui.cmdMkr3Colour = colourButton(ui.fraMinMkr, "cmdMkr3Colour", QStringLiteral("Marker 3 colour"),
-                                    1020, 308, Colour::MarkerGreen);
+                                    1065, 308, Colour::MarkerGreen);
+    ui.cmdMkr3Colour->resize(Twips::ToPixels(195), ui.cmdMkr3Colour->height());
 }
 
 void buildInfo(QWidget* form, Chart1Widgets& ui) {

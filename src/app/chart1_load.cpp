@@ -1,11 +1,11 @@
 // Form_Load: prepares the main window once, in a fixed order, before it is
 // first shown.
 #include <QCoreApplication>
-#include <charconv>
 #include <QGuiApplication>
 #include <QScreen>
 
 #include "app/chart1.h"
+#include "common/colour.h"
 #include "app/startup_rules.h"
 #include "common/display_format.h"
 #include "common/rounding.h"
@@ -20,17 +20,6 @@
 
 namespace {
 
-// Colours are held as floats (or as text for the SWR trace); the nearest
-// integer, halves to even, is the colour.
-std::uint32_t ColourOf(float setting) {
-    return static_cast<std::uint32_t>(static_cast<std::int64_t>(RoundHalfEven(setting)));
-}
-
-std::uint32_t ColourOf(const std::string& text) {
-    long long value = 0;
-    std::from_chars(text.data(), text.data() + text.size(), value);
-    return static_cast<std::uint32_t>(value);
-}
 
 }  // namespace
 
@@ -126,28 +115,28 @@ void chart1::placeScalesAndLines() {
 }
 
 void chart1::applyTraceColours() {
-    const std::uint32_t swr = ColourOf(settings_.colorS6);
+    const std::uint32_t swr = ColourFromSetting(settings_.colorS6);
     SetForeColour(ui.lblSWR, swr);
     SetForeColour(ui.lblMkrSWR, swr);
     SetBackColour(ui.cmdSWRColour, swr);
-    const std::uint32_t z = ColourOf(settings_.colorS5);
+    const std::uint32_t z = ColourFromSetting(settings_.colorS5);
     SetForeColour(ui.lblZ, z);
     SetForeColour(ui.lblMkrZ, z);
     SetBackColour(ui.cmdZColour, z);
-    const std::uint32_t loss = ColourOf(settings_.colorS2);
+    const std::uint32_t loss = ColourFromSetting(settings_.colorS2);
     SetForeColour(ui.lblRL, loss);
     SetForeColour(ui.lblMkrRL, loss);
     SetForeColour(ui.lblMkrTL, loss);
     SetBackColour(ui.cmdRLColour, loss);
-    const std::uint32_t phase = ColourOf(settings_.colorS1);
+    const std::uint32_t phase = ColourFromSetting(settings_.colorS1);
     SetForeColour(ui.lblPH, phase);
     SetForeColour(ui.lblMkrPH, phase);
     SetBackColour(ui.cmdPHColour, phase);
-    const std::uint32_t rs = ColourOf(settings_.colorS4);
+    const std::uint32_t rs = ColourFromSetting(settings_.colorS4);
     SetForeColour(ui.lblRS, rs);
     SetForeColour(ui.lblMKrRS, rs);
     SetBackColour(ui.cmdRSColour, rs);
-    const std::uint32_t xs = ColourOf(settings_.colorS3);
+    const std::uint32_t xs = ColourFromSetting(settings_.colorS3);
     SetForeColour(ui.lblXS, xs);
     SetForeColour(ui.lblMkrXS, xs);
     SetBackColour(ui.cmdXSColour, xs);

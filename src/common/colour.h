@@ -19,3 +19,20 @@ constexpr int RedOf(std::uint32_t c) { return static_cast<int>(c & 0xFF); }
 constexpr int GreenOf(std::uint32_t c) { return static_cast<int>((c >> 8) & 0xFF); }
 constexpr int BlueOf(std::uint32_t c) { return static_cast<int>((c >> 16) & 0xFF); }
 }  // namespace Colour
+
+#include <charconv>
+#include <string>
+
+#include "common/rounding.h"
+
+// The colour a setting holds: colorS1..colorS5 are floats rounded to the
+// nearest integer (halves to even); colorS6 is the integer as decimal text.
+inline std::uint32_t ColourFromSetting(float setting) {
+    return static_cast<std::uint32_t>(static_cast<std::int64_t>(RoundHalfEven(setting)));
+}
+
+inline std::uint32_t ColourFromSetting(const std::string& text) {
+    long long value = 0;
+    std::from_chars(text.data(), text.data() + text.size(), value);
+    return static_cast<std::uint32_t>(value);
+}

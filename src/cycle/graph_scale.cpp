@@ -30,3 +30,10 @@ GraphScalePositions ComputeGraphScalePositions(const float T, const float H) {
     p.lin225ohm = H - 100.0f - threeQuarters;
     return p;
 }
+
+LossScaleCaptions LossScaleFor(const bool scaleX2) {
+    if (scaleX2) {
+        return {2, " 0dB/10", "20dB", "40dB", "60dB/1.0"};
+    }
+    return {1, " 0dB/10", "10dB", "20dB", "30dB/1.0"};
+}

@@ -15,3 +15,14 @@ struct GraphScalePositions {
 };
 
 GraphScalePositions ComputeGraphScalePositions(float T, float H);
+
+// The loss scale's captions and divisor, from "Scale X2".
+struct LossScaleCaptions {
+    unsigned char LossScale;  // 1, or 2 when the loss trace is squeezed to half
+    const char* lbl0db;
+    const char* lbl10dB;
+    const char* lbl20dB;
+    const char* lbl30dB;
+};
+
+LossScaleCaptions LossScaleFor(bool scaleX2);

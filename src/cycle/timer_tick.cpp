@@ -5,6 +5,8 @@
 #include "app/chart1.h"
 #include "common/colour.h"
 #include "common/leading_number.h"
+#include "cycle/graph_scale.h"
+#include "measure/line_widget.h"
 #include "display/vb_colour.h"
 #include "instrument/parallel_sequences.h"
 #include "instrument/protocol.h"
@@ -35,6 +37,14 @@ void chart1::tickControlsAndReadouts() {
     // 1. "Zero span" can be operated only while running and not held.
     ui.Checkzerospan->setEnabled(!held && fields.Running == 1.0f);
 
+    // 2. The loss scale follows "Scale X2"; every caption is written each tick.
+    const LossScaleCaptions scale = LossScaleFor(ui.chkLossx2->isChecked());
+    ui.lbl0db->setText(QLatin1String(scale.lbl0db));
+    ui.lbl10dB->setText(QLatin1String(scale.lbl10dB));
+    ui.lbl20dB->setText(QLatin1String(scale.lbl20dB));
+    ui.lbl30dB->setText(QLatin1String(scale.lbl30dB));
+    fields.LossScale = scale.LossScale;
+
     // 3. All data lines of the parallel port low, before the instrument is touched.
     ParallelTickClear(parallel_, settings_.Address1);
     showParallelNotice();
@@ -45,8 +55,15 @@ void chart1::tickControlsAndReadouts() {
     settings_.FMax = MHzBoxToHz(ui.txtStop);
     settings_.FMin = MHzBoxToHz(ui.txtStart);
 
-    // 7. Hold's colour.
+    // 7. Hold's colour, and the calibration offset of the current mode.
     SetBackColour(ui.chkHold, held ? Colour::Orange : Colour::Green);
+    fields.CalOffsetDb = static_cast<float>(
+        (fields.TransmissionMode != 0.0f ? settings_.caloffsettx : settings_.caloffsetrx) / 10.0);
+
+    // 11. The 50-ohm reference line and its label.
+    const bool ref50 = ui.chk50Ref->isChecked();
+    ui.lin50ohm->setVisible(ref50);
+    ui.lbl50ohm->setVisible(ref50);
 }
 
 // Step 12: the single frequency of zero span (and its pause), or one sweep.
@@ -117,6 +134,10 @@ void chart1::onExchangeFinished(const ExchangeResult& result) {
 // The rest of step 12, then steps 13 and 14.
 void chart1::tickRedrawAndFinish() {
     tickWait_ = TickWait::None;
+
+    // 12, end. Held, stopped or sweeping: the graph is redrawn from the buffers.
+    PlotLossPhaseTraces();
+    PlotImpedanceTraces();
 
     // 13. While held, the file last opened or saved is named; leaving Hold forgets it.
     if (ui.chkHold->isChecked()) {

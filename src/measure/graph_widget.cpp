@@ -21,11 +21,42 @@ void GraphWidget::setBackColour(std::uint32_t colour) {
     update();
 }
 
+void GraphWidget::Cls() {
+    for (Batch& b : traces_) {
+        b.lines.clear();
+    }
+    update();
+}
+
+void GraphWidget::setTrace(Trace trace, const std::vector<Segment>& segments,
+                           std::uint32_t colour) {
+    Batch& b = traces_[trace];
+    b.lines.clear();
+    b.lines.reserve(static_cast<qsizetype>(segments.size()));
+    for (const Segment& s : segments) {
+        b.lines.append(QLineF(s.x1, s.y1, s.x2, s.y2));
+    }
+    b.colour = colour;
+    update();
+}
+
 void GraphWidget::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.fillRect(rect(), VbColour(backColour_));
     painter.setPen(palette().color(QPalette::Dark));
     painter.drawRect(rect().adjusted(0, 0, -1, -1));
+    // The traces are in twips; one transform maps them to pixels.
+    painter.setClipRect(rect());
+    painter.scale(1.0 / Twips::PerPixel, 1.0 / Twips::PerPixel);
+    for (const Batch& b : traces_) {
+        if (b.lines.isEmpty()) {
+            continue;
+        }
+        QPen pen(VbColour(b.colour));
+        pen.setCosmetic(true);  // one pixel wide whatever the scale
+        painter.setPen(pen);
+        painter.drawLines(b.lines);
+    }
 }
 
 void GraphWidget::mouseReleaseEvent(QMouseEvent* event) {

@@ -1,7 +1,13 @@
 #pragma once
 
+#include <QLineF>
+#include <QVector>
 #include <QWidget>
+#include <array>
 #include <cstdint>
+#include <vector>
+
+#include "measure/trace_geometry.h"
 
 // picGraph1: the drawing surface of the traces. It works in twips with the
 // origin at the top left, y growing downwards; a painter transform maps twips
@@ -19,6 +25,15 @@ public:
     std::uint32_t backColour() const { return backColour_; }
     void setBackColour(std::uint32_t colour);
 
+    // The six traces, in drawing order: the impedance traces lie on top.
+    enum Trace { Phase, Loss, Z, Xs, Rs, Swr, TraceCount };
+    // Clears the picture: every trace is emptied.
+    void Cls();
+    // One batch of segments (twips) in one colour, drawn with one call.
+    void setTrace(Trace trace, const std::vector<Segment>& segments, std::uint32_t colour);
+    const QVector<QLineF>& traceLines(Trace trace) const { return traces_[trace].lines; }
+    std::uint32_t traceColour(Trace trace) const { return traces_[trace].colour; }
+
 signals:
     // Button as 1 left, 2 right, 4 middle; x and y in twips.
     void mouseUp(int button, int shift, float x, float y);
@@ -28,5 +43,10 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
+    struct Batch {
+        QVector<QLineF> lines;  // capacity kept from pass to pass
+        std::uint32_t colour = 0;
+    };
     std::uint32_t backColour_;
+    std::array<Batch, TraceCount> traces_;
 };

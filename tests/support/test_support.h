@@ -11,3 +11,5 @@ QString BuiltProgram(const QString& name);
 #include "support/sim_process.h"
 // A bare pseudo-terminal pair: support/pty_pair.h
 #include "support/pty_pair.h"
+// A loaded main window for handler tests: support/window_fixture.h
+#include "support/window_fixture.h"

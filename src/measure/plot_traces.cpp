@@ -1,0 +1,87 @@
+// PlotLossPhaseTraces and PlotImpedanceTraces: the geometry rules compute the
+// segments, the graph paints them.
+#include <QElapsedTimer>
+
+#include "app/chart1.h"
+#include "common/colour.h"
+#include "common/leading_number.h"
+#include "common/rounding.h"
+#include "measure/graph_widget.h"
+
+namespace {
+
+
+// Milliseconds of a clock that never goes back and does not wrap.
+qint64 TickCount() {
+    QElapsedTimer t;
+    t.start();
+    return t.msecsSinceReference();
+}
+
+}  // namespace
+
+TracePass chart1::tracePass() const {
+    TracePass pass;
+    pass.MagnitudeSamples = buffers_.MagnitudeSamples.data();
+    pass.PhaseSamples = buffers_.PhaseSamples.data();
+    pass.Champ = settings_.Champ;
+    pass.Step = settings_.Step;
+    pass.H = ui.picGraph1->ScaleHeight();
+    pass.PointWidth = fields.PointWidth;
+    pass.CalOffsetDb = fields.CalOffsetDb;
+    pass.LossOffset = LeadingNumber(ui.txtLossOffset->text().toStdString());
+    pass.LossScale = fields.LossScale;
+    pass.Enabled.Phase = ui.chkPH->isChecked();
+    pass.Enabled.Loss = ui.chkRL->isChecked();
+    pass.Enabled.Z = ui.chkZ->isChecked();
+    pass.Enabled.Xs = ui.chkXS->isChecked();
+    pass.Enabled.Rs = ui.chkRS->isChecked();
+    pass.Enabled.Swr = ui.chkSWR->isChecked();
+    return pass;
+}
+
+void chart1::PlotLossPhaseTraces() {
+    // The time from the start of the previous pass to the start of this one.
+    TickNow = TickCount();
+    ui.txtSpeed->setText(QString::number(TickNow - TickPrev));
+    TickPrev = TickCount();
+
+    GraphWidget* g = ui.picGraph1;
+    g->Cls();
+    PlotLossPhasePass(tracePass(), pen_, lossPhase_);
+    g->setTrace(GraphWidget::Phase, lossPhase_.Phase, ColourFromSetting(settings_.colorS1));
+    g->setTrace(GraphWidget::Loss, lossPhase_.Loss, ColourFromSetting(settings_.colorS2));
+    fields.BestMatchPoint = static_cast<float>(lossPhase_.Best.BestMatchPoint);
+    BestMatchCount = lossPhase_.Best.BestMatchCount;
+
+    ApplyCableMarkerRules();
+}
+
+void chart1::PlotImpedanceTraces() {
+    GraphWidget* g = ui.picGraph1;
+    PlotImpedancePass(tracePass(), pen_, impedance_);
+    g->setTrace(GraphWidget::Z, impedance_.Z, ColourFromSetting(settings_.colorS5));
+    g->setTrace(GraphWidget::Xs, impedance_.Xs, ColourFromSetting(settings_.colorS3));
+    g->setTrace(GraphWidget::Rs, impedance_.Rs, ColourFromSetting(settings_.colorS4));
+    g->setTrace(GraphWidget::Swr, impedance_.Swr, ColourFromSetting(settings_.colorS6));
+    lastPoint = impedance_.Last;
+}
+
+// At the end of every loss and phase pass: the cable modes keep the markers
+// they need on, and the cable-loss frame labels its values only when both
+// markers are on.
+void chart1::ApplyCableMarkerRules() {
+    if (!ui.fraCableLoss->isHidden()) {
+        ui.chkMkr1->setChecked(true);
+    }
+    if (!ui.fraCableLength->isHidden()) {
+        ui.chkMkr1->setChecked(true);
+        ui.chkMkr2->setChecked(true);
+    }
+    const bool both = ui.chkMkr1->isChecked() && ui.chkMkr2->isChecked();
+    ui.lblMinCL->setText(both ? QStringLiteral("Min.") : QString());
+    ui.lblAvgCL->setVisible(both);
+    ui.lblMaxCL->setVisible(both);
+    ui.txtAvgCL->setVisible(both);
+    ui.txtMaxCL->setVisible(both);
+}

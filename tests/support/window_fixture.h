@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QSignalSpy>
+#include <memory>
+
+#include "app/chart1.h"
+#include "instrument/qt_serial_port_service.h"
+#include "instrument/recording_parallel_port.h"
+
+namespace TestSupport {
+
+// A loaded main window with default settings (unless changed before load),
+// its timer stopped so that a test ticks it by hand.
+struct WindowFixture {
+    Settings settings = ParseSettings("").settings;
+    SweepBuffers buffers;
+    QtSerialPortService serial;
+    RecordingParallelPort parallel;
+    std::unique_ptr<chart1> w;
+
+    void load() {
+        w = std::make_unique<chart1>(settings, buffers, serial, parallel);
+        w->Form_Load();
+        w->ui.Timer1->stop();
+    }
+    // Runs one tick to its end; false when it did not end in time.
+    bool tick(int timeoutMs = 8000) {
+        QSignalSpy done(w.get(), &chart1::tickFinished);
+        w->Timer1_Timer();
+        return done.count() == 1 || done.wait(timeoutMs);
+    }
+};
+
+}  // namespace TestSupport
