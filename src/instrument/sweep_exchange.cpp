@@ -1,5 +1,7 @@
 #include "instrument/sweep_exchange.h"
 
+#include <algorithm>
+#include <limits>
 #include <utility>
 
 #include "instrument/serial_port_service.h"
@@ -136,7 +138,8 @@ bool SweepExchange::inFlight() const {
 }
 
 void SweepExchange::setTimeoutMs(qint64 ms) {
-    timeoutMs_ = ms > 0 ? ms : 0;
+    // QTimer takes an int.
+    timeoutMs_ = std::clamp<qint64>(ms, 0, std::numeric_limits<int>::max());
 }
 
 qint64 SweepExchange::replyDeadlineMs(qint64 expected) const {
