@@ -1,0 +1,67 @@
+#pragma once
+
+#include <cstdint>
+
+// Conversion of one sweep point's raw counts into what the graph and the
+// window show, against a 50-ohm reference. The arithmetic is the instrument
+// program's own: every named value is stored as a 32-bit float before the
+// next step reads it, and the constants are kept as they are (the phase
+// divisor is 57.324, not 180/pi), so the traces match what users know.
+//
+// Where that arithmetic would fault or leave the float range, a finite
+// substitute takes its place; nothing non-finite ever comes out:
+// - a non-finite input (NaN or infinity in n, p, CalOffsetDb or LossOffset)
+//   counts as 0;
+// - L beyond the float range is held at +-FLT_MAX;
+// - a = 10^(L/20) above the float range is held at FLT_MAX (Rho is then a
+//   tiny positive number); when a underflows so far that 1/a leaves the float
+//   range (or a is 0), Rho is held at FLT_MAX;
+// - D = 0 (reflection coefficient exactly 1 + 0j, an open circuit): Rs and
+//   Zmag take the ohm ceiling and Xs is 0;
+// - Rs, Xs and Zmag never exceed OhmCeiling (1e6 ohm), far beyond anything a
+//   50-ohm bridge can tell apart;
+// - Swr never exceeds SwrCeiling (999); Rho exactly 1 (SWR denominator 0)
+//   gives 999.
+namespace Conversion {
+constexpr float OhmCeiling = 1.0e6f;
+constexpr float SwrCeiling = 999.0f;
+// The point loops of the instrument program counted with 16-bit integers, so
+// no loop visits a point beyond this.
+constexpr std::int32_t CounterLimit = 32767;
+}  // namespace Conversion
+
+struct PointValues {
+    float L = 0.0f;  // loss in dB (return loss, or transmission loss)
+    float a = 0.0f;  // 10^(L/20)
+    float Rho = 0.0f;
+    float CosPhi = 0.0f;
+    float SinPhi = 0.0f;
+    float GammaRe = 0.0f;
+    float GammaIm = 0.0f;
+    float Xs = 0.0f;  // |series reactance|, ohm
+    float Rs = 0.0f;  // |series resistance|, ohm
+    float Swr = 0.0f;
+    float Zmag = 0.0f;  // ohm
+};
+
+// n and p are the magnitude and phase counts (0..1023); CalOffsetDb is the
+// calibration offset of the current mode and LossOffset the number typed in
+// the loss offset box, both in dB.
+PointValues ConvertPoint(float n, float p, float CalOffsetDb, double LossOffset);
+
+// Stores a double as a 32-bit float without ever producing a non-finite
+// value: beyond the float range it is held at +-FLT_MAX, NaN gives 0.
+float ToFiniteFloat(double v);
+
+struct BestMatchResult {
+    std::int32_t BestMatchPoint = 0;  // index of the largest magnitude count
+    float BestMatchCount = 0.0f;      // that count
+};
+
+// The best-matched point of a sweep: points 1, 1 + Step, ... up to Champ are
+// visited and the strictly largest magnitude count wins, so the first of equal
+// maxima is kept; when every count is 0 the result is point 0. magnitude holds
+// indices 0..Champ. The counters of the instrument program were 16-bit, so
+// Champ counts at most to 32767; a Step below 1 counts as 1 so the search
+// always ends.
+BestMatchResult BestMatch(const float* magnitude, std::int32_t Champ, std::int16_t Step);
