@@ -8,6 +8,7 @@ PACKAGES=(
   qt6-base-dev qt6-serialport-dev libqt6svg6 libgl-dev
   libbenchmark-dev
   xvfb xauth
+  python3-pyatspi at-spi2-core dbus-daemon
 )
 
 # Installs only the Debian packages that are not there yet; a second run

@@ -38,6 +38,7 @@ chart1::chart1(Settings& settings, SweepBuffers& buffers, SerialPortService& ser
     connect(&serial_, &SerialPortService::failed, this, &chart1::onSerialFailed);
     connectDisplayHandlers();
     connectRangeHandlers();
+    connectFileHandlers();
     zeroSpanPause_.setSingleShot(true);
     connect(&zeroSpanPause_, &QTimer::timeout, this, &chart1::tickSweep);
 }

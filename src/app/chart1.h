@@ -49,6 +49,12 @@ public:
     std::function<std::optional<std::uint32_t>(QWidget*, std::uint32_t current)> chooseColour;
     enum class ColourButton { SWR, Z, RL, PH, RS, XS, Mkr1, Mkr2, Mkr3 };
 
+    // The file dialog: the full path chosen, or empty when cancelled.
+    // Replaceable, so that tests need no real dialog.
+    enum class FileDialog { Open, Save };
+    std::function<QString(QWidget*, FileDialog, const QString& filter, const QString& fileName)>
+        chooseFile;
+
     Settings& settings() { return settings_; }
     SweepBuffers& buffers() { return buffers_; }
     SerialPortService& MSComm1() { return serial_; }
@@ -79,6 +85,10 @@ public slots:
     void cmdRecallSweep_Click();
     void bandPreset_Click(const BandPreset& band);
     void lstBands_Click();
+    void mnuOpen_Click();
+    void mnuSaveVec_Click();
+    void mnuSaveCsv_Click();
+    void mnuSaveTouchstone_Click();
 
 signals:
     // A tick has run to its end (after the instrument exchange and redraw).
@@ -92,12 +102,21 @@ protected:
 private:
     void connectDisplayHandlers();
     void connectRangeHandlers();
+    void connectFileHandlers();
+    void OpenVecFile(const QString& path);
+    void SaveVecFile(const QString& path);
+    void ExportCsvFile(const QString& path);
+    void ExportTouchstoneFile(const QString& path);
+    void writeExport(const QString& path, const std::optional<QByteArray>& text,
+                     const QString& whyNot);
     void applyTraceColours();
     void placeScalesAndLines();
 
     // The tick, in the order it runs; the exchange of step 12 is awaited
     // without blocking, and no tick starts while one is unfinished.
     void tickControlsAndReadouts();
+    // Steps 5 to 11: markers, readouts, cable, bandwidth and visibility.
+    void tickMarkerReadouts();
     void tickInstrument();
     void tickSweep();
     void tickRedrawAndFinish();

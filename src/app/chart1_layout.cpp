@@ -115,6 +115,7 @@ void buildMenus(QMainWindow* window, Chart1Widgets& ui) {
     ui.mnuFile->addSeparator();
     ui.mnuSaveVec = item("mnuSaveVec", QStringLiteral("&Save As (.vec)"));
     ui.mnuSaveCsv = item("mnuSaveCsv", QStringLiteral("S&ave As (.csv)"));
+    ui.mnuSaveTouchstone = item("mnuSaveTouchstone", QStringLiteral("Save As (.s1p)"));
     ui.mnuFile->addSeparator();
     ui.mnuExit = item("mnuExit", QStringLiteral("E&xit"));
     ui.mnuAbout = bar->addAction(QStringLiteral("&About"));
@@ -314,7 +315,6 @@ void buildInfo(QWidget* form, Chart1Widgets& ui) {
     QWidget* f = ui.fraInfo;
     ui.lblPointsCaption = label(f, "lblPointsCaption", QStringLiteral("Points"), 90, 255, 600, 285);
     ui.lblPoints = label(f, "lblPoints", QString(), 660, 255, 600, 285, Qt::AlignRight | Qt::AlignVCenter);
-    ui.lblPoints->setAccessibleName(QStringLiteral("Sweep points"));
     ui.txtSpeed = box(f, "txtSpeed", QStringLiteral("Pass time (ms)"), 90, 600, 780, 300, true);
     ui.txtSpeed->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     ui.txtSpeed->setFocusPolicy(Qt::NoFocus);
@@ -357,7 +357,6 @@ void buildValues(QWidget* form, Chart1Widgets& ui) {
         const QString who = QStringLiteral("Marker %1 ").arg(m);
         freq = label(f, ("lbl" + p + "Freq").constData(), QString(), ColFreq, top, 1170, 285,
                      Qt::AlignRight | Qt::AlignVCenter);
-        freq->setAccessibleName(who + QStringLiteral("frequency (Hz)"));
         swr = readout(f, ("txt" + p + "SWR").constData(), who + QStringLiteral("SWR"), ColSWR, top, ColW, back);
         z = readout(f, ("txt" + p + "Z").constData(), who + QStringLiteral("|Z| (ohm)"), ColZ, top, ColW, back);
         rl = readout(f, ("txt" + p + "RL").constData(), who + QStringLiteral("loss (dB)"), ColRL, top, ColW, back);
@@ -382,7 +381,6 @@ void buildValues(QWidget* form, Chart1Widgets& ui) {
     const std::uint32_t back3 = Colour::ReadoutBack3;
     const QString who = QStringLiteral("Marker 3 ");
     ui.lblMkr3Freq = label(m, "lblMkr3Freq", QString(), ColFreq, 105, 1170, 285, Qt::AlignRight | Qt::AlignVCenter);
-    ui.lblMkr3Freq->setAccessibleName(who + QStringLiteral("frequency (Hz)"));
     SetForeColour(ui.lblMkr3Freq, Colour::MarkerGreen);
     ui.txtMkr3SWR = readout(m, "txtMkr3SWR", who + QStringLiteral("SWR"), ColSWR, 105, ColW, back3);
     ui.txtMkr3Z = readout(m, "txtMkr3Z", who + QStringLiteral("|Z| (ohm)"), ColZ, 105, ColW, back3);
@@ -418,7 +416,6 @@ void buildBandwidthAndCable(QWidget* form, Chart1Widgets& ui) {
     ui.lblMeters = label(l, "lblMeters", QStringLiteral("Meters"), 1110, 255, 660, 285);
     ui.lblVelFactor = label(l, "lblVelFactor", QStringLiteral("Velocity Factor"), 60, 600, 1700, 285);
     ui.lblVF = label(l, "lblVF", QString(), 60, 900, 1020, 285);
-    ui.lblVF->setAccessibleName(QStringLiteral("Velocity factor"));
     ui.lblVF->setVisible(false);
     // Written at load and never read back; kept out of sight.
     ui.txtVF = box(l, "txtVF", QStringLiteral("Velocity factor / 100"), 1110, 900, 630, 285, true);
@@ -456,7 +453,6 @@ void BuildChart1(QMainWindow* window, Chart1Widgets& ui) {
 
     window->statusBar()->setObjectName(QStringLiteral("statusBar"));
     window->statusBar()->setAccessibleDescription(QStringLiteral("statusBar"));
-    window->statusBar()->setAccessibleName(QStringLiteral("Status"));
     window->statusBar()->setSizeGripEnabled(false);
 
     ui.Timer1 = new QTimer(window);

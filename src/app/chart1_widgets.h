@@ -26,6 +26,7 @@ struct Chart1Widgets {
     QAction* mnuOpen = nullptr;
     QAction* mnuSaveVec = nullptr;
     QAction* mnuSaveCsv = nullptr;
+    QAction* mnuSaveTouchstone = nullptr;
     QAction* mnuExit = nullptr;
     QAction* mnuAbout = nullptr;
     QToolBar* Toolbar1 = nullptr;

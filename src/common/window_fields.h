@@ -23,4 +23,14 @@ struct WindowFields {
     float SinPhi = 0.0f;
     float GammaRe = 0.0f;
     float GammaIm = 0.0f;
+    // Written by the readouts of each tick
+    float Mkr1Rho = 0.0f;
+    float Mkr2Rho = 0.0f;
+    float Mkr3Rho = 0.0f;
+    float Mkr1Uh = 0.0f;  // |Xs| as microhenry and picofarad, 2 decimals
+    float Mkr2Uh = 0.0f;
+    float Mkr1Pf = 0.0f;
+    float Mkr2Pf = 0.0f;
+    float MinCableLoss = 0.0f;  // cable loss at marker 1, dB
+    float MaxCableLoss = 0.0f;  // at marker 2
 };

@@ -32,10 +32,8 @@ void chart1::Timer1_Timer() {
 // Steps 1 to 11: controls, scales, limits and readouts, from the buffers as
 // they stand.
 void chart1::tickControlsAndReadouts() {
-    const bool held = ui.chkHold->isChecked();
-
     // 1. "Zero span" can be operated only while running and not held.
-    ui.Checkzerospan->setEnabled(!held && fields.Running == 1.0f);
+    ui.Checkzerospan->setEnabled(!ui.chkHold->isChecked() && fields.Running == 1.0f);
 
     // 2. The loss scale follows "Scale X2"; every caption is written each tick.
     const LossScaleCaptions scale = LossScaleFor(ui.chkLossx2->isChecked());
@@ -55,15 +53,7 @@ void chart1::tickControlsAndReadouts() {
     settings_.FMax = MHzBoxToHz(ui.txtStop);
     settings_.FMin = MHzBoxToHz(ui.txtStart);
 
-    // 7. Hold's colour, and the calibration offset of the current mode.
-    SetBackColour(ui.chkHold, held ? Colour::Orange : Colour::Green);
-    fields.CalOffsetDb = static_cast<float>(
-        (fields.TransmissionMode != 0.0f ? settings_.caloffsettx : settings_.caloffsetrx) / 10.0);
-
-    // 11. The 50-ohm reference line and its label.
-    const bool ref50 = ui.chk50Ref->isChecked();
-    ui.lin50ohm->setVisible(ref50);
-    ui.lbl50ohm->setVisible(ref50);
+    tickMarkerReadouts();
 }
 
 // Step 12: the single frequency of zero span (and its pause), or one sweep.

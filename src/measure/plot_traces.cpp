@@ -6,6 +6,7 @@
 #include "common/colour.h"
 #include "common/leading_number.h"
 #include "common/rounding.h"
+#include "measure/cable.h"
 #include "measure/graph_widget.h"
 
 namespace {
@@ -71,17 +72,14 @@ void chart1::PlotImpedanceTraces() {
 // they need on, and the cable-loss frame labels its values only when both
 // markers are on.
 void chart1::ApplyCableMarkerRules() {
-    if (!ui.fraCableLoss->isHidden()) {
-        ui.chkMkr1->setChecked(true);
-    }
-    if (!ui.fraCableLength->isHidden()) {
-        ui.chkMkr1->setChecked(true);
-        ui.chkMkr2->setChecked(true);
-    }
-    const bool both = ui.chkMkr1->isChecked() && ui.chkMkr2->isChecked();
-    ui.lblMinCL->setText(both ? QStringLiteral("Min.") : QString());
-    ui.lblAvgCL->setVisible(both);
-    ui.lblMaxCL->setVisible(both);
-    ui.txtAvgCL->setVisible(both);
-    ui.txtMaxCL->setVisible(both);
+    const CableMarkerState state =
+        ::ApplyCableMarkerRules(!ui.fraCableLoss->isHidden(), !ui.fraCableLength->isHidden(),
+                                ui.chkMkr1->isChecked(), ui.chkMkr2->isChecked());
+    ui.chkMkr1->setChecked(state.chkMkr1);
+    ui.chkMkr2->setChecked(state.chkMkr2);
+    ui.lblMinCL->setText(QString::fromStdString(state.lblMinCLCaption));
+    ui.lblAvgCL->setVisible(state.AvgMaxShown);
+    ui.lblMaxCL->setVisible(state.AvgMaxShown);
+    ui.txtAvgCL->setVisible(state.AvgMaxShown);
+    ui.txtMaxCL->setVisible(state.AvgMaxShown);
 }

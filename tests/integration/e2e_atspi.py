@@ -279,10 +279,7 @@ class WindowTest(ProgramCase):
         self.assertEqual(found["cmdRUN"].getRole(), pyatspi.ROLE_PUSH_BUTTON)
         self.assertEqual(found["chkHold"].getRole(), pyatspi.ROLE_CHECK_BOX)
 
-    # Known fault: the label's accessible name ("Sweep points") stands in for
-    # its text, so a screen reader never hears the number. Remove this marker
-    # once the value is readable.
-    @unittest.expectedFailure
+    # A value label is heard by its text: no accessible name may hide it.
     def test_points_readout_reads_champ(self):
         points = self.program.widget("lblPoints")
         self.assertIsNotNone(points)

@@ -1,0 +1,151 @@
+// The File menu: save and open .vec sweeps, export .csv and Touchstone. Each
+// command sets Hold first, so the sweep on the graph stops changing. Cancel
+// is silent; a real failure says which file and why, and changes nothing.
+#include <QDateTime>
+#include <QFileDialog>
+
+#include "app/chart1.h"
+#include "common/decimal_text.h"
+#include "common/leading_number.h"
+#include "files/csv_file.h"
+#include "files/touchstone_file.h"
+#include "files/vec_file.h"
+
+void chart1::connectFileHandlers() {
+    connect(ui.mnuOpen, &QAction::triggered, this, &chart1::mnuOpen_Click);
+    connect(ui.mnuSaveVec, &QAction::triggered, this, &chart1::mnuSaveVec_Click);
+    connect(ui.mnuSaveCsv, &QAction::triggered, this, &chart1::mnuSaveCsv_Click);
+    connect(ui.mnuSaveTouchstone, &QAction::triggered, this, &chart1::mnuSaveTouchstone_Click);
+    chooseFile = [](QWidget* parent, FileDialog kind, const QString& filter,
+                    const QString& fileName) {
+        // No default suffix: the name is used exactly as typed.
+        return kind == FileDialog::Open
+                   ? QFileDialog::getOpenFileName(parent, QString(), fileName, filter)
+                   : QFileDialog::getSaveFileName(parent, QString(), fileName, filter);
+    };
+}
+
+void chart1::mnuOpen_Click() {
+    ui.chkHold->setChecked(true);
+    ui.chkBands->setChecked(false);
+    const QString path = chooseFile(this, FileDialog::Open, QStringLiteral("Zureraru_Files (*.vec)"),
+                                    CommonDialog1FileName);
+    if (path.isEmpty()) {
+        return;
+    }
+    CommonDialog1FileName = path;
+    OpenVecFile(path);
+}
+
+void chart1::mnuSaveVec_Click() {
+    ui.chkHold->setChecked(true);
+    const QString path =
+        chooseFile(this, FileDialog::Save, QStringLiteral("Analyser files (*.vec)"), QString());
+    if (path.isEmpty()) {
+        return;
+    }
+    CommonDialog1FileName = path;
+    SaveVecFile(path);
+}
+
+void chart1::mnuSaveCsv_Click() {
+    ui.chkHold->setChecked(true);
+    const QString path =
+        chooseFile(this, FileDialog::Save, QStringLiteral("Analyser files (*.csv)"), QString());
+    if (path.isEmpty()) {
+        return;
+    }
+    CommonDialog1FileName = path;
+    ExportCsvFile(path);
+}
+
+// Replaces the buffers and the limits only when the whole file is good.
+void chart1::OpenVecFile(const QString& path) {
+    QByteArray bytes;
+    QString error;
+    if (!ReadFileLimited(path, VecFileSize(settings_.Champ), &bytes, &error)) {
+        warn(error);
+        return;
+    }
+    VecReadResult read = ReadVecBytes(bytes, settings_.Champ);
+    if (!read.data) {
+        warn(QStringLiteral("Cannot open %1: %2").arg(path, read.error));
+        return;
+    }
+    buffers_ = std::move(read.data->buffers);
+    settings_.FMin = read.data->FMin;
+    settings_.FMax = read.data->FMax;
+    ui.txtStart->setText(
+        QString::fromStdString(ShortestDecimal(static_cast<double>(settings_.FMin) / 1000000.0)));
+    ui.txtStop->setText(
+        QString::fromStdString(ShortestDecimal(static_cast<double>(settings_.FMax) / 1000000.0)));
+}
+
+void chart1::SaveVecFile(const QString& path) {
+    QString error;
+    if (!WriteFileSafely(path, VecFileBytes(buffers_, settings_.FMin, settings_.FMax), &error)) {
+        warn(error);
+        return;
+    }
+    notify(QStringLiteral("Saved %1").arg(path));
+}
+
+// Touchstone: .s1p (S11) in the reflection modes, .s2p (S21) in Transmission.
+void chart1::mnuSaveTouchstone_Click() {
+    ui.chkHold->setChecked(true);
+    const bool transmission = fields.TransmissionMode == 1.0f;
+    const QString filter = transmission ? QStringLiteral("Touchstone files (*.s2p)")
+                                        : QStringLiteral("Touchstone files (*.s1p)");
+    const QString path = chooseFile(this, FileDialog::Save, filter, QString());
+    if (path.isEmpty()) {
+        return;
+    }
+    CommonDialog1FileName = path;
+    ExportTouchstoneFile(path);
+}
+
+void chart1::ExportCsvFile(const QString& path) {
+    fields.FreqStep = (static_cast<double>(settings_.FMax) - static_cast<double>(settings_.FMin)) /
+                      static_cast<double>(settings_.Champ);
+    CsvInput in;
+    in.MagnitudeSamples = buffers_.MagnitudeSamples;
+    in.PhaseSamples = buffers_.PhaseSamples;
+    in.Champ = settings_.Champ;
+    in.FMin = settings_.FMin;
+    in.FMax = settings_.FMax;
+    in.TransmissionMode = fields.TransmissionMode;
+    in.caloffsetvalue = settings_.caloffsetvalue;
+    in.CalOffsetDb = fields.CalOffsetDb;
+    in.LossOffset = LeadingNumber(ui.txtLossOffset->text().toStdString());
+    const CsvResult result = CsvText(in);
+    writeExport(path, result.text, result.error);
+}
+
+void chart1::ExportTouchstoneFile(const QString& path) {
+    TouchstoneInput in;
+    in.MagnitudeSamples = buffers_.MagnitudeSamples;
+    in.PhaseSamples = buffers_.PhaseSamples;
+    in.Champ = settings_.Champ;
+    in.FMin = settings_.FMin;
+    in.FMax = settings_.FMax;
+    in.TransmissionMode = fields.TransmissionMode;
+    in.CalOffsetDb = fields.CalOffsetDb;
+    in.LossOffset = LeadingNumber(ui.txtLossOffset->text().toStdString());
+    in.date = QDateTime::currentDateTime();
+    const TouchstoneResult result = TouchstoneText(in);
+    writeExport(path, result.text, result.error);
+}
+
+void chart1::writeExport(const QString& path, const std::optional<QByteArray>& text,
+                         const QString& whyNot) {
+    if (!text) {
+        warn(QStringLiteral("Cannot write %1: %2").arg(path, whyNot));
+        return;
+    }
+    QString error;
+    if (!WriteFileSafely(path, *text, &error)) {
+        warn(error);
+        return;
+    }
+    notify(QStringLiteral("Saved %1").arg(path));
+}
