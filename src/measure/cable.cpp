@@ -1,0 +1,60 @@
+#include "measure/cable.h"
+
+#include <cfloat>
+#include <cmath>
+
+#include "common/display_format.h"
+
+namespace {
+// Beyond the float range a loss is held at the largest float (only counts
+// far outside 0..1023 from a file get there); NaN stays NaN and shows as
+// NoValueText.
+float HeldFloat(double v) {
+    if (v > FLT_MAX) {
+        return FLT_MAX;
+    }
+    if (v < -FLT_MAX) {
+        return -FLT_MAX;
+    }
+    return static_cast<float>(v);
+}
+}  // namespace
+
+float CableLoss(float n, std::int16_t caloffsetvalue, float CalOffsetDb) {
+    return HeldFloat(((n * 0.0587 - 20.16) - caloffsetvalue / 10.0 + CalOffsetDb) / 2.0);
+}
+
+CableLossReadout ComputeCableLoss(float n1, float n2, std::int16_t caloffsetvalue,
+                                  float CalOffsetDb) {
+    CableLossReadout r;
+    r.MinCableLoss = CableLoss(n1, caloffsetvalue, CalOffsetDb);
+    r.MaxCableLoss = CableLoss(n2, caloffsetvalue, CalOffsetDb);
+    r.txtMinCL = FormatTwoDecimals(r.MinCableLoss);
+    r.txtMaxCL = FormatTwoDecimals(r.MaxCableLoss);
+    // Two losses near the float limit would overflow their sum; halving each
+    // first keeps the average finite.
+    const float sum = r.MaxCableLoss + r.MinCableLoss;
+    const float avg =
+        std::isfinite(sum) ? sum / 2.0f : r.MaxCableLoss / 2.0f + r.MinCableLoss / 2.0f;
+    r.txtAvgCL = FormatTwoDecimals(avg);
+    return r;
+}
+
+CableLengthReadout ComputeCableLength(double Bandwidth, float InputVelFactor) {
+    CableLengthReadout r;
+    r.lblVF = FloatText(InputVelFactor);
+    // 300000000 m/s is the speed of light.
+    r.Metres = 300000000.0 / (Bandwidth + 0.0001) / 2.0 * InputVelFactor;
+    r.txtMeters = FormatFixed(r.Metres);
+    return r;
+}
+
+CableMarkerState ApplyCableMarkerRules(bool fraCableLossVisible, bool fraCableLengthVisible,
+                                       bool chkMkr1, bool chkMkr2) {
+    CableMarkerState s;
+    s.chkMkr1 = chkMkr1 || fraCableLossVisible || fraCableLengthVisible;
+    s.chkMkr2 = chkMkr2 || fraCableLengthVisible;
+    s.AvgMaxShown = s.chkMkr1 && s.chkMkr2;
+    s.lblMinCLCaption = s.AvgMaxShown ? "Min." : "";
+    return s;
+}
