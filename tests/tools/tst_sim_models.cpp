@@ -1,0 +1,401 @@
+// The simulator's devices and detector: the counts it answers must read back,
+// through the program's own conversion, as the device that was simulated.
+
+#include <QtTest>
+
+#include <cmath>
+#include <complex>
+#include <numbers>
+#include <random>
+
+#include "command_reader.h"
+#include "dut_models.h"
+#include "measure/conversion.h"
+
+using namespace Sim;
+
+namespace {
+
+// The program's reading of the counts: loss in dB and phase in radians.
+double LossOf(int n) {
+    return n * 0.0587 - 20.16;
+}
+double PhaseOf(int p) {
+    return p * 0.176 / 57.324;
+}
+
+std::complex<double> RatioFor(int n, int p) {
+    return std::polar(std::pow(10.0, -LossOf(n) / 20.0), PhaseOf(p));
+}
+
+// Sweep of `points` from startHz in steps of stepHz, as the analyser is told.
+SweepCommand Sweep(int mode, double startHz, double stepHz, int points) {
+    return {mode, static_cast<std::int32_t>(std::lround(startHz * kWordsPerHz)), points,
+            static_cast<std::int32_t>(std::lround(stepHz * kWordsPerHz))};
+}
+
+struct Record {
+    int phase;
+    int magnitude;
+};
+
+Record RecordAt(const QByteArray& reply, int k) {
+    const auto* b = reinterpret_cast<const unsigned char*>(reply.constData()) + 4 * k;
+    return {b[0] + 256 * b[1], b[2] + 256 * b[3]};
+}
+
+int BestMatchRecord(const QByteArray& reply) {
+    int best = 0;
+    for (int k = 1; k < reply.size() / 4; ++k) {
+        if (RecordAt(reply, k).magnitude > RecordAt(reply, best).magnitude) {
+            best = k;
+        }
+    }
+    return best;
+}
+
+int LowestLossRecord(const QByteArray& reply) {
+    int best = 0;
+    for (int k = 1; k < reply.size() / 4; ++k) {
+        if (RecordAt(reply, k).magnitude < RecordAt(reply, best).magnitude) {
+            best = k;
+        }
+    }
+    return best;
+}
+
+}  // namespace
+
+class TestSimModels : public QObject {
+    Q_OBJECT
+
+private slots:
+    // Every count pair the program can receive maps back onto itself.
+    void detectorInvertsTheConversion() {
+        for (int n = 0; n <= 1023; ++n) {
+            for (const int p : {0, 1, 2, 300, 511, 512, 1000, 1022, 1023}) {
+                const Counts c = CountsOf(RatioFor(n, p));
+                if (c.magnitude != n || c.phase != p) {
+                    QFAIL(qPrintable(QStringLiteral("n %1 p %2 came back as n %3 p %4")
+                                         .arg(n)
+                                         .arg(p)
+                                         .arg(c.magnitude)
+                                         .arg(c.phase)));
+                }
+            }
+        }
+    }
+
+    void detectorLimits_data() {
+        QTest::addColumn<double>("re");
+        QTest::addColumn<double>("im");
+        QTest::addColumn<int>("magnitude");
+        QTest::addColumn<int>("phase");
+        // A perfect match: infinite loss, clamped to the largest count.
+        QTest::newRow("load") << 0.0 << 0.0 << 1023 << 0;
+        QTest::newRow("open") << 1.0 << 0.0 << 343 << 0;
+        QTest::newRow("short") << -1.0 << 0.0 << 343 << 1023;
+        QTest::newRow("short, negative zero") << -1.0 << -0.0 << 343 << 1023;
+        // The detector has no sign for the phase.
+        QTest::newRow("-90 deg") << 0.0 << -0.5 << 446 << 512;
+        QTest::newRow("+90 deg") << 0.0 << 0.5 << 446 << 512;
+        // Gain (a ratio above 1) would be a negative loss: clamped to 0.
+        QTest::newRow("gain of 40 dB") << 100.0 << 0.0 << 0 << 0;
+        QTest::newRow("not a number") << std::nan("") << 0.0 << 0 << 0;
+    }
+    void detectorLimits() {
+        QFETCH(double, re);
+        QFETCH(double, im);
+        const Counts c = CountsOf({re, im});
+        QTEST(c.magnitude, "magnitude");
+        QTEST(c.phase, "phase");
+    }
+
+    void recordLayoutAndFrequencies() {
+        DutSettings shortCircuit;
+        shortCircuit.dut = Dut::Short;
+        const QByteArray reply = ReplyFor(shortCircuit, {0, 10737000, 3, 3843846});
+        // Phase 1023 = 0x3FF, magnitude 343 = 0x157: phase low, high, magnitude low, high.
+        QCOMPARE(reply, QByteArray::fromHex("ff035701ff035701ff035701"));
+        QCOMPARE(RecordHz({0, 10737000, 3, 3843846}, 0), 1e6);
+        QCOMPARE(RecordHz({0, 10737000, 3, 3843846}, 2), 1e6 + 2 * 3843846 / 10.737);
+    }
+
+    void standards_data() {
+        QTest::addColumn<int>("dut");
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<int>("magnitude");
+        QTest::addColumn<int>("phase");
+        QTest::newRow("load") << int(Dut::Load) << 0 << 1023 << 0;
+        QTest::newRow("open") << int(Dut::Open) << 0 << 343 << 0;
+        QTest::newRow("short") << int(Dut::Short) << 0 << 343 << 1023;
+        // A one-port passes nothing to the receiver.
+        QTest::newRow("open, transmission") << int(Dut::Open) << 1 << 1023 << 0;
+    }
+    void standards() {
+        QFETCH(int, dut);
+        QFETCH(int, mode);
+        DutSettings settings;
+        settings.dut = static_cast<Dut>(dut);
+        const QByteArray reply = ReplyFor(settings, Sweep(mode, 1e6, 1e6, 150));
+        QCOMPARE(reply.size(), 600);
+        for (int k = 0; k < 150; ++k) {
+            QTEST(RecordAt(reply, k).magnitude, "magnitude");
+            QTEST(RecordAt(reply, k).phase, "phase");
+        }
+    }
+
+    void antennaMatchesBestAtItsResonance_data() {
+        QTest::addColumn<double>("f0");
+        QTest::newRow("20 m band") << 14.2e6;
+        QTest::newRow("moved to 7.1 MHz") << 7.1e6;
+        QTest::newRow("moved to 50.5 MHz") << 50.5e6;
+    }
+    void antennaMatchesBestAtItsResonance() {
+        QFETCH(double, f0);
+        DutSettings antenna;
+        antenna.f0Hz = f0;
+        // 1 to 60 MHz in 10 kHz steps.
+        const SweepCommand sweep = Sweep(0, 1e6, 10e3, 5901);
+        const QByteArray reply = ReplyFor(antenna, sweep);
+        const int best = BestMatchRecord(reply);
+        QVERIFY2(std::fabs(RecordHz(sweep, best) - f0) < 30e3,
+                 qPrintable(QString::number(RecordHz(sweep, best))));
+
+        // Read back by the program, the best point is the 60-ohm resistance.
+        const Record r = RecordAt(reply, best);
+        const PointValues v = ConvertPoint(float(r.magnitude), float(r.phase), 0.0f, 0.0);
+        QVERIFY2(std::fabs(v.Rs - 60.0f) < 2.0f, qPrintable(QString::number(v.Rs)));
+        QVERIFY2(v.Xs < 5.0f, qPrintable(QString::number(v.Xs)));
+        QVERIFY(v.Swr < 1.3f);
+
+        // A realistic Q: the 2:1 SWR band is a few percent of f0, not all of it.
+        int below2 = 0;
+        for (int k = 0; k < sweep.points; ++k) {
+            const Record rk = RecordAt(reply, k);
+            below2 += ConvertPoint(float(rk.magnitude), float(rk.phase), 0.0f, 0.0).Swr < 2.0f;
+        }
+        const double band = below2 * 10e3 / f0;
+        QVERIFY2(band > 0.02 && band < 0.12, qPrintable(QString::number(band)));
+    }
+
+    void cable() {
+        DutSettings cable;
+        cable.dut = Dut::Cable;
+        const double quarterWave = 0.66 * 299792458.0 / (4 * 10.0);  // 4.95 MHz
+        const SweepCommand sweep = Sweep(0, quarterWave, quarterWave, 2);
+        const QByteArray reflection = ReplyFor(cable, sweep);
+        // An open quarter-wave line looks like a short, a half-wave one like an open.
+        QVERIFY(RecordAt(reflection, 0).phase > 1015);
+        QVERIFY(RecordAt(reflection, 1).phase < 8);
+        // The loss is there twice (out and back): 0.3 dB at 10 MHz for 10 m.
+        const QByteArray at10 = ReplyFor(cable, Sweep(0, 10e6, 0, 1));
+        QCOMPARE(RecordAt(at10, 0).magnitude, 349);
+        const QByteArray through = ReplyFor(cable, Sweep(1, 10e6, 80e6, 2));
+        QCOMPARE(RecordAt(through, 0).magnitude, 346);  // 0.15 dB
+        // Loss grows with frequency: 0.45 dB at 90 MHz.
+        QCOMPARE(RecordAt(through, 1).magnitude, 351);
+
+        cable.lengthM = 100.0;
+        const QByteArray longer = ReplyFor(cable, Sweep(1, 10e6, 0, 1));
+        QCOMPARE(RecordAt(longer, 0).magnitude, 369);  // 1.5 dB
+    }
+
+    void filter() {
+        DutSettings filter;
+        filter.dut = Dut::Filter;
+        const SweepCommand sweep = Sweep(1, 10e6, 5e3, 1601);  // 10 to 18 MHz
+        const QByteArray through = ReplyFor(filter, sweep);
+        const int centre = LowestLossRecord(through);
+        QVERIFY2(std::fabs(RecordHz(sweep, centre) - 14.2e6) < 150e3,
+                 qPrintable(QString::number(RecordHz(sweep, centre))));
+        // Resonators of unloaded Q 200 cost about 1.8 dB in a 3.5 % wide filter.
+        QVERIFY(LossOf(RecordAt(through, centre).magnitude) < 2.5);
+        // Far outside the pass band nearly nothing gets through.
+        QVERIFY(LossOf(RecordAt(through, 0).magnitude) > 25.0);
+        QVERIFY(LossOf(RecordAt(through, 1600).magnitude) > 25.0);
+
+        // Reflection: its input match, best inside the pass band.
+        const QByteArray reflection = ReplyFor(filter, Sweep(0, 10e6, 5e3, 1601));
+        QVERIFY(std::fabs(RecordHz(sweep, BestMatchRecord(reflection)) - 14.2e6) < 400e3);
+        QVERIFY(LossOf(RecordAt(reflection, 0).magnitude) < 1.0);
+    }
+
+    void commandChecks_data() {
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<int>("points");
+        QTest::addColumn<bool>("good");
+        QTest::newRow("reflection") << 0 << 500 << true;
+        QTest::newRow("transmission, one point") << 1 << 1 << true;
+        QTest::newRow("largest") << 0 << kMaxPoints << true;
+        QTest::newRow("mode 2") << 2 << 500 << false;
+        QTest::newRow("mode -1") << -1 << 500 << false;
+        QTest::newRow("no points") << 0 << 0 << false;
+        QTest::newRow("negative points") << 0 << -6000 << false;
+        QTest::newRow("too many points") << 0 << kMaxPoints + 1 << false;
+    }
+    void commandChecks() {
+        QFETCH(int, mode);
+        QFETCH(int, points);
+        QTEST(!CheckCommand({mode, 10737000, points, 1000}).has_value(), "good");
+    }
+
+    void commandLine_data() {
+        QTest::addColumn<QByteArray>("line");
+        QTest::addColumn<bool>("good");
+        QTest::addColumn<int>("value");
+        QTest::newRow("blank first") << QByteArray(" 10737000") << true << 10737000;
+        QTest::newRow("zero") << QByteArray(" 0") << true << 0;
+        QTest::newRow("no blank") << QByteArray("500") << true << 500;
+        QTest::newRow("negative") << QByteArray("-5") << true << -5;
+        QTest::newRow("int32 min") << QByteArray("-2147483648") << true << INT32_MIN;
+        QTest::newRow("int32 max") << QByteArray(" 2147483647") << true << INT32_MAX;
+        QTest::newRow("too large") << QByteArray(" 2147483648") << false << 0;
+        QTest::newRow("far too large") << QByteArray(" 99999999999999999999") << false << 0;
+        QTest::newRow("empty") << QByteArray() << false << 0;
+        QTest::newRow("blank only") << QByteArray(" ") << false << 0;
+        QTest::newRow("minus only") << QByteArray("-") << false << 0;
+        QTest::newRow("two blanks") << QByteArray("  5") << false << 0;
+        QTest::newRow("plus") << QByteArray("+5") << false << 0;
+        QTest::newRow("blank then minus") << QByteArray(" -5") << false << 0;
+        QTest::newRow("decimal point") << QByteArray(" 1.5") << false << 0;
+        QTest::newRow("trailing blank") << QByteArray(" 5 ") << false << 0;
+        QTest::newRow("text") << QByteArray("SWEEP") << false << 0;
+        QTest::newRow("NUL") << QByteArray(
+                                    " 1\0"
+                                    "2",
+                                    4)
+                             << false << 0;
+    }
+    void commandLine() {
+        QFETCH(QByteArray, line);
+        QFETCH(bool, good);
+        const auto value = ParseCommandLine(line);
+        QCOMPARE(value.has_value(), good);
+        if (good) {
+            QTEST(*value, "value");
+        }
+    }
+
+    void readerAssemblesCommands() {
+        CommandReader reader;
+        std::vector<CommandReader::Event> events;
+        // LF ignored, a garbage line between good ones does not count, bytes
+        // arrive in arbitrary pieces.
+        const QByteArray stream(" 0\r\n 10737\rhello\r 50");
+        reader.feed(stream, 0, &events);
+        reader.feed("0\r 3843846\r 1\r", 1, &events);
+
+        std::vector<SweepCommand> commands;
+        int garbage = 0;
+        for (const auto& e : events) {
+            if (e.kind == CommandReader::Event::Kind::Command) {
+                commands.push_back(e.command);
+            }
+            garbage += e.kind == CommandReader::Event::Kind::Garbage;
+        }
+        QCOMPARE(garbage, 1);
+        QCOMPARE(int(commands.size()), 1);
+        QCOMPARE(commands[0].mode, 0);
+        QCOMPARE(commands[0].startWord, 10737);
+        QCOMPARE(commands[0].points, 500);
+        QCOMPARE(commands[0].stepWord, 3843846);
+
+        // The line " 1" started the next command: three more complete it.
+        events.clear();
+        reader.feed(" 10737000\r 1\r 0\r", 2, &events);
+        QCOMPARE(events.back().kind, CommandReader::Event::Kind::Command);
+        QCOMPARE(events.back().command.mode, 1);
+        QCOMPARE(events.back().command.points, 1);
+    }
+
+    void readerDropsAStalePartialCommand() {
+        CommandReader reader;
+        std::vector<CommandReader::Event> events;
+        reader.feed(" 0\r 10737000\r", 1000, &events);
+        events.clear();
+        const qint64 later = 1000 + CommandReader::kMaxGapMs + 1;
+        reader.feed(" 0\r 10737000\r 500\r 3843846\r", later, &events);
+        QCOMPARE(events.front().kind, CommandReader::Event::Kind::DroppedPartial);
+        QCOMPARE(events.back().kind, CommandReader::Event::Kind::Command);
+        QCOMPARE(events.back().command.points, 500);
+    }
+
+    void readerSurvivesAnEndlessLine() {
+        CommandReader reader;
+        std::vector<CommandReader::Event> events;
+        reader.feed(QByteArray(1 << 20, '7'), 0, &events);
+        QVERIFY(events.empty());
+        reader.feed(" 5\r", 0, &events);  // ends the long line: garbage
+        reader.feed(" 5\r", 0, &events);
+        QCOMPARE(int(events.size()), 2);
+        QCOMPARE(events[0].kind, CommandReader::Event::Kind::Garbage);
+        QCOMPARE(events[1].kind, CommandReader::Event::Kind::Line);
+    }
+
+    void faults_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<int>("replyBytes");
+        for (const char* name : {"none", "silent", "short", "surplus", "garbage-high", "hangup"}) {
+            for (const int bytes : {4, 2000}) {
+                QTest::addRow("%s, %d bytes", name, bytes) << QString::fromLatin1(name) << bytes;
+            }
+        }
+    }
+    void faults() {
+        QFETCH(QString, name);
+        QFETCH(int, replyBytes);
+        const auto fault = FaultFromName(name);
+        QVERIFY(fault.has_value());
+        QCOMPARE(FaultName(*fault), name);
+
+        DutSettings load;
+        load.dut = Dut::Load;
+        const QByteArray good = ReplyFor(load, Sweep(0, 1e6, 1e3, replyBytes / 4));
+        for (std::uint32_t seed = 1; seed <= 50; ++seed) {
+            std::mt19937 random(seed);
+            const Outgoing out = ApplyFault(*fault, good, random);
+            std::mt19937 again(seed);
+            QCOMPARE(ApplyFault(*fault, good, again).bytes, out.bytes);  // reproducible
+            const QByteArray& b = out.bytes;
+            switch (*fault) {
+                case Fault::None:
+                    QCOMPARE(b, good);
+                    break;
+                case Fault::Silent:
+                    QVERIFY(b.isEmpty());
+                    break;
+                case Fault::Short:
+                    QVERIFY(b.size() >= 1 && b.size() < good.size());
+                    QVERIFY(good.size() - b.size() <= 7);
+                    QVERIFY(good.startsWith(b));
+                    break;
+                case Fault::Surplus:
+                    QVERIFY(b.size() > good.size() && b.size() <= good.size() + 8);
+                    QVERIFY(b.startsWith(good));
+                    break;
+                case Fault::GarbageHigh: {
+                    QCOMPARE(b.size(), good.size());
+                    int spoiled = 0;
+                    for (int i = 0; i < b.size(); ++i) {
+                        if (b[i] == good[i]) {
+                            continue;
+                        }
+                        QVERIFY2(i % 2 == 1, "only high parts change");
+                        QVERIFY(static_cast<unsigned char>(b[i]) > 3);
+                        ++spoiled;
+                    }
+                    QVERIFY(spoiled >= 1);
+                    break;
+                }
+                case Fault::Hangup:
+                    QCOMPARE(b, good);
+                    QCOMPARE(out.hangupAfter, good.size() / 2);
+                    break;
+            }
+        }
+    }
+};
+
+QTEST_GUILESS_MAIN(TestSimModels)
+#include "tst_sim_models.moc"

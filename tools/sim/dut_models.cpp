@@ -1,0 +1,198 @@
+#include "dut_models.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+
+namespace Sim {
+namespace {
+
+using Complex = std::complex<double>;
+
+constexpr double kZ0 = 50.0;
+constexpr double kSpeedOfLight = 299792458.0;
+constexpr double kNepersToDb = 8.685889638065035;  // 20 / ln 10
+
+// The program reads loss = n x 0.0587 - 20.16 dB and phase = p x 0.176 / 57.324 rad.
+constexpr double kDbPerCount = 0.0587;
+constexpr double kDbAtZero = 20.16;
+constexpr double kDegreesPerCount = 0.176;
+constexpr double kDegreesPerRadian = 57.324;
+constexpr int kMaxCount = 1023;
+
+// Antenna: series RLC with 60 ohm at resonance and a loaded-antenna Q.
+constexpr double kAntennaR = 60.0;
+constexpr double kAntennaQ = 15.0;
+
+// Coax: 1.5 dB per 100 m at 10 MHz, growing with the square root of f (skin effect).
+constexpr double kCableDbPerMetreAt10MHz = 1.5 / 100.0;
+
+// Filter: 2-pole Butterworth band-pass, 3.5 % wide, resonators of unloaded Q 200.
+constexpr double kFilterFractionalBandwidth = 0.035;
+constexpr double kFilterUnloadedQ = 200.0;
+constexpr double kButterworthG = std::numbers::sqrt2;
+
+// Below 1 Hz the reactances of the models blow up; the analyser never gets there.
+double UsableHz(double hz) {
+    return std::max(1.0, std::fabs(hz));
+}
+
+Complex GammaOf(Complex z) {
+    return (z - kZ0) / (z + kZ0);
+}
+
+Complex AntennaImpedance(double f0, double hz) {
+    const double w0 = 2.0 * std::numbers::pi * f0;
+    const double w = 2.0 * std::numbers::pi * hz;
+    const double l = kAntennaQ * kAntennaR / w0;
+    const double c = 1.0 / (w0 * w0 * l);
+    return {kAntennaR, w * l - 1.0 / (w * c)};
+}
+
+// Propagation constant times length of the line, alpha l + j beta l.
+Complex CableGammaL(const DutSettings& s, double hz) {
+    const double alpha = kCableDbPerMetreAt10MHz * std::sqrt(hz / 10e6) / kNepersToDb;
+    const double beta = 2.0 * std::numbers::pi * hz / (s.velocityFactor * kSpeedOfLight);
+    return {alpha * s.lengthM, beta * s.lengthM};
+}
+
+struct TwoPortS {
+    Complex s11;
+    Complex s21;
+};
+
+// Shunt resonator then series resonator, from the low-pass prototype.
+TwoPortS FilterS(double f0, double hz) {
+    const double w0 = 2.0 * std::numbers::pi * f0;
+    const double w = 2.0 * std::numbers::pi * hz;
+    const double d = kFilterFractionalBandwidth;
+    const Complex j(0.0, 1.0);
+
+    const double c1 = kButterworthG / (w0 * d * kZ0);
+    const double l1 = d * kZ0 / (w0 * kButterworthG);
+    const Complex y1 = j * w * c1 + 1.0 / (j * w * l1) + w0 * c1 / kFilterUnloadedQ;
+
+    const double l2 = kButterworthG * kZ0 / (w0 * d);
+    const double c2 = d / (w0 * kButterworthG * kZ0);
+    const Complex z2 = j * w * l2 + 1.0 / (j * w * c2) + w0 * l2 / kFilterUnloadedQ;
+
+    // ABCD of shunt(y1) followed by series(z2).
+    const Complex a = 1.0;
+    const Complex b = z2;
+    const Complex c = y1;
+    const Complex dd = y1 * z2 + 1.0;
+    const Complex den = a + b / kZ0 + c * kZ0 + dd;
+    return {(a + b / kZ0 - c * kZ0 - dd) / den, 2.0 / den};
+}
+
+int ClampedCount(double x) {
+    if (std::isnan(x)) {
+        return 0;
+    }
+    return static_cast<int>(std::lround(std::clamp(x, 0.0, static_cast<double>(kMaxCount))));
+}
+
+}  // namespace
+
+std::optional<Dut> DutFromName(const QString& name) {
+    for (const Dut dut :
+         {Dut::Load, Dut::Open, Dut::Short, Dut::Antenna, Dut::Cable, Dut::Filter}) {
+        if (name == DutName(dut)) {
+            return dut;
+        }
+    }
+    return std::nullopt;
+}
+
+QString DutName(Dut dut) {
+    switch (dut) {
+        case Dut::Load:
+            return QStringLiteral("load");
+        case Dut::Open:
+            return QStringLiteral("open");
+        case Dut::Short:
+            return QStringLiteral("short");
+        case Dut::Antenna:
+            return QStringLiteral("antenna");
+        case Dut::Cable:
+            return QStringLiteral("cable");
+        case Dut::Filter:
+            return QStringLiteral("filter");
+    }
+    return {};
+}
+
+Complex Reflection(const DutSettings& settings, double hz) {
+    const double f = UsableHz(hz);
+    switch (settings.dut) {
+        case Dut::Load:
+            return 0.0;
+        case Dut::Open:
+            return 1.0;
+        case Dut::Short:
+            return -1.0;
+        case Dut::Antenna:
+            return GammaOf(AntennaImpedance(settings.f0Hz, f));
+        case Dut::Cable:
+            // An open end reflects everything; the wave crosses the line twice.
+            return std::exp(-2.0 * CableGammaL(settings, f));
+        case Dut::Filter:
+            return FilterS(settings.f0Hz, f).s11;
+    }
+    return 0.0;
+}
+
+Complex Transmission(const DutSettings& settings, double hz) {
+    const double f = UsableHz(hz);
+    switch (settings.dut) {
+        case Dut::Cable:
+            return std::exp(-CableGammaL(settings, f));
+        case Dut::Filter:
+            return FilterS(settings.f0Hz, f).s21;
+        default:
+            return 0.0;
+    }
+}
+
+Counts CountsOf(Complex ratio) {
+    const double magnitude = std::abs(ratio);
+    if (!std::isfinite(magnitude)) {
+        return {};
+    }
+    // |ratio| = 0 gives an infinite loss, clamped to the largest count.
+    const double lossDb = magnitude > 0.0 ? -20.0 * std::log10(magnitude) : HUGE_VAL;
+    const double theta = magnitude > 0.0 ? std::fabs(std::arg(ratio)) : 0.0;
+    return {ClampedCount(theta * kDegreesPerRadian / kDegreesPerCount),
+            ClampedCount((lossDb + kDbAtZero) / kDbPerCount)};
+}
+
+std::optional<QString> CheckCommand(const SweepCommand& command) {
+    if (command.mode != 0 && command.mode != 1) {
+        return QStringLiteral("mode %1 is neither 0 nor 1").arg(command.mode);
+    }
+    if (command.points < 1 || command.points > kMaxPoints) {
+        return QStringLiteral("%1 points is outside 1..%2").arg(command.points).arg(kMaxPoints);
+    }
+    return std::nullopt;
+}
+
+double RecordHz(const SweepCommand& command, std::int32_t k) {
+    return command.startWord / kWordsPerHz + k * (command.stepWord / kWordsPerHz);
+}
+
+QByteArray ReplyFor(const DutSettings& settings, const SweepCommand& command) {
+    QByteArray reply(4 * static_cast<qsizetype>(command.points), '\0');
+    auto* out = reinterpret_cast<unsigned char*>(reply.data());
+    for (std::int32_t k = 0; k < command.points; ++k, out += 4) {
+        const double hz = RecordHz(command, k);
+        const Counts counts =
+            CountsOf(command.mode == 1 ? Transmission(settings, hz) : Reflection(settings, hz));
+        out[0] = static_cast<unsigned char>(counts.phase & 0xFF);
+        out[1] = static_cast<unsigned char>(counts.phase >> 8);
+        out[2] = static_cast<unsigned char>(counts.magnitude & 0xFF);
+        out[3] = static_cast<unsigned char>(counts.magnitude >> 8);
+    }
+    return reply;
+}
+
+}  // namespace Sim

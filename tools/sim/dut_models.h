@@ -1,0 +1,67 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <complex>
+#include <cstdint>
+#include <optional>
+
+// What the simulated analyser has on its port, and how it turns the device's
+// response into the 10-bit counts of the reply records.
+namespace Sim {
+
+enum class Dut { Load, Open, Short, Antenna, Cable, Filter };
+
+std::optional<Dut> DutFromName(const QString& name);
+QString DutName(Dut dut);
+
+struct DutSettings {
+    Dut dut = Dut::Antenna;
+    double f0Hz = 14.2e6;          // antenna resonance, filter centre
+    double lengthM = 10.0;         // cable
+    double velocityFactor = 0.66;  // cable
+};
+
+// Reflection coefficient against 50 ohm at the analyser's port.
+std::complex<double> Reflection(const DutSettings& settings, double hz);
+
+// Transmission S21 from port 1 to port 2 (both 50 ohm). One-port devices pass
+// nothing; the cable is measured as a through line ending in the receiver.
+std::complex<double> Transmission(const DutSettings& settings, double hz);
+
+struct Counts {
+    int phase = 0;
+    int magnitude = 0;
+};
+
+// The detector: the inverse of the program's conversion of counts, so that
+// the program shows the loss -20 log10 |ratio| and the phase |arg ratio|.
+// Both counts are clamped to 0..1023; a ratio of 0 gives the largest loss.
+Counts CountsOf(std::complex<double> ratio);
+
+// The instrument's frequency unit: word = Hz x 10.737.
+constexpr double kWordsPerHz = 10.737;
+
+struct SweepCommand {
+    std::int32_t mode = 0;  // 0 reflection, 1 transmission
+    std::int32_t startWord = 0;
+    std::int32_t points = 0;
+    std::int32_t stepWord = 0;
+};
+
+// The largest sweep answered; a larger count is treated as a corrupt command.
+constexpr std::int32_t kMaxPoints = 100000;
+
+// Why the command cannot be answered, or nothing when it is good.
+std::optional<QString> CheckCommand(const SweepCommand& command);
+
+// Frequency of record k (0-based) in Hz.
+double RecordHz(const SweepCommand& command, std::int32_t k);
+
+// The full reply: 4 bytes per point (phase low, phase high, magnitude low,
+// magnitude high), the first record for the start frequency. Precondition:
+// CheckCommand(command) is empty.
+QByteArray ReplyFor(const DutSettings& settings, const SweepCommand& command);
+
+}  // namespace Sim

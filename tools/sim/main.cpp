@@ -1,0 +1,159 @@
+// zezizav-sim: a stand-in for the analyser on a pseudo-terminal. It prints the
+// device path on the first line of stdout, then answers sweep commands until
+// it is stopped by SIGTERM or SIGINT.
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+
+#include <cmath>
+#include <cstdio>
+#include <limits>
+#include <optional>
+
+#include "pty_server.h"
+
+namespace {
+
+std::optional<double> PositiveNumber(const QString& text, bool allowZero) {
+    bool ok = false;
+    const double value = text.toDouble(&ok);  // QString::toDouble is locale-free
+    if (!ok || !std::isfinite(value) || value < 0.0 || (!allowZero && value == 0.0)) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+int Usage(const QString& message) {
+    std::fprintf(stderr, "zezizav-sim: %s\n", message.toLocal8Bit().constData());
+    return 2;
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("zezizav-sim"));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "Simulated vector network analyser on a pseudo-terminal. The device path is printed "
+        "on the first line of stdout.\n\n"
+        "Faults: silent (no reply), short (1-7 bytes missing), surplus (1-8 extra bytes), "
+        "garbage-high (about one record in ten with a high part above 3), hangup (the line "
+        "closes half-way through the first reply and the simulator exits), random:P (each "
+        "exchange faulty with probability P, one of silent, short, surplus, garbage-high; "
+        "add --hangup-after N to hang up on exchange N)."));
+    parser.addHelpOption();
+    const QCommandLineOption dutOption(QStringLiteral("dut"),
+                                       QStringLiteral("Device under test: load, open, short, "
+                                                      "antenna (default), cable, filter."),
+                                       QStringLiteral("model"), QStringLiteral("antenna"));
+    const QCommandLineOption f0Option(
+        QStringLiteral("f0"), QStringLiteral("Antenna resonance or filter centre in MHz (14.2)."),
+        QStringLiteral("MHz"), QStringLiteral("14.2"));
+    const QCommandLineOption lengthOption(QStringLiteral("length"),
+                                          QStringLiteral("Cable length in metres (10)."),
+                                          QStringLiteral("m"), QStringLiteral("10"));
+    const QCommandLineOption vfOption(QStringLiteral("vf"),
+                                      QStringLiteral("Cable velocity factor (0.66)."),
+                                      QStringLiteral("factor"), QStringLiteral("0.66"));
+    const QCommandLineOption linkOption(QStringLiteral("link"),
+                                        QStringLiteral("Make PATH a symbolic link to the device."),
+                                        QStringLiteral("PATH"));
+    const QCommandLineOption paceOption(
+        QStringLiteral("pace"), QStringLiteral("Send replies at the wire rate of 115200 baud."));
+    const QCommandLineOption faultOption(QStringLiteral("fault"),
+                                         QStringLiteral("Spoil every exchange (see above)."),
+                                         QStringLiteral("kind"));
+    const QCommandLineOption hangupOption(QStringLiteral("hangup-after"),
+                                          QStringLiteral("Hang up during the reply of exchange N."),
+                                          QStringLiteral("N"));
+    const QCommandLineOption seedOption(QStringLiteral("seed"),
+                                        QStringLiteral("Seed of the random faults (1)."),
+                                        QStringLiteral("N"), QStringLiteral("1"));
+    const QCommandLineOption verboseOption(
+        QStringLiteral("v"), QStringLiteral("Log every command line and reply to stderr."));
+    parser.addOptions({dutOption, f0Option, lengthOption, vfOption, linkOption, paceOption,
+                       faultOption, hangupOption, seedOption, verboseOption});
+    if (!parser.parse(QCoreApplication::arguments())) {
+        return Usage(parser.errorText());
+    }
+    if (parser.isSet(QStringLiteral("help"))) {
+        parser.showHelp(0);
+    }
+    if (!parser.positionalArguments().isEmpty()) {
+        return Usage(
+            QStringLiteral("unexpected argument %1").arg(parser.positionalArguments().first()));
+    }
+
+    Sim::SimOptions options;
+    const auto dut = Sim::DutFromName(parser.value(dutOption));
+    if (!dut) {
+        return Usage(QStringLiteral("unknown --dut %1").arg(parser.value(dutOption)));
+    }
+    options.dut.dut = *dut;
+    const auto f0 = PositiveNumber(parser.value(f0Option), false);
+    const auto length = PositiveNumber(parser.value(lengthOption), true);
+    const auto vf = PositiveNumber(parser.value(vfOption), false);
+    if (!f0 || *f0 > 1e6) {
+        return Usage(QStringLiteral("--f0 wants a frequency in MHz above 0"));
+    }
+    if (!length) {
+        return Usage(QStringLiteral("--length wants metres, 0 or more"));
+    }
+    if (!vf || *vf > 1.0) {
+        return Usage(QStringLiteral("--vf wants a factor above 0 and at most 1"));
+    }
+    options.dut.f0Hz = *f0 * 1e6;
+    options.dut.lengthM = *length;
+    options.dut.velocityFactor = *vf;
+    options.linkPath = parser.value(linkOption);
+    options.pace = parser.isSet(paceOption);
+    options.verbose = parser.isSet(verboseOption);
+
+    if (parser.isSet(faultOption)) {
+        const QString kind = parser.value(faultOption);
+        if (kind.startsWith(QStringLiteral("random:"))) {
+            bool ok = false;
+            const double p = kind.mid(7).toDouble(&ok);
+            if (!ok || !(p >= 0.0 && p <= 1.0)) {
+                return Usage(QStringLiteral("random:P wants P between 0 and 1"));
+            }
+            options.randomFaultProbability = p;
+        } else {
+            const auto fault = Sim::FaultFromName(kind);
+            if (!fault) {
+                return Usage(QStringLiteral("unknown --fault %1").arg(kind));
+            }
+            // A hangup fault hangs up on the first exchange.
+            if (*fault == Sim::Fault::Hangup) {
+                options.hangupAfter = 1;
+            } else {
+                options.fault = *fault;
+            }
+        }
+    }
+    if (parser.isSet(hangupOption)) {
+        bool ok = false;
+        options.hangupAfter = parser.value(hangupOption).toLongLong(&ok);
+        if (!ok || options.hangupAfter < 1) {
+            return Usage(QStringLiteral("--hangup-after wants an exchange number from 1"));
+        }
+    }
+    bool seedOk = false;
+    options.seed = parser.value(seedOption).toUInt(&seedOk);
+    if (!seedOk) {
+        return Usage(QStringLiteral("--seed wants a whole number from 0 to %1")
+                         .arg(std::numeric_limits<std::uint32_t>::max()));
+    }
+
+    Sim::PtyServer server(options);
+    QString error;
+    if (!server.open(&error)) {
+        std::fprintf(stderr, "zezizav-sim: %s\n", error.toLocal8Bit().constData());
+        return 1;
+    }
+    std::printf("%s\n", server.devicePath().toLocal8Bit().constData());
+    std::fflush(stdout);
+    return server.run();
+}
