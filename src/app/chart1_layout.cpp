@@ -300,13 +300,13 @@ void buildLossAndDisplay(QWidget* form, Chart1Widgets& ui) {
     ui.chkMkrFull = check(ui.Frame1, "chkMkrFull", QStringLiteral("Full"), 90, 495, 1080, false);
     ui.chkXJ = check(ui.Frame1, "chkXJ", QStringLiteral("Xc / Xl"), 90, 750, 1080, false);
 
-    ui.Frame2 = frame(form, "Frame2", QStringLiteral("BW and Q"), 9360, Row1 + 1080, 1140, 660);
-    ui.chkBW = check(ui.Frame2, "chkBW", QStringLiteral("Enable"), 90, 300, 1020, false);
+    ui.Frame2 = frame(form, "Frame2", QStringLiteral("BW and Q"), 9360, Row1 + 1080, 1050, 660);
+    ui.chkBW = check(ui.Frame2, "chkBW", QStringLiteral("Enable"), 90, 300, 930, false);
 
-    ui.fraMinMkr = frame(form, "fraMinMkr", QStringLiteral("MIN. SWR"), 10560, Row1 + 1080, 1290, 660);
-    ui.chkMinSWR = check(ui.fraMinMkr, "chkMinSWR", QStringLiteral("Min. SWR"), 45, 300, 1050, false);
+    ui.fraMinMkr = frame(form, "fraMinMkr", QStringLiteral("MIN. SWR"), 10470, Row1 + 1080, 1380, 660);
+    ui.chkMinSWR = check(ui.fraMinMkr, "chkMinSWR", QStringLiteral("Min. SWR"), 45, 300, 1110, false);
     ui.cmdMkr3Colour = colourButton(ui.fraMinMkr, "cmdMkr3Colour", QStringLiteral("Marker 3 colour"),
-                                    1065, 308, Colour::MarkerGreen);
+                                    1155, 308, Colour::MarkerGreen);
     ui.cmdMkr3Colour->resize(Twips::ToPixels(195), ui.cmdMkr3Colour->height());
 }
 

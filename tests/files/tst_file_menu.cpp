@@ -1,0 +1,214 @@
+// The File menu on the real window: Hold first, the dialog's name kept while
+// held, cancel silent, failures named, and nothing lost.
+#include <QMessageBox>
+#include <QtTest>
+
+#include "files/vec_file.h"
+#include "support/test_support.h"
+
+using TestSupport::WindowFixture;
+
+class FileMenuTest : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir dir_;
+
+    static void answer(chart1& w, const QString& path) {
+        w.chooseFile = [path](QWidget*, chart1::FileDialog, const QString&, const QString&) {
+            return path;
+        };
+    }
+    static QString warning(const chart1& w) {
+        auto* box = w.findChild<QMessageBox*>(QStringLiteral("warningBox"));
+        return box ? box->text() : QString();
+    }
+    static void fillSweep(SweepBuffers& b) {
+        for (std::size_t i = 1; i < b.MagnitudeSamples.size(); ++i) {
+            b.MagnitudeSamples[i] = static_cast<float>(i % 1024);
+            b.PhaseSamples[i] = static_cast<float>((3 * i) % 1024);
+        }
+    }
+    static QByteArray contents(const QString& path) {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+
+private slots:
+    void initTestCase() { QVERIFY(dir_.isValid()); }
+
+    void saveThenOpenRestoresTheSweep() {
+        WindowFixture f;
+        f.settings.Champ = 500;
+        f.load();
+        chart1& w = *f.w;
+        fillSweep(f.buffers);
+        f.settings.FMin = 1500000.0f;
+        f.settings.FMax = 14350000.0f;
+        const SweepBuffers saved = f.buffers;
+        const QString path = dir_.filePath(QStringLiteral("sweep.vec"));
+        answer(w, path);
+        w.mnuSaveVec_Click();
+        QVERIFY(w.ui.chkHold->isChecked());
+        QCOMPARE(QFileInfo(path).size(), qint64{16 * 501 + 8});
+        QCOMPARE(w.CommonDialog1FileName, path);
+
+        std::fill(f.buffers.MagnitudeSamples.begin(), f.buffers.MagnitudeSamples.end(), 0.0f);
+        w.ui.chkHold->setChecked(false);
+        w.ui.chkBands->setChecked(true);
+        w.ui.txtStart->setText(QStringLiteral("99"));
+        w.mnuOpen_Click();
+        QVERIFY(w.ui.chkHold->isChecked());
+        QVERIFY(!w.ui.chkBands->isChecked());
+        QVERIFY(f.buffers.MagnitudeSamples == saved.MagnitudeSamples);
+        QVERIFY(f.buffers.PhaseSamples == saved.PhaseSamples);
+        QCOMPARE(w.ui.txtStart->text(), QStringLiteral("1.5"));
+        QCOMPARE(w.ui.txtStop->text(), QStringLiteral("14.35"));
+        // The next tick keeps the limits read from the file, and names it.
+        QVERIFY(f.tick());
+        QCOMPARE(f.settings.FMin, 1500000.0f);
+        QCOMPARE(f.settings.FMax, 14350000.0f);
+        QCOMPARE(w.ui.txtFileName->text(), path);
+        QVERIFY(w.ui.fraMinMkr->isHidden());  // a file on show: no minimum-SWR marker
+    }
+
+    void savingOverALongerFileCutsIt() {
+        WindowFixture f;
+        f.settings.Champ = 10;
+        f.load();
+        const QString path = dir_.filePath(QStringLiteral("long.vec"));
+        QFile old(path);
+        QVERIFY(old.open(QIODevice::WriteOnly));
+        old.write(QByteArray(100000, 'x'));
+        old.close();
+        answer(*f.w, path);
+        f.w->mnuSaveVec_Click();
+        QCOMPARE(QFileInfo(path).size(), qint64{16 * 11 + 8});
+    }
+
+    void cancelIsSilentAndChangesNothing() {
+        WindowFixture f;
+        f.load();
+        answer(*f.w, QString());
+        fillSweep(f.buffers);
+        const SweepBuffers before = f.buffers;
+        f.w->mnuOpen_Click();
+        f.w->mnuSaveVec_Click();
+        f.w->mnuSaveCsv_Click();
+        QVERIFY(f.buffers.MagnitudeSamples == before.MagnitudeSamples);
+        QVERIFY(warning(*f.w).isEmpty());
+        QVERIFY(f.w->ui.chkHold->isChecked());  // Hold stays set
+        QVERIFY(f.w->CommonDialog1FileName.isEmpty());
+    }
+
+    void badFilesChangeNothingAndAreNamed_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::newRow("empty") << QByteArray();
+        QTest::newRow("truncated") << QByteArray(16 * 11, '\0');
+        QTest::newRow("oversized") << QByteArray(16 * 11 + 8 + 16, '\0');
+        QByteArray nan(16 * 11 + 8, '\0');
+        nan[4] = char(0x00);
+        nan[5] = char(0x00);
+        nan[6] = char(0xC0);
+        nan[7] = char(0x7F);  // a NaN magnitude
+        QTest::newRow("not a number") << nan;
+    }
+    void badFilesChangeNothingAndAreNamed() {
+        QFETCH(QByteArray, bytes);
+        WindowFixture f;
+        f.settings.Champ = 10;
+        f.load();
+        fillSweep(f.buffers);
+        const SweepBuffers before = f.buffers;
+        const QString path = dir_.filePath(QStringLiteral("bad.vec"));
+        QFile out(path);
+        QVERIFY(out.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        out.write(bytes);
+        out.close();
+        answer(*f.w, path);
+        f.w->mnuOpen_Click();
+        QVERIFY(f.buffers.MagnitudeSamples == before.MagnitudeSamples);
+        QVERIFY(f.buffers.PhaseSamples == before.PhaseSamples);
+        QCOMPARE(f.w->ui.txtStart->text(), QStringLiteral("1"));
+        QVERIFY2(warning(*f.w).contains(path), qPrintable(warning(*f.w)));
+    }
+
+    void failedSaveKeepsTheOldFile() {
+        if (geteuid() == 0) {
+            QSKIP("root writes into read-only folders");
+        }
+        WindowFixture f;
+        f.load();
+        QTemporaryDir ro;
+        const QString path = QDir(ro.path()).filePath(QStringLiteral("keep.csv"));
+        QFile keep(path);
+        QVERIFY(keep.open(QIODevice::WriteOnly));
+        keep.write("precious");
+        keep.close();
+        QFile::setPermissions(ro.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+        answer(*f.w, path);
+        f.w->mnuSaveCsv_Click();
+        QFile::setPermissions(ro.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                             QFileDevice::ExeOwner);
+        QCOMPARE(contents(path), QByteArray("precious"));
+        QVERIFY(warning(*f.w).contains(path));
+    }
+
+    void saveIntoAMissingFolderIsReported() {
+        WindowFixture f;
+        f.load();
+        const QString path = dir_.filePath(QStringLiteral("no/such/folder/sweep.vec"));
+        answer(*f.w, path);
+        f.w->mnuSaveVec_Click();
+        QVERIFY(!QFile::exists(path));
+        QVERIFY2(warning(*f.w).contains(QStringLiteral("sweep.vec")), qPrintable(warning(*f.w)));
+    }
+
+    void csvExportByMode() {
+        WindowFixture f;
+        f.settings.Champ = 500;
+        f.load();
+        f.settings.FMin = 1500000.0f;
+        f.settings.FMax = 2500000.0f;
+        f.buffers.MagnitudeSamples[1] = 600;
+        f.buffers.PhaseSamples[1] = 512;
+        const QString path = dir_.filePath(QStringLiteral("sweep"));  // no extension added
+        answer(*f.w, path);
+        f.w->mnuSaveCsv_Click();
+        const QList<QByteArray> lines = contents(path).split('\n');
+        QCOMPARE(lines.size(), 502 + 1);  // the last CR LF leaves an empty tail
+        QCOMPARE(lines[0], QByteArray("\"Frequency(Hz)\",\"Return Loss(dB)\",\"Phase(deg)\"\r"));
+        QCOMPARE(lines[1], QByteArray("1502000,15.06,90.11\r"));
+        QCOMPARE(lines[501], QByteArray("1500000,2500000\r"));
+        QCOMPARE(f.w->fields.FreqStep, 2000.0);
+
+        f.w->Toolbar1_ButtonClick(QStringLiteral("Transmission"));
+        f.w->mnuSaveCsv_Click();
+        QVERIFY(contents(path).startsWith("\"Frequency(Hz)\",\"Transmission Loss(dB)\""));
+    }
+
+    void touchstoneByMode() {
+        WindowFixture f;
+        f.settings.Champ = 20;
+        f.load();
+        fillSweep(f.buffers);
+        f.settings.FMin = 1000000.0f;
+        f.settings.FMax = 3000000.0f;
+        QString offered;
+        f.w->chooseFile = [&](QWidget*, chart1::FileDialog, const QString& filter, const QString&) {
+            offered = filter;
+            return dir_.filePath(QStringLiteral("dut.s1p"));
+        };
+        f.w->mnuSaveTouchstone_Click();
+        QVERIFY(offered.contains(QStringLiteral("*.s1p")));
+        const QByteArray s1p = contents(dir_.filePath(QStringLiteral("dut.s1p")));
+        QVERIFY(s1p.contains("# Hz S RI R 50"));
+        QCOMPARE(s1p.count("\n1100000 "), 1);  // point 1
+
+        f.w->Toolbar1_ButtonClick(QStringLiteral("Transmission"));
+        f.w->mnuSaveTouchstone_Click();
+        QVERIFY(offered.contains(QStringLiteral("*.s2p")));
+    }
+};
+
+QTEST_MAIN(FileMenuTest)
+#include "tst_file_menu.moc"
