@@ -1,0 +1,249 @@
+#include "cli_args.h"
+
+#include <cmath>
+#include <limits>
+
+#include "instrument/protocol.h"
+
+namespace {
+
+enum class Option { Device, Start, Stop, Points, Transmission, TimeoutMs, Settings, Output };
+
+struct OptionName {
+    const char* name;
+    Option option;
+    bool takesValue;
+};
+
+constexpr OptionName kOptions[] = {
+    {"device", Option::Device, true},
+    {"start", Option::Start, true},
+    {"stop", Option::Stop, true},
+    {"points", Option::Points, true},
+    {"transmission", Option::Transmission, false},
+    {"timeout-ms", Option::TimeoutMs, true},
+    {"settings", Option::Settings, true},
+    {"output", Option::Output, true},
+};
+
+const OptionName* FindOption(const QString& name) {
+    for (const OptionName& o : kOptions) {
+        if (name == QLatin1String(o.name)) {
+            return &o;
+        }
+    }
+    return nullptr;
+}
+
+// "." is the decimal point whatever the locale: QString::toDouble never uses it.
+std::optional<double> ParseMHz(const QString& text) {
+    bool ok = false;
+    const double value = text.toDouble(&ok);
+    if (!ok || !std::isfinite(value)) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+std::optional<qint64> ParseWhole(const QString& text, qint64 low, qint64 high) {
+    bool ok = false;
+    const qint64 value = text.toLongLong(&ok, 10);
+    if (!ok || value < low || value > high) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+CliParseResult Fail(const QString& error) {
+    return {std::nullopt, error};
+}
+
+// The limit in Hz as the 32-bit float the program keeps, or nothing when it
+// does not fit one.
+std::optional<float> HzAsFloat(double mhz) {
+    const double hz = mhz * 1e6;
+    if (!std::isfinite(hz) || std::fabs(hz) > std::numeric_limits<float>::max()) {
+        return std::nullopt;
+    }
+    return static_cast<float>(hz);
+}
+
+}  // namespace
+
+CliParseResult ParseCliArguments(const QStringList& arguments) {
+    CliArguments out;
+    bool haveCommand = false;
+    bool seen[std::size(kOptions)] = {};
+
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const QString& arg = arguments[i];
+        if (arg == QLatin1String("--help") || arg == QLatin1String("-h")) {
+            out.help = true;
+            return {out, {}};
+        }
+        if (!arg.startsWith(QLatin1String("--"))) {
+            if (!haveCommand && arg == QLatin1String("sweep")) {
+                haveCommand = true;
+                continue;
+            }
+            return Fail(haveCommand
+                            ? QStringLiteral("Unexpected argument \"%1\"").arg(arg)
+                            : QStringLiteral("Unknown command \"%1\"; try --help").arg(arg));
+        }
+
+        const qsizetype equals = arg.indexOf(QLatin1Char('='));
+        const QString name = arg.mid(2, equals < 0 ? -1 : equals - 2);
+        const OptionName* option = FindOption(name);
+        if (option == nullptr) {
+            return Fail(QStringLiteral("Unknown option --%1; try --help").arg(name));
+        }
+        const auto index = static_cast<std::size_t>(option - kOptions);
+        if (seen[index]) {
+            return Fail(QStringLiteral("--%1 is given twice").arg(name));
+        }
+        seen[index] = true;
+
+        QString value;
+        if (!option->takesValue) {
+            if (equals >= 0) {
+                return Fail(QStringLiteral("--%1 takes no value").arg(name));
+            }
+        } else if (equals >= 0) {
+            value = arg.mid(equals + 1);
+        } else if (i + 1 < arguments.size()) {
+            value = arguments[++i];  // may begin with "-": a negative number
+        } else {
+            return Fail(QStringLiteral("--%1 needs a value").arg(name));
+        }
+        if (option->takesValue && value.isEmpty()) {
+            return Fail(QStringLiteral("--%1 needs a value").arg(name));
+        }
+
+        SweepArguments& s = out.sweep;
+        switch (option->option) {
+            case Option::Device:
+                s.device = value;
+                break;
+            case Option::Start:
+            case Option::Stop: {
+                const auto mhz = ParseMHz(value);
+                if (!mhz) {
+                    return Fail(QStringLiteral("--%1 wants a frequency in MHz such as 14.2, not "
+                                               "\"%2\"")
+                                    .arg(name, value));
+                }
+                (option->option == Option::Start ? s.startMHz : s.stopMHz) = *mhz;
+                break;
+            }
+            case Option::Points: {
+                const auto points = ParseWhole(value, 1, kMaxCliPoints);
+                if (!points) {
+                    return Fail(QStringLiteral("--points wants a whole number from 1 to %1, not "
+                                               "\"%2\"")
+                                    .arg(kMaxCliPoints)
+                                    .arg(value));
+                }
+                s.points = static_cast<std::int32_t>(*points);
+                break;
+            }
+            case Option::Transmission:
+                s.transmission = true;
+                break;
+            case Option::TimeoutMs: {
+                const auto ms = ParseWhole(value, 1, kMaxCliTimeoutMs);
+                if (!ms) {
+                    return Fail(QStringLiteral("--timeout-ms wants milliseconds from 1 to %1, not "
+                                               "\"%2\"")
+                                    .arg(kMaxCliTimeoutMs)
+                                    .arg(value));
+                }
+                s.timeoutMs = *ms;
+                break;
+            }
+            case Option::Settings:
+                s.settingsPath = value;
+                break;
+            case Option::Output:
+                s.outputPath = value;
+                break;
+        }
+    }
+
+    if (!haveCommand) {
+        return Fail(QStringLiteral("No command given; try --help"));
+    }
+    const struct {
+        Option option;
+        const char* name;
+    } required[] = {{Option::Device, "device"},
+                    {Option::Start, "start"},
+                    {Option::Stop, "stop"},
+                    {Option::Output, "output"}};
+    for (const auto& r : required) {
+        for (std::size_t k = 0; k < std::size(kOptions); ++k) {
+            if (kOptions[k].option == r.option && !seen[k]) {
+                return Fail(QStringLiteral("Missing --%1; try --help").arg(QLatin1String(r.name)));
+            }
+        }
+    }
+    return {out, {}};
+}
+
+QString CliUsageText() {
+    return QStringLiteral(
+        "Usage: zezizav-cli sweep --device PATH --start MHZ --stop MHZ --output FILE.vec\n"
+        "                         [--points N] [--transmission] [--timeout-ms MS]\n"
+        "                         [--settings FILE]\n"
+        "       zezizav-cli --help\n"
+        "\n"
+        "Takes one sweep from the analyser on the serial device PATH and saves it as a\n"
+        ".vec file, as the program's \"Save As (.vec)\" does.\n"
+        "\n"
+        "  --device PATH     serial device (115200 baud, 8N1), e.g. /dev/ttyUSB0\n"
+        "  --start MHZ       first frequency in MHz (\".\" as the decimal point)\n"
+        "  --stop MHZ        last frequency in MHz; must differ from --start\n"
+        "  --points N        points of the sweep, 1 to 32767 (default: Champ of the\n"
+        "                    settings)\n"
+        "  --transmission    measure transmission (mode 1) instead of reflection\n"
+        "  --timeout-ms MS   give up when the reply is not complete after MS ms\n"
+        "                    (default: its wire time plus a margin)\n"
+        "  --settings FILE   settings file (default: vezizo.ini beside this program,\n"
+        "                    else the built-in defaults)\n"
+        "  --output FILE     the .vec file; written only when the sweep succeeded\n"
+        "\n"
+        "Exit status: 0 saved; 1 the analyser or the line failed (cannot open the\n"
+        "device, no reply, short or surplus reply); 2 bad arguments or settings, or a\n"
+        "sweep the analyser cannot do; 3 the output file could not be written. On any\n"
+        "failure an existing output file is left as it was.\n");
+}
+
+SweepPlanResult PlanSweep(const SweepArguments& arguments, std::int32_t settingsChamp) {
+    SweepPlan plan;
+    plan.Champ = arguments.points.value_or(settingsChamp);
+    if (plan.Champ < 1 || plan.Champ > kMaxCliPoints) {
+        return {std::nullopt, QStringLiteral("The number of points %1 is outside 1 to %2")
+                                  .arg(plan.Champ)
+                                  .arg(kMaxCliPoints)};
+    }
+    const auto fmin = HzAsFloat(arguments.startMHz);
+    const auto fmax = HzAsFloat(arguments.stopMHz);
+    if (!fmin || !fmax) {
+        return {std::nullopt, QStringLiteral("%1 frequency %2 MHz is beyond the instrument's range")
+                                  .arg(fmin ? QStringLiteral("Stop") : QStringLiteral("Start"))
+                                  .arg(fmin ? arguments.stopMHz : arguments.startMHz)};
+    }
+    plan.FMin = *fmin;
+    plan.FMax = *fmax;
+    if (plan.FMin == plan.FMax) {
+        return {std::nullopt,
+                QStringLiteral("Start and stop are the same frequency; nothing to sweep")};
+    }
+    plan.FreqStep = (static_cast<double>(plan.FMax) - static_cast<double>(plan.FMin)) / plan.Champ;
+    plan.TransmissionMode = arguments.transmission ? 1.0f : 0.0f;
+    const EncodedCommand command =
+        EncodeSweepCommand(plan.FMin, plan.FreqStep, plan.Champ, plan.TransmissionMode);
+    if (!command.ok()) {
+        return {std::nullopt, command.error};
+    }
+    return {plan, {}};
+}

@@ -1,0 +1,60 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <cstdint>
+#include <optional>
+
+// The command line of zezizav-cli, read by pure functions (no I/O, no
+// exceptions) so that they can be fed anything.
+
+struct SweepArguments {
+    QString device;
+    double startMHz = 0.0;
+    double stopMHz = 0.0;
+    std::optional<std::int32_t> points;  // else Champ of the settings
+    bool transmission = false;
+    std::optional<qint64> timeoutMs;  // else the exchange's own deadline
+    QString settingsPath;             // else vezizo.ini beside the program
+    QString outputPath;
+};
+
+struct CliArguments {
+    bool help = false;  // --help: print the usage, nothing else
+    SweepArguments sweep;
+};
+
+struct CliParseResult {
+    std::optional<CliArguments> arguments;
+    QString error;  // one line, when arguments is empty
+};
+
+// The points a sweep may have: the program's point loops count with 16-bit
+// integers.
+constexpr std::int32_t kMaxCliPoints = 32767;
+// A reply deadline longer than an hour is a typing slip.
+constexpr qint64 kMaxCliTimeoutMs = 3'600'000;
+
+// arguments excludes the program name. Options take their value as the next
+// argument or after "=" (--points=500); each may be given once.
+CliParseResult ParseCliArguments(const QStringList& arguments);
+
+QString CliUsageText();
+
+// What is sent: the limits as 32-bit floats in Hz (MHz x 1,000,000), the step
+// and the mode, exactly as the program computes them.
+struct SweepPlan {
+    float FMin = 0.0f;
+    float FMax = 0.0f;
+    double FreqStep = 0.0;
+    std::int32_t Champ = 0;
+    float TransmissionMode = 0.0f;
+};
+
+struct SweepPlanResult {
+    std::optional<SweepPlan> plan;
+    QString error;  // FMin = FMax, or a frequency word beyond the analyser's range
+};
+
+SweepPlanResult PlanSweep(const SweepArguments& arguments, std::int32_t settingsChamp);
