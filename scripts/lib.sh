@@ -8,7 +8,14 @@ PACKAGES=(
   qt6-base-dev qt6-serialport-dev libqt6svg6 libgl-dev
   libbenchmark-dev
   xvfb xauth
-  python3-pyatspi at-spi2-core dbus-daemon
+)
+
+# Only the tests need these: the accessibility bus, a Touchstone reader,
+# clang for the fuzzers, and a locale with a decimal comma.
+TEST_PACKAGES=(
+  python3-pyatspi at-spi2-core dbus-daemon locales
+  python3-scikit-rf
+  clang libclang-rt-14-dev
 )
 
 # Installs only the Debian packages that are not there yet; a second run

@@ -1,11 +1,33 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds with warnings as errors, and runs every
-# test headless.
+# test headless: once as built, once under the address and undefined-behaviour
+# sanitizers, then a short run of each fuzzer as a regression check.
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 
-ensure_packages "${PACKAGES[@]}"
+ensure_packages "${PACKAGES[@]}" "${TEST_PACKAGES[@]}"
+export QT_QPA_PLATFORM=offscreen
+# Numbers must read and print the same under a decimal-comma locale.
+if ! locale -a 2>/dev/null | grep -qi '^de_DE\.utf-\?8$'; then
+  localedef -i de_DE -c -f UTF-8 de_DE.UTF-8 2>/dev/null || echo "(no de_DE locale: its test skips)"
+fi
+jobs="$(nproc)"
+
+echo "== Build and test"
 BUILD="$ROOT/build-test"
 build "$BUILD" -DCMAKE_BUILD_TYPE=Debug -DZEZIZAV_WERROR=ON
+ctest --test-dir "$BUILD" --output-on-failure -j "$jobs"
 
-export QT_QPA_PLATFORM=offscreen
-ctest --test-dir "$BUILD" --output-on-failure -j "$(nproc)"
+echo "== Build and test under the sanitizers"
+ASAN_BUILD="$ROOT/build-asan"
+build "$ASAN_BUILD" -DCMAKE_BUILD_TYPE=Debug -DZEZIZAV_WERROR=ON -DZEZIZAV_SANITIZE=ON \
+  -DZEZIZAV_BENCH=OFF
+# Leaks inside the system's Qt and font libraries are theirs, not ours.
+export LSAN_OPTIONS="suppressions=$ROOT/scripts/lsan.supp:print_suppressions=0"
+export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1:strict_string_checks=1"
+export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
+ctest --test-dir "$ASAN_BUILD" --output-on-failure -j "$jobs"
+
+if [ -x "$ROOT/fuzz/run.sh" ]; then
+  echo "== Fuzz regressions"
+  bash "$ROOT/fuzz/run.sh" "${FUZZ_SECONDS:-10}"
+fi

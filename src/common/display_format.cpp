@@ -16,8 +16,11 @@ std::string ScaledDigits(double value, int decimals) {
     }
     constexpr int Significant = 15;
     // "d.dddddddddddddde+XXX": always fits, whatever the exponent
+    // to_chars, unlike printf, never takes the locale's decimal comma.
     char buf[40];
-    std::snprintf(buf, sizeof buf, "%.*e", Significant - 1, std::fabs(value));
+    const auto end = std::to_chars(buf, buf + sizeof buf - 1, std::fabs(value),
+                                   std::chars_format::scientific, Significant - 1);
+    *end.ptr = '\0';
     std::string mantissa;
     const char* p = buf;
     for (; *p != 'e'; ++p) {
@@ -87,8 +90,9 @@ std::string FloatText(float value) {
     }
     // Seven significant digits: d.dddddde+XX
     char buf[32];
-    std::snprintf(buf, sizeof buf, "%.6e", static_cast<double>(value));
-    const std::string s(buf);
+    const auto end = std::to_chars(buf, buf + sizeof buf, static_cast<double>(value),
+                                   std::chars_format::scientific, 6);
+    const std::string s(buf, end.ptr);
     const auto ePos = s.find('e');
     const bool negative = s[0] == '-';
     std::string digits;  // mantissa digits without the point

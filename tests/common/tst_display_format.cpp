@@ -1,5 +1,6 @@
 #include <QtTest>
 
+#include <clocale>
 #include <cmath>
 #include <limits>
 #include <string>
@@ -19,6 +20,28 @@ class TestDisplayFormat : public QObject {
     Q_OBJECT
 
 private slots:
+    // The program runs in the user's locale (Qt sets it at start-up); a
+    // decimal comma there must never reach a readout or a file.
+    void ignoresADecimalCommaLocale() {
+        const std::string saved = std::setlocale(LC_ALL, nullptr);
+        if (!std::setlocale(LC_ALL, "de_DE.UTF-8") && !std::setlocale(LC_ALL, "de_DE.utf8")) {
+            QSKIP("no de_DE locale on this machine");
+        }
+        const QString floatText = Q(FloatText(11500000.0f));
+        const QString plain = Q(FloatText(1500000.5f));
+        const QString twoDecimals = Q(FormatTwoDecimals(12.345));
+        const QString thousands = Q(FormatThousands(14200000.0));
+        const QString fixed = Q(FormatFixed(99.0));
+        const double parsed = ParseReadout("14,200,000.5");
+        std::setlocale(LC_ALL, saved.c_str());
+        QCOMPARE(floatText, QStringLiteral("1.15E+07"));
+        QCOMPARE(plain, QStringLiteral("1500000"));
+        QCOMPARE(twoDecimals, QStringLiteral("12.35"));
+        QCOMPARE(thousands, QStringLiteral("14,200,000"));
+        QCOMPARE(fixed, QStringLiteral("99.00"));
+        QCOMPARE(parsed, 14200000.5);
+    }
+
     void twoDecimals_data();
     void twoDecimals();
     void thousands_data();
