@@ -13,3 +13,9 @@ QString BuiltProgram(const QString& name);
 #include "support/pty_pair.h"
 // A loaded main window for handler tests: support/window_fixture.h
 #include "support/window_fixture.h"
+// The simulator's -v log, exchange by exchange: support/sim_log.h
+#include "support/sim_log.h"
+// The largest stall of the event loop: support/event_loop_probe.h
+#include "support/event_loop_probe.h"
+// A small tmpfs that fills up or turns read-only: support/scratch_mount.h
+#include "support/scratch_mount.h"
