@@ -1,5 +1,7 @@
 #include "files/vec_file.h"
 
+#include <QFileInfo>
+
 #include <QDir>
 #include <QFile>
 #include <QSaveFile>
@@ -164,10 +166,17 @@ bool WriteFileSafely(const QString& path, const QByteArray& bytes, QString* erro
         return file.error() == QFileDevice::ResourceError ? QStringLiteral("disk full")
                                                           : file.errorString();
     };
-    if (file.write(bytes) != bytes.size()) {
-        const QString why = reason();
-        file.cancelWriting();
-        return fail(QStringLiteral("Cannot write %1: %2").arg(Shown(path), why));
+    // A write can stop short without an error (the disk filled part-way);
+    // writing the rest then fails and says why.
+    qint64 written = 0;
+    while (written < bytes.size()) {
+        const qint64 n = file.write(bytes.constData() + written, bytes.size() - written);
+        if (n <= 0) {
+            const QString why = reason();
+            file.cancelWriting();
+            return fail(QStringLiteral("Cannot write %1: %2").arg(Shown(path), why));
+        }
+        written += n;
     }
     if (!file.commit()) {
         return fail(QStringLiteral("Cannot write %1: %2").arg(Shown(path), reason()));
@@ -183,6 +192,12 @@ bool ReadFileLimited(const QString& path, qint64 maxBytes, QByteArray* bytes, QS
         }
         return false;
     };
+    // A pipe or a device would block the window, or never end: only plain
+    // files are read.
+    const QFileInfo info(path);
+    if (info.exists() && !info.isFile()) {
+        return fail(QStringLiteral("Cannot open %1: not a regular file").arg(Shown(path)));
+    }
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         return fail(QStringLiteral("Cannot open %1: %2").arg(Shown(path), file.errorString()));

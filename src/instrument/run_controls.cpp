@@ -54,12 +54,14 @@ void chart1::chkHold_Click() {
 
 void chart1::chkBands_Click() { ui.fraFreqSwpLim->setVisible(!ui.chkBands->isChecked()); }
 
+// The line and the exchange may both report the same loss; the user is told
+// once, when RUN actually stops.
 void chart1::stopRunning(const QString& why) {
-    if (fields.Running != 0.0f) {
-        cmdRUN_Click();
-    } else {
+    if (fields.Running == 0.0f) {
         serial_.close();
+        return;
     }
+    cmdRUN_Click();
     warn(why);
 }
 

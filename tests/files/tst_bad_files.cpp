@@ -138,12 +138,6 @@ private slots:
 
         const QString warning = Warning(w);
         QVERIFY2(warning.contains(path), qPrintable(warning));
-        if (static_cast<Place>(place) == Place::DiskTooSmall) {
-            QEXPECT_FAIL("",
-                         "WriteFileSafely: a write cut short by a full disk reports "
-                         "\"Unknown error\" (QFile sets no error on a partial write)",
-                         Continue);
-        }
         QVERIFY2(warning.contains(reason), qPrintable(warning));
         QVERIFY(!w.statusBar()->currentMessage().startsWith(QStringLiteral("Saved")));
         // On disk: the old file whole, and no half-written one left beside it.

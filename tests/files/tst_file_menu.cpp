@@ -2,6 +2,7 @@
 // held, cancel silent, failures named, and nothing lost.
 #include <QMessageBox>
 #include <QtTest>
+#include <sys/stat.h>
 
 #include "files/vec_file.h"
 #include "support/test_support.h"
@@ -130,6 +131,22 @@ private slots:
         QVERIFY(f.buffers.PhaseSamples == before.PhaseSamples);
         QCOMPARE(f.w->ui.txtStart->text(), QStringLiteral("1"));
         QVERIFY2(warning(*f.w).contains(path), qPrintable(warning(*f.w)));
+    }
+
+    // A pipe named like a sweep would block the window until something
+    // wrote to it; it is refused at once instead.
+    void aPipeIsRefusedWithoutWaiting() {
+        WindowFixture f;
+        f.load();
+        const QString path = dir_.filePath(QStringLiteral("pipe.vec"));
+        QVERIFY(::mkfifo(QFile::encodeName(path).constData(), 0600) == 0);
+        answer(*f.w, path);
+        QElapsedTimer clock;
+        clock.start();
+        f.w->mnuOpen_Click();
+        QVERIFY(clock.elapsed() < 1000);
+        QVERIFY2(warning(*f.w).contains(path), qPrintable(warning(*f.w)));
+        QCOMPARE(f.w->ui.txtStart->text(), QStringLiteral("1"));
     }
 
     void failedSaveKeepsTheOldFile() {
