@@ -314,8 +314,9 @@ void TestExchange::pacedSweepKeepsTheLoopRunning() {
     QVERIFY2(result->elapsedMs >= 2000, qPrintable(QString::number(result->elapsedMs)));
     QVERIFY2(result->elapsedMs < ReplyDeadlineMs(24000),
              qPrintable(QString::number(result->elapsedMs)));
-    // 10 ms ticks over two seconds: a blocked loop would have given a handful.
-    QVERIFY2(ticks > 100, qPrintable(QString::number(ticks)));
+    // 10 ms ticks over two seconds: a blocked loop gives one or two (missed
+    // timeouts are not queued up); a loaded machine still gives dozens.
+    QVERIFY2(ticks > 20, qPrintable(QString::number(ticks)));
 }
 
 void TestExchange::faults_data() {
