@@ -1,0 +1,168 @@
+// Fuzzes the command-line parser of zezizav-cli and the sweep plan made from
+// what it accepts.
+//
+// Input: the arguments, separated by NUL bytes, as UTF-8 (as the shell passes
+// them on Linux). The Champ of the settings is picked by the input's length.
+//
+// Beyond "no crash":
+// - the parse gives either the arguments or a message, never both or neither;
+// - accepted arguments (other than --help) always have a device, an output
+//   file and finite limits, and points and timeout within their ranges;
+// - written back as one canonical command line, in any order, they parse to
+//   the same arguments; with any required option left out that line is
+//   refused with a message naming the missing option;
+// - the plan of accepted arguments is either refused with a message or has
+//   1..32767 points, different finite limits and a step that is not zero.
+
+#include <QString>
+#include <QStringList>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "cli_args.h"
+#include "fuzz_check.h"
+#include "instrument/protocol.h"
+
+namespace {
+
+constexpr std::array<std::int32_t, 6> kSettingsChamps = {6000, 1, 32767, 0, -1, 40000};
+
+bool SameSweep(const SweepArguments& a, const SweepArguments& b) {
+    return a.device == b.device && a.startMHz == b.startMHz && a.stopMHz == b.stopMHz &&
+           a.points == b.points && a.transmission == b.transmission && a.timeoutMs == b.timeoutMs &&
+           a.settingsPath == b.settingsPath && a.outputPath == b.outputPath;
+}
+
+QString Number(double v) {
+    return QString::number(v, 'g', 17);  // exact round trip
+}
+
+struct CanonicalOption {
+    QString name;  // without "--"
+    QString argument;
+    bool required;
+};
+
+std::vector<CanonicalOption> Canonical(const SweepArguments& s) {
+    std::vector<CanonicalOption> options = {
+        {"device", "--device=" + s.device, true},
+        {"start", "--start=" + Number(s.startMHz), true},
+        {"stop", "--stop=" + Number(s.stopMHz), true},
+        {"output", "--output=" + s.outputPath, true},
+    };
+    if (s.points) {
+        options.push_back({"points", "--points=" + QString::number(*s.points), false});
+    }
+    if (s.transmission) {
+        options.push_back({"transmission", "--transmission", false});
+    }
+    if (s.timeoutMs) {
+        options.push_back({"timeout-ms", "--timeout-ms=" + QString::number(*s.timeoutMs), false});
+    }
+    if (!s.settingsPath.isEmpty()) {
+        options.push_back({"settings", "--settings=" + s.settingsPath, false});
+    }
+    return options;
+}
+
+void CheckCanonical(const SweepArguments& s) {
+    const std::vector<CanonicalOption> options = Canonical(s);
+
+    QStringList forward{QStringLiteral("sweep")};
+    QStringList backward;
+    for (const CanonicalOption& o : options) {
+        forward << o.argument;
+        backward.prepend(o.argument);
+    }
+    backward << QStringLiteral("sweep");
+    for (const QStringList& line : {forward, backward}) {
+        const CliParseResult again = ParseCliArguments(line);
+        FUZZ_CHECK(again.arguments && !again.arguments->help,
+                   "accepted arguments, written out, are accepted again");
+        FUZZ_CHECK(SameSweep(again.arguments->sweep, s), "accepted arguments read back the same");
+    }
+
+    for (std::size_t left = 0; left < options.size(); ++left) {
+        if (!options[left].required) {
+            continue;
+        }
+        QStringList line{QStringLiteral("sweep")};
+        for (std::size_t k = 0; k < options.size(); ++k) {
+            if (k != left) {
+                line << options[k].argument;
+            }
+        }
+        const CliParseResult missing = ParseCliArguments(line);
+        FUZZ_CHECK(!missing.arguments, "a line without a required option is refused");
+        FUZZ_CHECK(missing.error.contains("--" + options[left].name),
+                   "the refusal names the missing option");
+    }
+}
+
+void CheckPlan(const SweepArguments& s, std::int32_t settingsChamp) {
+    const SweepPlanResult r = PlanSweep(s, settingsChamp);
+    FUZZ_CHECK(r.plan.has_value() == r.error.isEmpty(), "a plan or a message, never both");
+    if (!r.plan) {
+        return;
+    }
+    const SweepPlan& p = *r.plan;
+    FUZZ_CHECK(p.Champ >= 1 && p.Champ <= kMaxCliPoints, "a plan has 1..32767 points");
+    FUZZ_CHECK(p.Champ == s.points.value_or(settingsChamp), "the points come from the arguments");
+    FUZZ_CHECK(std::isfinite(p.FMin) && std::isfinite(p.FMax) && p.FMin != p.FMax,
+               "a plan has two different finite limits");
+    FUZZ_CHECK(std::isfinite(p.FreqStep) && p.FreqStep != 0.0, "a plan steps");
+    FUZZ_CHECK(p.TransmissionMode == (s.transmission ? 1.0f : 0.0f), "the mode follows the flag");
+    FUZZ_CHECK(EncodeSweepCommand(p.FMin, p.FreqStep, p.Champ, p.TransmissionMode).ok(),
+               "a plan can be sent");
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    QStringList arguments;
+    std::size_t start = 0;
+    for (std::size_t i = 0; i <= size; ++i) {
+        if (i == size || data[i] == 0) {
+            arguments << QString::fromUtf8(reinterpret_cast<const char*>(data + start),
+                                           static_cast<qsizetype>(i - start));
+            start = i + 1;
+        }
+    }
+    if (size == 0) {
+        arguments.clear();
+    }
+
+    const CliParseResult result = ParseCliArguments(arguments);
+    FUZZ_CHECK(result.arguments.has_value() == result.error.isEmpty(),
+               "a parse gives either the arguments or a message");
+    if (!result.arguments) {
+        const bool quotesNewline = std::any_of(arguments.begin(), arguments.end(),
+                                               [](const QString& a) { return a.contains('\n'); });
+        FUZZ_CHECK(quotesNewline || !result.error.contains('\n'), "a refusal is one line");
+        return 0;
+    }
+    const CliArguments& parsed = *result.arguments;
+    if (parsed.help) {
+        FUZZ_CHECK(arguments.contains(QStringLiteral("--help")) ||
+                       arguments.contains(QStringLiteral("-h")),
+                   "help only when asked for");
+        return 0;
+    }
+    const SweepArguments& s = parsed.sweep;
+    FUZZ_CHECK(arguments.contains(QStringLiteral("sweep")), "a sweep only when asked for");
+    FUZZ_CHECK(!s.outputPath.isEmpty(), "never accepted without an output file");
+    FUZZ_CHECK(!s.device.isEmpty(), "never accepted without a device");
+    FUZZ_CHECK(std::isfinite(s.startMHz) && std::isfinite(s.stopMHz), "the limits are finite");
+    FUZZ_CHECK(!s.points || (*s.points >= 1 && *s.points <= kMaxCliPoints), "points in range");
+    FUZZ_CHECK(!s.timeoutMs || (*s.timeoutMs >= 1 && *s.timeoutMs <= kMaxCliTimeoutMs),
+               "timeout in range");
+
+    CheckCanonical(s);
+    CheckPlan(s, kSettingsChamps[size % kSettingsChamps.size()]);
+    return 0;
+}

@@ -1,0 +1,134 @@
+// Fuzzes the settings reader with arbitrary file contents.
+//
+// Beyond "no crash", every input must end in one of two ways:
+// - refused: the error names one of the known keys, with a reason, and the
+//   value it quotes is text that occurs in the file; the message line built
+//   from it has no control characters and stays short however long the value;
+// - accepted: every value is within the range the program relies on, and the
+//   settings written back as a plain file read back to the very same values.
+
+#include <algorithm>
+#include <array>
+#include <charconv>
+#include <cmath>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "app/settings.h"
+#include "common/rounding.h"
+#include "fuzz_check.h"
+
+namespace {
+
+constexpr std::array<std::string_view, 18> kKeys = {
+    "FMax",    "FMin",        "Champ",       "Step",           "colorS1",        "colorS2",
+    "colorS3", "colorS4",     "colorS5",     "colorS6",        "Address1",       "Address2",
+    "port",    "caloffsetrx", "caloffsettx", "caloffsetvalue", "InputVelFactor", "device"};
+
+// The longest value the message quotes, in bytes: 60 characters of at most
+// four bytes each, then "...".
+constexpr std::size_t kLongestShownValue = 60 * 4 + 3;
+
+std::string FloatText(float v) {
+    std::array<char, 64> buffer{};
+    const auto r = std::to_chars(buffer.data(), buffer.data() + buffer.size(), v);
+    return std::string(buffer.data(), r.ptr);
+}
+
+// Integer keys are held as floats: 2147483647 is held as 2^31, which must be
+// written back as the largest integer that gives the same float.
+std::string IntText(float v) {
+    const auto whole = static_cast<std::int64_t>(v);
+    return std::to_string(std::min<std::int64_t>(whole, 2147483647));
+}
+
+// The plain file a user would write for these settings.
+std::string IniText(const Settings& s) {
+    std::string t = "[PARAMETERS]\n";
+    t += "FMax=" + IntText(s.FMax) + "\nFMin=" + IntText(s.FMin) + "\n";
+    t += "Champ=" + std::to_string(s.Champ) + "\nStep=" + std::to_string(s.Step) + "\n";
+    t += "InputVelFactor=" + FloatText(s.InputVelFactor) + "\n";
+    t += "[GRAF_PROP]\n";
+    t += "colorS1=" + IntText(s.colorS1) + "\ncolorS2=" + IntText(s.colorS2) + "\n";
+    t += "colorS3=" + IntText(s.colorS3) + "\ncolorS4=" + IntText(s.colorS4) + "\n";
+    t += "colorS5=" + IntText(s.colorS5) + "\ncolorS6=" + s.colorS6 + "\n";
+    t += "[PORTSETTING]\n";
+    t += "Address1=" + std::to_string(s.Address1) + "\nAddress2=" + std::to_string(s.Address2) +
+         "\n";
+    t += "port=" + IntText(s.port) + "\n";
+    t += "caloffsetrx=" + std::to_string(s.caloffsetrx) + "\n";
+    t += "caloffsettx=" + std::to_string(s.caloffsettx) + "\n";
+    t += "caloffsetvalue=" + std::to_string(s.caloffsetvalue) + "\n";
+    // Quoted, so blanks at either end of the path survive.
+    t += "device=\"" + s.device + "\"\n";
+    return t;
+}
+
+bool SameSettings(const Settings& a, const Settings& b) {
+    return a.FMax == b.FMax && a.FMin == b.FMin && a.Champ == b.Champ && a.Step == b.Step &&
+           a.InputVelFactor == b.InputVelFactor && a.colorS1 == b.colorS1 &&
+           a.colorS2 == b.colorS2 && a.colorS3 == b.colorS3 && a.colorS4 == b.colorS4 &&
+           a.colorS5 == b.colorS5 && a.colorS6 == b.colorS6 && a.Address1 == b.Address1 &&
+           a.Address2 == b.Address2 && a.port == b.port && a.caloffsetrx == b.caloffsetrx &&
+           a.caloffsettx == b.caloffsettx && a.caloffsetvalue == b.caloffsetvalue &&
+           a.device == b.device;
+}
+
+bool IsWholeInt32(float v) {
+    return std::isfinite(v) && v == std::trunc(v) && v >= -2147483648.0f && v <= 2147483648.0f;
+}
+
+void CheckRefusal(std::string_view ini, const SettingsError& error) {
+    FUZZ_CHECK(std::find(kKeys.begin(), kKeys.end(), error.key) != kKeys.end(),
+               "a refusal names a key the reader knows");
+    FUZZ_CHECK(!error.reason.empty(), "a refusal says why");
+    FUZZ_CHECK(ini.find(error.value) != std::string_view::npos,
+               "the refused value is quoted as written in the file");
+
+    const std::string line = DescribeSettingsError("vezizo.ini", error);
+    FUZZ_CHECK(std::none_of(line.begin(), line.end(),
+                            [](char c) {
+                                const auto b = static_cast<unsigned char>(c);
+                                return b < 0x20 || b == 0x7F;
+                            }),
+               "the message is one line of printable text");
+    FUZZ_CHECK(line.find(error.key) != std::string::npos, "the message names the key");
+    FUZZ_CHECK(line.size() <= std::string_view("vezizo.ini: =  ").size() + error.key.size() +
+                                  kLongestShownValue + error.reason.size(),
+               "the message quotes a long value cut short");
+}
+
+void CheckAccepted(const Settings& s) {
+    FUZZ_CHECK(s.Champ >= 1 && s.Champ <= 32767, "Champ is 1..32767");
+    FUZZ_CHECK(s.Step >= 1, "Step is at least 1");
+    FUZZ_CHECK(std::isfinite(s.InputVelFactor), "InputVelFactor is finite");
+    for (const float v :
+         {s.FMax, s.FMin, s.colorS1, s.colorS2, s.colorS3, s.colorS4, s.colorS5, s.port}) {
+        FUZZ_CHECK(IsWholeInt32(v), "integer keys hold whole 32-bit values");
+    }
+    FUZZ_CHECK(ToInt16HalfEven(s.port).has_value(), "port fits the 16-bit port number");
+    std::int32_t colour = 0;
+    const auto r = std::from_chars(s.colorS6.data(), s.colorS6.data() + s.colorS6.size(), colour);
+    FUZZ_CHECK(r.ec == std::errc() && r.ptr == s.colorS6.data() + s.colorS6.size(),
+               "colorS6 is the text of a 32-bit integer");
+
+    const std::string again = IniText(s);
+    const SettingsResult reread = ParseSettings(again);
+    FUZZ_CHECK(!reread.error.has_value(), "accepted settings, written out, are accepted again");
+    FUZZ_CHECK(SameSettings(reread.settings, s), "accepted settings read back the same");
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const std::string_view ini(reinterpret_cast<const char*>(data), size);
+    const SettingsResult result = ParseSettings(ini);
+    if (result.error) {
+        CheckRefusal(ini, *result.error);
+    } else {
+        CheckAccepted(result.settings);
+    }
+    return 0;
+}

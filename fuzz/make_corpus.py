@@ -1,0 +1,195 @@
+#!/usr/bin/env python3
+"""Writes the seed corpora in fuzz/corpus/<harness>/.
+
+The seeds are small and hand-picked: the shapes each parser meets in use, and
+the edges around its limits. Run again after changing this script; files it no
+longer writes are removed. Inputs found while fuzzing belong in
+fuzz/regressions/, not here.
+"""
+
+import math
+import pathlib
+import shutil
+import struct
+
+HERE = pathlib.Path(__file__).resolve().parent
+EXAMPLE_INI = HERE.parent / "examples" / "vezizo.ini"
+
+
+def settings():
+    seeds = {
+        "example.ini": EXAMPLE_INI.read_bytes(),
+        "empty.ini": b"",
+        "sections_only.ini": b"[PARAMETERS]\n[GRAF_PROP]\n[PORTSETTING]\n",
+        "minimal.ini": b"[PARAMETERS]\nFMin=1000000\nFMax=180000000\nChamp=6000\nStep=1\n",
+        "crlf_bom.ini": b"\xef\xbb\xbf[parameters]\r\nchamp = 100\r\nSTEP=2\r\n",
+        "quoted.ini": b"[PORTSETTING]\ndevice=\" /tmp/link \"\nport='3'\n"
+                      b"[PARAMETERS]\nInputVelFactor=\"0.8\"\n",
+        "hex.ini": b"[PORTSETTING]\nAddress1=0x378\nAddress2=0X278\n"
+                   b"[GRAF_PROP]\ncolorS6=0xFF\ncolorS1=-1\n",
+        "comments.ini": b"; a comment\n[PARAMETERS] ; trailing\n;Champ=0\nChamp=50\n"
+                        b"Champ=0\nnoequals\n=5\n",
+        "key_outside_section.ini": b"Champ=0\n[PARAMETERS]\nStep=3\n",
+        "step_too_large.ini": b"[PARAMETERS]\nStep=40000\n",
+        "champ_zero.ini": b"[PARAMETERS]\nChamp=0\n",
+        "champ_huge.ini": b"[PARAMETERS]\nChamp=99999999999999999999\n",
+        "velfactor_text.ini": b"[PARAMETERS]\nInputVelFactor=abc\n",
+        "velfactor_range.ini": b"[PARAMETERS]\nInputVelFactor=1e39\n",
+        "velfactor_long.ini": b"[PARAMETERS]\nInputVelFactor=0." + b"6" * 70 + b"\n",
+        "port_range.ini": b"[PORTSETTING]\nport=40000\n",
+        "offset_range.ini": b"[PORTSETTING]\ncaloffsetvalue=-32769\n",
+        "colour_range.ini": b"[GRAF_PROP]\ncolorS3=2147483648\n",
+        "control_chars.ini": b"[PARAMETERS]\nChamp=\x01\x02\x7f\xc3\xa9\x80\n",
+        "unclosed_section.ini": b"[PARAMETERS\nChamp=0\n[]\nChamp=7\n",
+        "binary.ini": bytes(range(256)),
+    }
+    return seeds
+
+
+def leading_number():
+    texts = [
+        "3dB", " 1 2", "1.5.3", "1D2", "1e", "1e+", "-0.000", "0", ".5", "5.", ".",
+        "-", "+-1", "++1", "-+1", "+7", "1e400", "1e-400", "4.9e-324", "2.2250738585072014e-308",
+        "1.7976931348623157e308", "1.7976931348623159e308", "14.2 MHz", "\t-3\n.25",
+        "1" * 900, "0." + "0" * 400 + "1", "9" * 20 + "e-5", "0x1F", "inf", "nan", "Infinity",
+        "14,200,000", "-1,234", "12.", "99.00", "1.1E+10", "6.6E-06", "---", "NaN",
+        "1 0 0 0 . 5 d - 3", "2.675", "0.125", "e5", "d", "1.0000000000000001110223024625156540",
+    ]
+    seeds = {f"text_{i:02d}": t.encode() for i, t in enumerate(texts)}
+    # Raw values for the readout round trips (the first 8 bytes are a double,
+    # the first 4 a float).
+    doubles = [0.0, -0.0, 0.005, -0.005, 2.675, 0.125, -1234.5, 14200000.0, 1e15, 123456789012345678.0,
+               1e300, 5e-324, math.inf, math.nan, 0.995, 999.995]
+    for i, d in enumerate(doubles):
+        seeds[f"double_{i:02d}"] = struct.pack("<d", d)
+    floats = [1.1e10, 6.6e-6, 1e-45, 3.4028235e38, 0.15, 1121378.0, -12.5]
+    for i, f in enumerate(floats):
+        seeds[f"float_{i:02d}"] = struct.pack("<f", f) + b"\x00\x00\x00\x00"
+    return seeds
+
+
+def sweep_reply():
+    def record(phase, magnitude, phase_high=None, magnitude_high=None):
+        ph = phase >> 8 if phase_high is None else phase_high
+        mh = magnitude >> 8 if magnitude_high is None else magnitude_high
+        return bytes([phase & 0xFF, ph, magnitude & 0xFF, mh])
+
+    def seed(mode, champ, reply):
+        return bytes([mode]) + struct.pack("<i", champ) + reply
+
+    good = b"".join(record(k * 37 % 1024, 1023 - k * 11 % 1024) for k in range(12))
+    corrupt = record(5, 6) + record(0, 0, 4, 255) + record(1023, 1023) + record(7, 8, 3, 200)
+    return {
+        "match_12": seed(1, 12, good),
+        "match_corrupt": seed(1, 4, corrupt),
+        "champ_given_12": seed(0, 12, good),
+        "champ_one_short": seed(0, 11, good),
+        "champ_one_long": seed(0, 13, good),
+        "odd_length": seed(1, 3, good[:13]),
+        "empty": seed(1, 0, b""),
+        "champ_negative": seed(0, -1, good[:8]),
+        "champ_max": seed(0, 2**31 - 1, good),
+        "champ_min": seed(0, -2**31, good),
+        "short_buffers": seed(0b10101, 12, good),
+        "long_buffers": seed(0b11111, 12, good),
+        "single_frequency": seed(1, 1, record(512, 300)),
+    }
+
+
+def vec_file():
+    def vec(magnitude, phase, reserved, fmin, fmax):
+        count = len(magnitude)
+        assert len(phase) == count and len(reserved) == count
+        return (struct.pack(f"<{count}f", *magnitude) + struct.pack(f"<{count}f", *phase) +
+                struct.pack(f"<{count}d", *reserved) + struct.pack("<ff", fmin, fmax))
+
+    def seed(mode, champ, data):
+        return bytes([mode]) + struct.pack("<i", champ) + data
+
+    one = vec([0.0, 512.0], [0.0, 300.0], [0.0, 0.0], 1e6, 180e6)
+    ten = vec([float(k * 90 % 1024) for k in range(11)], [float(k * 33 % 1024) for k in range(11)],
+              [k * 0.5 for k in range(11)], 3.5e6, 3.8e6)
+    with_nan = vec([0.0, math.nan], [0.0, 1.0], [0.0, 0.0], 1e6, 2e6)
+    with_inf = vec([0.0, 1.0], [0.0, 1.0], [0.0, math.inf], 1e6, 2e6)
+    nan_limit = vec([0.0, 1.0], [0.0, 1.0], [0.0, 0.0], math.nan, 2e6)
+    negative_zero = vec([-0.0, -1.0], [5e-45, 1023.0], [-0.0, 1e300], -0.0, 1e6)
+    return {
+        "one_point": seed(0, 0, one),
+        "ten_points": seed(0, 0, ten),
+        "nan_magnitude": seed(0, 0, with_nan),
+        "inf_reserved": seed(0, 0, with_inf),
+        "nan_fmin": seed(0, 0, nan_limit),
+        "negative_zero_denormal": seed(0, 0, negative_zero),
+        "truncated": seed(0, 0, ten[:-1]),
+        "oversized": seed(0, 0, ten + b"\x00"),
+        "empty": seed(1, 10, b""),
+        "wrong_champ": seed(1, 9, ten),
+        "champ_zero": seed(1, 0, one),
+        "champ_negative": seed(1, -1, one),
+        "champ_max": seed(1, 2**31 - 1, one),
+        "zero_points_size": seed(0, 0, b"\x00" * 24),
+    }
+
+
+def cli_args():
+    def line(*arguments):
+        return b"\0".join(a.encode() for a in arguments)
+
+    base = ["sweep", "--device", "/dev/ttyUSB0", "--start", "14", "--stop", "14.35",
+            "--output", "out.vec"]
+    return {
+        "minimal": line(*base),
+        "equals_forms": line("sweep", "--device=/tmp/link", "--start=1", "--stop=180",
+                             "--output=a=b.vec"),
+        "every_option": line(*base, "--points", "500", "--transmission", "--timeout-ms", "2500",
+                             "--settings", "vezizo.ini"),
+        "options_first": line("--output", "x.vec", "--stop", "30", "--start", "1", "--device",
+                              "/dev/ttyS0", "sweep"),
+        "negative_start": line("sweep", "--device", "d", "--start", "-5", "--stop", "5",
+                               "--output", "o"),
+        "help": line("--help"),
+        "help_short_late": line(*base, "-h"),
+        "no_command": line("--device", "d"),
+        "unknown_command": line("measure"),
+        "missing_output": line(*base[:7]),
+        "missing_value": line("sweep", "--device"),
+        "empty_value": line("sweep", "--device="),
+        "twice": line(*base, "--device", "again"),
+        "flag_with_value": line(*base, "--transmission=1"),
+        "unknown_option": line(*base, "--colour"),
+        "stray_argument": line(*base, "extra"),
+        "points_range": line(*base, "--points", "32768"),
+        "points_zero": line(*base, "--points=0"),
+        "timeout_range": line(*base, "--timeout-ms", "3600001"),
+        "start_text": line("sweep", "--device", "d", "--start", "fourteen", "--stop", "1",
+                           "--output", "o"),
+        "start_infinite": line("sweep", "--device", "d", "--start", "1e308", "--stop", "inf",
+                               "--output", "o"),
+        "same_limits": line("sweep", "--device", "d", "--start", "7", "--stop", "7.0",
+                            "--output", "o"),
+        "beyond_range": line("sweep", "--device", "d", "--start", "1", "--stop", "250",
+                             "--output", "o"),
+        "not_utf8": b"sweep\0--device\0\xff\xfe\0--start\0001\0--stop\0002\0--output\0\xc3",
+        "empty": b"",
+    }
+
+
+def write(harness, seeds):
+    folder = HERE / "corpus" / harness
+    if folder.exists():
+        shutil.rmtree(folder)
+    folder.mkdir(parents=True)
+    for name, data in seeds.items():
+        (folder / name).write_bytes(data)
+
+
+def main():
+    write("settings", settings())
+    write("leading_number", leading_number())
+    write("sweep_reply", sweep_reply())
+    write("vec_file", vec_file())
+    write("cli_args", cli_args())
+
+
+if __name__ == "__main__":
+    main()
