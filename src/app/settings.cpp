@@ -322,6 +322,10 @@ std::string ShownValue(std::string_view value) {
     std::string shown;
     std::size_t characters = 0;
     for (const char c : value) {
+        // Stray continuation bytes count as no character: bound the bytes too.
+        if (shown.size() == 4 * kShownValueChars) {
+            return shown + "...";
+        }
         const auto byte = static_cast<unsigned char>(c);
         const bool continuation = (byte & 0xC0) == 0x80;
         if (!continuation) {

@@ -19,9 +19,9 @@ bool IsDigit(char c) {
 // rest only matter through whether one of them is not zero.
 constexpr std::size_t kKeptDigits = 800;
 
-// Far beyond the double range in either direction, small enough that the
-// sums below cannot overflow.
-constexpr std::int64_t kExponentCap = 100000;
+// Beyond the double range even after the shift the digits of any text can
+// add, and small enough that the sums below cannot overflow.
+constexpr std::int64_t kExponentCap = 100000000000000000;
 
 // Walks the text while skipping blanks, so callers see only the characters
 // that count.

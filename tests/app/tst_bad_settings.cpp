@@ -11,7 +11,7 @@
 namespace {
 
 QByteArray InstallerFile() {
-    QFile f(QStringLiteral(ZEZIZAV_TEST_DATA "/vezizo.ini"));
+    QFile f(QStringLiteral(ZEZIZAV_SOURCE_DIR "/tests/app/data/vezizo.ini"));
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
