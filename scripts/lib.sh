@@ -39,11 +39,20 @@ ensure_packages() {
 }
 
 # Configures once, then builds only what changed.
-# usage: build DIR [cmake options...]
+# usage: build DIR [cmake options...] [-- targets...]
 build() {
   local dir="$1"; shift
+  local options=() targets=()
+  while [ $# -gt 0 ]; do
+    if [ "$1" = "--" ]; then shift; targets=("$@"); break; fi
+    options+=("$1"); shift
+  done
   if [ ! -f "$dir/build.ninja" ]; then
-    cmake -S "$ROOT" -B "$dir" -G Ninja "$@"
+    cmake -S "$ROOT" -B "$dir" -G Ninja "${options[@]}"
   fi
-  cmake --build "$dir"
+  if [ ${#targets[@]} -gt 0 ]; then
+    cmake --build "$dir" --target "${targets[@]}"
+  else
+    cmake --build "$dir"
+  fi
 }

@@ -5,7 +5,7 @@ source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 
 ensure_packages "${PACKAGES[@]}"
 BUILD="$ROOT/build"
-build "$BUILD" -DCMAKE_BUILD_TYPE=RelWithDebInfo
+build "$BUILD" -DCMAKE_BUILD_TYPE=RelWithDebInfo -- zezizav zezizav-sim zezizav-cli
 BIN="$BUILD/bin"
 
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then

@@ -332,14 +332,15 @@ void buildMarkers(QWidget* form, Chart1Widgets& ui) {
 }
 
 // Columns of the readout rows, shared by "VALUES" and the marker-3 row.
-constexpr double ColFreq = 90, ColSWR = 1290, ColZ = 2010, ColRL = 2730, ColPH = 3450,
-                 ColRS = 4170, ColXS = 4890, ColXJ = 5610, ColW = 690;
+constexpr double ColFreq = 90, ColSWR = 1230, ColZ = 2010, ColRL = 2790, ColPH = 3570,
+                 ColRS = 4350, ColXS = 5130, ColXJ = 5910, ColW = 765;
+constexpr double ValuesWidth = 6780;
 
 void buildValues(QWidget* form, Chart1Widgets& ui) {
-    ui.fraDataReadout = frame(form, "fraDataReadout", QStringLiteral("VALUES"), 1560, Row2, 6480, 1260);
+    ui.fraDataReadout = frame(form, "fraDataReadout", QStringLiteral("VALUES"), 1560, Row2, ValuesWidth, 1260);
     QWidget* f = ui.fraDataReadout;
     const auto centre = Qt::AlignCenter;
-    ui.lblMkrFreq = label(f, "lblMkrFreq", QStringLiteral("Freq. Hz"), ColFreq, 225, 1170, 255, centre);
+    ui.lblMkrFreq = label(f, "lblMkrFreq", QStringLiteral("Freq. Hz"), ColFreq, 225, 1110, 255, centre);
     ui.lblMkrSWR = label(f, "lblMkrSWR", QStringLiteral("SWR"), ColSWR, 225, ColW, 255, centre);
     ui.lblMkrZ = label(f, "lblMkrZ", QStringLiteral("| Z |"), ColZ, 225, ColW, 255, centre);
     ui.lblMkrRL = label(f, "lblMkrRL", QStringLiteral("R.L."), ColRL, 225, ColW, 255, centre);
@@ -348,14 +349,14 @@ void buildValues(QWidget* form, Chart1Widgets& ui) {
     ui.lblMkrPH = label(f, "lblMkrPH", QStringLiteral("Phase"), ColPH, 225, ColW, 255, centre);
     ui.lblMKrRS = label(f, "lblMKrRS", QStringLiteral("Rs"), ColRS, 225, ColW, 255, centre);
     ui.lblMkrXS = label(f, "lblMkrXS", QStringLiteral("| X s |"), ColXS, 225, ColW, 255, centre);
-    ui.lblMkrXJ = label(f, "lblMkrXJ", QStringLiteral("Xj"), ColXJ, 225, 780, 255, centre);
+    ui.lblMkrXJ = label(f, "lblMkrXJ", QStringLiteral("Xj"), ColXJ, 225, ColW, 255, centre);
 
     const std::uint32_t back = Colour::ReadoutBack12;
     auto row = [&](int m, double top, QLabel*& freq, QLineEdit*& swr, QLineEdit*& z, QLineEdit*& rl,
                    QLineEdit*& ph, QLineEdit*& rs, QLineEdit*& xs, QLineEdit*& xj) {
         const QByteArray p = "Mkr" + QByteArray::number(m);
         const QString who = QStringLiteral("Marker %1 ").arg(m);
-        freq = label(f, ("lbl" + p + "Freq").constData(), QString(), ColFreq, top, 1170, 285,
+        freq = label(f, ("lbl" + p + "Freq").constData(), QString(), ColFreq, top, 1110, 285,
                      Qt::AlignRight | Qt::AlignVCenter);
         swr = readout(f, ("txt" + p + "SWR").constData(), who + QStringLiteral("SWR"), ColSWR, top, ColW, back);
         z = readout(f, ("txt" + p + "Z").constData(), who + QStringLiteral("|Z| (ohm)"), ColZ, top, ColW, back);
@@ -363,7 +364,7 @@ void buildValues(QWidget* form, Chart1Widgets& ui) {
         ph = readout(f, ("txt" + p + "PH").constData(), who + QStringLiteral("phase (degrees)"), ColPH, top, ColW, back);
         rs = readout(f, ("txt" + p + "RS").constData(), who + QStringLiteral("Rs (ohm)"), ColRS, top, ColW, back);
         xs = readout(f, ("txt" + p + "XS").constData(), who + QStringLiteral("|Xs| (ohm)"), ColXS, top, ColW, back);
-        xj = readout(f, ("txt" + p + "XJ").constData(), who + QStringLiteral("reactance as L or C"), ColXJ, top, 780, back);
+        xj = readout(f, ("txt" + p + "XJ").constData(), who + QStringLiteral("reactance as L or C"), ColXJ, top, ColW, back);
     };
     row(1, 525, ui.lblMkr1Freq, ui.txtMkr1SWR, ui.txtMkr1Z, ui.txtMkr1RL, ui.txtMkr1PH, ui.txtMkr1RS,
         ui.txtMkr1XS, ui.txtMkr1XJ);
@@ -376,11 +377,11 @@ void buildValues(QWidget* form, Chart1Widgets& ui) {
     ui.txtMkr2XJ->setVisible(false);
 
     // Marker 3's row, in a frame of its own below "VALUES".
-    ui.fraMinSWR = frame(form, "fraMinSWR", QString(), 1560, Row2 + 1290, 6480, 480);
+    ui.fraMinSWR = frame(form, "fraMinSWR", QString(), 1560, Row2 + 1290, ValuesWidth, 480);
     QWidget* m = ui.fraMinSWR;
     const std::uint32_t back3 = Colour::ReadoutBack3;
     const QString who = QStringLiteral("Marker 3 ");
-    ui.lblMkr3Freq = label(m, "lblMkr3Freq", QString(), ColFreq, 105, 1170, 285, Qt::AlignRight | Qt::AlignVCenter);
+    ui.lblMkr3Freq = label(m, "lblMkr3Freq", QString(), ColFreq, 105, 1110, 285, Qt::AlignRight | Qt::AlignVCenter);
     SetForeColour(ui.lblMkr3Freq, Colour::MarkerGreen);
     ui.txtMkr3SWR = readout(m, "txtMkr3SWR", who + QStringLiteral("SWR"), ColSWR, 105, ColW, back3);
     ui.txtMkr3Z = readout(m, "txtMkr3Z", who + QStringLiteral("|Z| (ohm)"), ColZ, 105, ColW, back3);
@@ -392,12 +393,12 @@ void buildValues(QWidget* form, Chart1Widgets& ui) {
 }
 
 void buildBandwidthAndCable(QWidget* form, Chart1Widgets& ui) {
-    ui.fraBWandQ = frame(form, "fraBWandQ", QStringLiteral("BANDWIDTH and Q"), 8100, Row2, 1980, 1020);
+    ui.fraBWandQ = frame(form, "fraBWandQ", QStringLiteral("BANDWIDTH and Q"), 8400, Row2, 1680, 1140);
     QWidget* b = ui.fraBWandQ;
-    ui.lblBandwidth = label(b, "lblBandwidth", QStringLiteral("Bandwidth"), 60, 270, 720, 285);
-    ui.txtBandwidth = readout(b, "txtBandwidth", QStringLiteral("Bandwidth (Hz)"), 780, 270, 1140, 0xFFFFFF);
-    ui.lblQ = label(b, "lblQ", QStringLiteral("Q"), 60, 630, 720, 285);
-    ui.txtQ = readout(b, "txtQ", QStringLiteral("Q"), 780, 630, 1140, 0xFFFFFF);
+    ui.lblBandwidth = label(b, "lblBandwidth", QStringLiteral("Bandwidth"), 60, 210, 1560, 255);
+    ui.txtBandwidth = readout(b, "txtBandwidth", QStringLiteral("Bandwidth (Hz)"), 60, 465, 1560, 0xFFFFFF);
+    ui.lblQ = label(b, "lblQ", QStringLiteral("Q"), 60, 795, 300, 285);
+    ui.txtQ = readout(b, "txtQ", QStringLiteral("Q"), 360, 795, 1260, 0xFFFFFF);
     ui.fraBWandQ->setVisible(false);
 
     ui.fraCableLoss = frame(form, "fraCableLoss", QStringLiteral("CABLE LOSS dB"), 10140, Row2, 1710, 1260);
