@@ -103,6 +103,7 @@ private:
     void connectDisplayHandlers();
     void connectRangeHandlers();
     void connectFileHandlers();
+    QString askFileName(FileDialog kind, const QString& filter, const QString& fileName);
     void OpenVecFile(const QString& path);
     void SaveVecFile(const QString& path);
     void ExportCsvFile(const QString& path);

@@ -115,29 +115,23 @@ void chart1::placeScalesAndLines() {
 }
 
 void chart1::applyTraceColours() {
-    const std::uint32_t swr = ColourFromSetting(settings_.colorS6);
-    SetForeColour(ui.lblSWR, swr);
-    SetForeColour(ui.lblMkrSWR, swr);
-    SetBackColour(ui.cmdSWRColour, swr);
-    const std::uint32_t z = ColourFromSetting(settings_.colorS5);
-    SetForeColour(ui.lblZ, z);
-    SetForeColour(ui.lblMkrZ, z);
-    SetBackColour(ui.cmdZColour, z);
-    const std::uint32_t loss = ColourFromSetting(settings_.colorS2);
-    SetForeColour(ui.lblRL, loss);
-    SetForeColour(ui.lblMkrRL, loss);
-    SetForeColour(ui.lblMkrTL, loss);
-    SetBackColour(ui.cmdRLColour, loss);
-    const std::uint32_t phase = ColourFromSetting(settings_.colorS1);
-    SetForeColour(ui.lblPH, phase);
-    SetForeColour(ui.lblMkrPH, phase);
-    SetBackColour(ui.cmdPHColour, phase);
-    const std::uint32_t rs = ColourFromSetting(settings_.colorS4);
-    SetForeColour(ui.lblRS, rs);
-    SetForeColour(ui.lblMKrRS, rs);
-    SetBackColour(ui.cmdRSColour, rs);
-    const std::uint32_t xs = ColourFromSetting(settings_.colorS3);
-    SetForeColour(ui.lblXS, xs);
-    SetForeColour(ui.lblMkrXS, xs);
-    SetBackColour(ui.cmdXSColour, xs);
+    struct Row {
+        std::uint32_t colour;
+        std::initializer_list<QWidget*> text;
+        QPushButton* button;
+    };
+    const Row rows[] = {
+        {ColourFromSetting(settings_.colorS6), {ui.lblSWR, ui.lblMkrSWR}, ui.cmdSWRColour},
+        {ColourFromSetting(settings_.colorS5), {ui.lblZ, ui.lblMkrZ}, ui.cmdZColour},
+        {ColourFromSetting(settings_.colorS2), {ui.lblRL, ui.lblMkrRL, ui.lblMkrTL}, ui.cmdRLColour},
+        {ColourFromSetting(settings_.colorS1), {ui.lblPH, ui.lblMkrPH}, ui.cmdPHColour},
+        {ColourFromSetting(settings_.colorS4), {ui.lblRS, ui.lblMKrRS}, ui.cmdRSColour},
+        {ColourFromSetting(settings_.colorS3), {ui.lblXS, ui.lblMkrXS}, ui.cmdXSColour},
+    };
+    for (const Row& row : rows) {
+        for (QWidget* w : row.text) {
+            SetForeColour(w, row.colour);
+        }
+        SetBackColour(row.button, row.colour);
+    }
 }

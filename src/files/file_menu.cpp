@@ -25,38 +25,40 @@ void chart1::connectFileHandlers() {
     };
 }
 
+// The dialog of a file command, after Hold is set. The name chosen stays in
+// CommonDialog1FileName (shown while held); cancel gives an empty name.
+QString chart1::askFileName(FileDialog kind, const QString& filter, const QString& fileName) {
+    const QString path = chooseFile(this, kind, filter, fileName);
+    if (!path.isEmpty()) {
+        CommonDialog1FileName = path;
+    }
+    return path;
+}
+
 void chart1::mnuOpen_Click() {
     ui.chkHold->setChecked(true);
     ui.chkBands->setChecked(false);
-    const QString path = chooseFile(this, FileDialog::Open, QStringLiteral("Zureraru_Files (*.vec)"),
-                                    CommonDialog1FileName);
-    if (path.isEmpty()) {
-        return;
+    const QString path = askFileName(FileDialog::Open, QStringLiteral("Zureraru_Files (*.vec)"),
+                                     CommonDialog1FileName);
+    if (!path.isEmpty()) {
+        OpenVecFile(path);
     }
-    CommonDialog1FileName = path;
-    OpenVecFile(path);
 }
 
 void chart1::mnuSaveVec_Click() {
     ui.chkHold->setChecked(true);
-    const QString path =
-        chooseFile(this, FileDialog::Save, QStringLiteral("Analyser files (*.vec)"), QString());
-    if (path.isEmpty()) {
-        return;
+    const QString path = askFileName(FileDialog::Save, QStringLiteral("Analyser files (*.vec)"), {});
+    if (!path.isEmpty()) {
+        SaveVecFile(path);
     }
-    CommonDialog1FileName = path;
-    SaveVecFile(path);
 }
 
 void chart1::mnuSaveCsv_Click() {
     ui.chkHold->setChecked(true);
-    const QString path =
-        chooseFile(this, FileDialog::Save, QStringLiteral("Analyser files (*.csv)"), QString());
-    if (path.isEmpty()) {
-        return;
+    const QString path = askFileName(FileDialog::Save, QStringLiteral("Analyser files (*.csv)"), {});
+    if (!path.isEmpty()) {
+        ExportCsvFile(path);
     }
-    CommonDialog1FileName = path;
-    ExportCsvFile(path);
 }
 
 // Replaces the buffers and the limits only when the whole file is good.
@@ -93,15 +95,13 @@ void chart1::SaveVecFile(const QString& path) {
 // Touchstone: .s1p (S11) in the reflection modes, .s2p (S21) in Transmission.
 void chart1::mnuSaveTouchstone_Click() {
     ui.chkHold->setChecked(true);
-    const bool transmission = fields.TransmissionMode == 1.0f;
-    const QString filter = transmission ? QStringLiteral("Touchstone files (*.s2p)")
-                                        : QStringLiteral("Touchstone files (*.s1p)");
-    const QString path = chooseFile(this, FileDialog::Save, filter, QString());
-    if (path.isEmpty()) {
-        return;
+    const QString filter = fields.TransmissionMode == 1.0f
+                               ? QStringLiteral("Touchstone files (*.s2p)")
+                               : QStringLiteral("Touchstone files (*.s1p)");
+    const QString path = askFileName(FileDialog::Save, filter, {});
+    if (!path.isEmpty()) {
+        ExportTouchstoneFile(path);
     }
-    CommonDialog1FileName = path;
-    ExportTouchstoneFile(path);
 }
 
 void chart1::ExportCsvFile(const QString& path) {
