@@ -11,6 +11,9 @@
 // - written back as one canonical command line, in any order, they parse to
 //   the same arguments; with any required option left out that line is
 //   refused with a message naming the missing option;
+// - an accepted `readout` always has a file name and marker indices within
+//   1..32767, reads back the same from its canonical line, and is refused
+//   without its file;
 // - the plan of accepted arguments is either refused with a message or has
 //   1..32767 points, different finite limits and a step that is not zero.
 
@@ -104,6 +107,52 @@ void CheckCanonical(const SweepArguments& s) {
     }
 }
 
+bool SameReadout(const ReadoutArguments& a, const ReadoutArguments& b) {
+    return a.file == b.file && a.marker1 == b.marker1 && a.marker2 == b.marker2 &&
+           a.settingsPath == b.settingsPath && a.transmission == b.transmission &&
+           a.lossOffset == b.lossOffset && a.json == b.json;
+}
+
+void CheckReadout(const ReadoutArguments& r) {
+    FUZZ_CHECK(!r.file.isEmpty(), "never accepted without a file");
+    for (const auto& marker : {r.marker1, r.marker2}) {
+        FUZZ_CHECK(!marker || (*marker >= 1 && *marker <= kMaxCliPoints), "marker in range");
+    }
+    QStringList options;
+    if (r.marker1) {
+        options << "--marker1=" + QString::number(*r.marker1);
+    }
+    if (r.marker2) {
+        options << "--marker2=" + QString::number(*r.marker2);
+    }
+    if (!r.settingsPath.isEmpty()) {
+        options << "--settings=" + r.settingsPath;
+    }
+    if (r.transmission) {
+        options << QStringLiteral("--transmission");
+    }
+    if (!r.lossOffset.isEmpty()) {
+        options << "--loss-offset=" + r.lossOffset;
+    }
+    if (r.json) {
+        options << QStringLiteral("--json");
+    }
+    QStringList backward;
+    for (const QString& o : options) {
+        backward.prepend(o);
+    }
+    const QStringList command{QStringLiteral("readout"), r.file};
+    for (const QStringList& line : {command + options, backward + command}) {
+        const CliParseResult again = ParseCliArguments(line);
+        FUZZ_CHECK(again.arguments && !again.arguments->help &&
+                       again.arguments->command == CliCommand::Readout,
+                   "an accepted readout, written out, is accepted again");
+        FUZZ_CHECK(SameReadout(again.arguments->readout, r), "a readout reads back the same");
+    }
+    const CliParseResult fileless = ParseCliArguments(QStringList{"readout"} + options);
+    FUZZ_CHECK(!fileless.arguments, "a readout without its file is refused");
+}
+
 void CheckPlan(const SweepArguments& s, std::int32_t settingsChamp) {
     const SweepPlanResult r = PlanSweep(s, settingsChamp);
     FUZZ_CHECK(r.plan.has_value() == r.error.isEmpty(), "a plan or a message, never both");
@@ -151,6 +200,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         FUZZ_CHECK(arguments.contains(QStringLiteral("--help")) ||
                        arguments.contains(QStringLiteral("-h")),
                    "help only when asked for");
+        return 0;
+    }
+    if (parsed.command == CliCommand::Readout) {
+        FUZZ_CHECK(arguments.contains(QStringLiteral("readout")), "a readout only when asked for");
+        CheckReadout(parsed.readout);
         return 0;
     }
     const SweepArguments& s = parsed.sweep;

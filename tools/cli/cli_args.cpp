@@ -7,23 +7,44 @@
 
 namespace {
 
-enum class Option { Device, Start, Stop, Points, Transmission, TimeoutMs, Settings, Output };
+enum class Option {
+    Device,
+    Start,
+    Stop,
+    Points,
+    Transmission,
+    TimeoutMs,
+    Settings,
+    Output,
+    Marker1,
+    Marker2,
+    LossOffset,
+    Json
+};
+
+// Which commands an option belongs to.
+enum : unsigned { kForSweep = 1, kForReadout = 2 };
 
 struct OptionName {
     const char* name;
     Option option;
     bool takesValue;
+    unsigned commands;
 };
 
 constexpr OptionName kOptions[] = {
-    {"device", Option::Device, true},
-    {"start", Option::Start, true},
-    {"stop", Option::Stop, true},
-    {"points", Option::Points, true},
-    {"transmission", Option::Transmission, false},
-    {"timeout-ms", Option::TimeoutMs, true},
-    {"settings", Option::Settings, true},
-    {"output", Option::Output, true},
+    {"device", Option::Device, true, kForSweep},
+    {"start", Option::Start, true, kForSweep},
+    {"stop", Option::Stop, true, kForSweep},
+    {"points", Option::Points, true, kForSweep},
+    {"transmission", Option::Transmission, false, kForSweep | kForReadout},
+    {"timeout-ms", Option::TimeoutMs, true, kForSweep},
+    {"settings", Option::Settings, true, kForSweep | kForReadout},
+    {"output", Option::Output, true, kForSweep},
+    {"marker1", Option::Marker1, true, kForReadout},
+    {"marker2", Option::Marker2, true, kForReadout},
+    {"loss-offset", Option::LossOffset, true, kForReadout},
+    {"json", Option::Json, false, kForReadout},
 };
 
 const OptionName* FindOption(const QString& name) {
@@ -73,8 +94,12 @@ std::optional<float> HzAsFloat(double mhz) {
 CliParseResult ParseCliArguments(const QStringList& arguments) {
     CliArguments out;
     bool haveCommand = false;
+    bool haveFile = false;
     bool seen[std::size(kOptions)] = {};
+    QString values[std::size(kOptions)];
 
+    // First the words: the command, the file, and each option with its raw
+    // value. Options may come before the command, so their meaning waits.
     for (qsizetype i = 0; i < arguments.size(); ++i) {
         const QString& arg = arguments[i];
         if (arg == QLatin1String("--help") || arg == QLatin1String("-h")) {
@@ -82,8 +107,19 @@ CliParseResult ParseCliArguments(const QStringList& arguments) {
             return {out, {}};
         }
         if (!arg.startsWith(QLatin1String("--"))) {
-            if (!haveCommand && arg == QLatin1String("sweep")) {
+            if (!haveCommand &&
+                (arg == QLatin1String("sweep") || arg == QLatin1String("readout"))) {
                 haveCommand = true;
+                out.command =
+                    arg == QLatin1String("sweep") ? CliCommand::Sweep : CliCommand::Readout;
+                continue;
+            }
+            if (haveCommand && out.command == CliCommand::Readout && !haveFile) {
+                if (arg.isEmpty()) {
+                    return Fail(QStringLiteral("The file name is empty"));
+                }
+                haveFile = true;
+                out.readout.file = arg;
                 continue;
             }
             return Fail(haveCommand
@@ -103,24 +139,44 @@ CliParseResult ParseCliArguments(const QStringList& arguments) {
         }
         seen[index] = true;
 
-        QString value;
         if (!option->takesValue) {
             if (equals >= 0) {
                 return Fail(QStringLiteral("--%1 takes no value").arg(name));
             }
         } else if (equals >= 0) {
-            value = arg.mid(equals + 1);
+            values[index] = arg.mid(equals + 1);
         } else if (i + 1 < arguments.size()) {
-            value = arguments[++i];  // may begin with "-": a negative number
+            values[index] = arguments[++i];  // may begin with "-": a negative number
         } else {
             return Fail(QStringLiteral("--%1 needs a value").arg(name));
         }
-        if (option->takesValue && value.isEmpty()) {
+        if (option->takesValue && values[index].isEmpty()) {
             return Fail(QStringLiteral("--%1 needs a value").arg(name));
         }
+    }
 
+    if (!haveCommand) {
+        return Fail(QStringLiteral("No command given; try --help"));
+    }
+    const bool sweep = out.command == CliCommand::Sweep;
+    const unsigned command = sweep ? kForSweep : kForReadout;
+
+    // Then each option given, read for the command.
+    for (std::size_t k = 0; k < std::size(kOptions); ++k) {
+        if (!seen[k]) {
+            continue;
+        }
+        const OptionName& option = kOptions[k];
+        const QString name = QLatin1String(option.name);
+        const QString& value = values[k];
+        if ((option.commands & command) == 0) {
+            return Fail(
+                QStringLiteral("--%1 is not an option of %2; try --help")
+                    .arg(name, sweep ? QStringLiteral("sweep") : QStringLiteral("readout")));
+        }
         SweepArguments& s = out.sweep;
-        switch (option->option) {
+        ReadoutArguments& r = out.readout;
+        switch (option.option) {
             case Option::Device:
                 s.device = value;
                 break;
@@ -132,7 +188,7 @@ CliParseResult ParseCliArguments(const QStringList& arguments) {
                                                "\"%2\"")
                                     .arg(name, value));
                 }
-                (option->option == Option::Start ? s.startMHz : s.stopMHz) = *mhz;
+                (option.option == Option::Start ? s.startMHz : s.stopMHz) = *mhz;
                 break;
             }
             case Option::Points: {
@@ -147,7 +203,7 @@ CliParseResult ParseCliArguments(const QStringList& arguments) {
                 break;
             }
             case Option::Transmission:
-                s.transmission = true;
+                (sweep ? s.transmission : r.transmission) = true;
                 break;
             case Option::TimeoutMs: {
                 const auto ms = ParseWhole(value, 1, kMaxCliTimeoutMs);
@@ -161,16 +217,41 @@ CliParseResult ParseCliArguments(const QStringList& arguments) {
                 break;
             }
             case Option::Settings:
-                s.settingsPath = value;
+                (sweep ? s.settingsPath : r.settingsPath) = value;
                 break;
             case Option::Output:
                 s.outputPath = value;
                 break;
+            case Option::Marker1:
+            case Option::Marker2: {
+                // The file's point count is not known yet; the readout checks
+                // the index against it.
+                const auto point = ParseWhole(value, 1, kMaxCliPoints);
+                if (!point) {
+                    return Fail(QStringLiteral("--%1 wants a point index from 1 to %2, not "
+                                               "\"%3\"")
+                                    .arg(name)
+                                    .arg(kMaxCliPoints)
+                                    .arg(value));
+                }
+                (option.option == Option::Marker1 ? r.marker1 : r.marker2) =
+                    static_cast<std::int32_t>(*point);
+                break;
+            }
+            case Option::LossOffset:
+                r.lossOffset = value;
+                break;
+            case Option::Json:
+                r.json = true;
+                break;
         }
     }
 
-    if (!haveCommand) {
-        return Fail(QStringLiteral("No command given; try --help"));
+    if (!sweep) {
+        if (!haveFile) {
+            return Fail(QStringLiteral("Missing the FILE.vec to read; try --help"));
+        }
+        return {out, {}};
     }
     const struct {
         Option option;
@@ -194,10 +275,12 @@ QString CliUsageText() {
         "Usage: zezizav-cli sweep --device PATH --start MHZ --stop MHZ --output FILE.vec\n"
         "                         [--points N] [--transmission] [--timeout-ms MS]\n"
         "                         [--settings FILE]\n"
+        "       zezizav-cli readout FILE.vec [--marker1 I] [--marker2 I] [--settings FILE]\n"
+        "                         [--transmission] [--loss-offset TEXT] [--json]\n"
         "       zezizav-cli --help\n"
         "\n"
-        "Takes one sweep from the analyser on the serial device PATH and saves it as a\n"
-        ".vec file, as the program's \"Save As (.vec)\" does.\n"
+        "sweep: takes one sweep from the analyser on the serial device PATH and saves\n"
+        "it as a .vec file, as the program's \"Save As (.vec)\" does.\n"
         "\n"
         "  --device PATH     serial device (115200 baud, 8N1), e.g. /dev/ttyUSB0\n"
         "  --start MHZ       first frequency in MHz (\".\" as the decimal point)\n"
@@ -214,7 +297,27 @@ QString CliUsageText() {
         "Exit status: 0 saved; 1 the analyser or the line failed (cannot open the\n"
         "device, no reply, short or surplus reply); 2 bad arguments or settings, or a\n"
         "sweep the analyser cannot do; 3 the output file could not be written. On any\n"
-        "failure an existing output file is left as it was.\n");
+        "failure an existing output file is left as it was.\n"
+        "\n"
+        "readout: prints the marker readouts the window shows for a saved sweep\n"
+        "(.vec): frequency, SWR, |Z|, loss, phase, Rs and |Xs| of markers 1 to 3, the\n"
+        "uH and pF equivalents of markers 1 and 2, bandwidth, Q, cable loss and cable\n"
+        "length. The points come from the file's size; marker 3 is the best match.\n"
+        "\n"
+        "  --marker1 I       point index of marker 1, 1 to the file's points, snapped\n"
+        "                    to Step as a click there would be (default: where linM1\n"
+        "                    starts)\n"
+        "  --marker2 I       the same for marker 2 (default: where linM2 starts)\n"
+        "  --settings FILE   Step, calibration offsets and velocity factor (default:\n"
+        "                    vezizo.ini beside this program, else the built-in\n"
+        "                    defaults)\n"
+        "  --transmission    readouts of the Transmission mode\n"
+        "  --loss-offset TEXT  the text of the loss offset box, e.g. 1.5\n"
+        "  --json            one JSON object of texts instead of a table\n"
+        "\n"
+        "Exit status: 0 printed; 1 the file cannot be read or is no .vec file;\n"
+        "2 bad arguments or settings, or a marker beyond the file's points; 3 the\n"
+        "output could not be written.\n");
 }
 
 SweepPlanResult PlanSweep(const SweepArguments& arguments, std::int32_t settingsChamp) {

@@ -20,9 +20,24 @@ struct SweepArguments {
     QString outputPath;
 };
 
+// What `readout` reads: a saved sweep and where its markers stand.
+struct ReadoutArguments {
+    QString file;
+    std::optional<std::int32_t> marker1;  // point index; else linM1's design position
+    std::optional<std::int32_t> marker2;  // else linM2's
+    QString settingsPath;                 // else vezizo.ini beside the program
+    bool transmission = false;
+    QString lossOffset;  // the text of txtLossOffset
+    bool json = false;
+};
+
+enum class CliCommand { Sweep, Readout };
+
 struct CliArguments {
     bool help = false;  // --help: print the usage, nothing else
-    SweepArguments sweep;
+    CliCommand command = CliCommand::Sweep;
+    SweepArguments sweep;      // when command is Sweep
+    ReadoutArguments readout;  // when command is Readout
 };
 
 struct CliParseResult {
@@ -37,7 +52,9 @@ constexpr std::int32_t kMaxCliPoints = 32767;
 constexpr qint64 kMaxCliTimeoutMs = 3'600'000;
 
 // arguments excludes the program name. Options take their value as the next
-// argument or after "=" (--points=500); each may be given once.
+// argument or after "=" (--points=500); each may be given once, and only with
+// the command it belongs to. `readout` takes the file as its one plain
+// argument.
 CliParseResult ParseCliArguments(const QStringList& arguments);
 
 QString CliUsageText();

@@ -1,7 +1,8 @@
 // zezizav-cli: takes one sweep from the analyser and saves it as a .vec file,
 // through the same protocol rules and the same asynchronous exchange as the
-// program. Every failure is one line on stderr and a non-zero exit, and the
-// output file is written only once the whole sweep has arrived.
+// program, or prints the window's readouts for a saved sweep. Every failure is
+// one line on stderr and a non-zero exit, and the output file is written only
+// once the whole sweep has arrived.
 
 #include <QCoreApplication>
 #include <QDir>
@@ -9,10 +10,12 @@
 #include <QFileInfo>
 
 #include <cstdio>
+#include <optional>
 #include <span>
 
 #include "app/settings.h"
 #include "cli_args.h"
+#include "cli_readout.h"
 #include "files/vec_file.h"
 #include "instrument/protocol.h"
 #include "instrument/qt_serial_port_service.h"
@@ -65,6 +68,45 @@ int SaveSweep(const ExchangeResult& result, const SweepPlan& plan, const QString
     return kSaved;
 }
 
+// The settings file given, else vezizo.ini beside the program (absent: the
+// defaults). A message naming the file and key when it cannot be used.
+std::optional<Settings> LoadCliSettings(QString path, QString* error) {
+    if (path.isEmpty()) {
+        path = QCoreApplication::applicationDirPath() + QStringLiteral("/vezizo.ini");
+    } else if (!QFileInfo(path).isFile()) {
+        *error = QStringLiteral("Cannot read the settings file %1").arg(path);
+        return std::nullopt;
+    }
+    const std::string file = QFile::encodeName(path).toStdString();
+    const SettingsResult settings = LoadSettings(file);
+    if (settings.error) {
+        *error = QString::fromStdString(DescribeSettingsError(file, *settings.error));
+        return std::nullopt;
+    }
+    return settings.settings;
+}
+
+int Readout(const ReadoutArguments& request) {
+    QString error;
+    const std::optional<Settings> settings = LoadCliSettings(request.settingsPath, &error);
+    if (!settings) {
+        return Fail(error, kBadRequest);
+    }
+    QByteArray bytes;
+    if (!ReadFileLimited(request.file, VecFileSize(kMaxCliPoints), &bytes, &error)) {
+        return Fail(error, kLineFailed);
+    }
+    const CliReadoutResult result = ComputeCliReadout(request.file, bytes, request, *settings);
+    if (!result.readout) {
+        return Fail(result.error,
+                    result.failure == CliReadoutFailure::Arguments ? kBadRequest : kLineFailed);
+    }
+    const QByteArray text =
+        request.json ? CliReadoutJson(*result.readout) : CliReadoutTable(*result.readout).toUtf8();
+    std::fwrite(text.constData(), 1, static_cast<std::size_t>(text.size()), stdout);
+    return std::fflush(stdout) == 0 ? kSaved : Fail(QStringLiteral("Cannot write"), kNotWritten);
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
@@ -80,23 +122,18 @@ int main(int argc, char* argv[]) {
         std::fputs(CliUsageText().toLocal8Bit().constData(), stdout);
         return kSaved;
     }
+    if (parsed.arguments->command == CliCommand::Readout) {
+        return Readout(parsed.arguments->readout);
+    }
     const SweepArguments& request = parsed.arguments->sweep;
 
-    QString settingsPath = request.settingsPath;
-    if (settingsPath.isEmpty()) {
-        settingsPath = QCoreApplication::applicationDirPath() + QStringLiteral("/vezizo.ini");
-    } else if (!QFileInfo(settingsPath).isFile()) {
-        return Fail(QStringLiteral("Cannot read the settings file %1").arg(settingsPath),
-                    kBadRequest);
-    }
-    const std::string settingsFile = QFile::encodeName(settingsPath).toStdString();
-    const SettingsResult settings = LoadSettings(settingsFile);
-    if (settings.error) {
-        return Fail(QString::fromStdString(DescribeSettingsError(settingsFile, *settings.error)),
-                    kBadRequest);
+    QString settingsError;
+    const std::optional<Settings> settings = LoadCliSettings(request.settingsPath, &settingsError);
+    if (!settings) {
+        return Fail(settingsError, kBadRequest);
     }
 
-    const SweepPlanResult planned = PlanSweep(request, settings.settings.Champ);
+    const SweepPlanResult planned = PlanSweep(request, settings->Champ);
     if (!planned.plan) {
         return Fail(planned.error, kBadRequest);
     }
