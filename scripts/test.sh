@@ -23,7 +23,7 @@ build "$ASAN_BUILD" -DCMAKE_BUILD_TYPE=Debug -DZEZIZAV_WERROR=ON -DZEZIZAV_SANIT
   -DZEZIZAV_BENCH=OFF
 # Leaks inside the system's Qt and font libraries are theirs, not ours.
 export LSAN_OPTIONS="suppressions=$ROOT/scripts/lsan.supp:print_suppressions=0"
-export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1:strict_string_checks=1"
+export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 ctest --test-dir "$ASAN_BUILD" --output-on-failure -j "$jobs"
 
