@@ -1,0 +1,300 @@
+// zezizav-bench: the speed of the sweep path at 6000 points, from the
+// conversion of one point up to a whole tick of the window and the whole loop
+// against the paced simulator. Figures go in bench/README.md.
+//
+//   zezizav-bench [Google Benchmark options]
+//
+// BM_Loop6000Paced starts bin/zezizav-sim; it is skipped with a message when
+// the simulator is not there.
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QFileInfo>
+#include <QImage>
+#include <QPainter>
+#include <QProcess>
+#include <QTimer>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include "app/chart1.h"
+#include "instrument/parallel_port.h"
+#include "instrument/qt_serial_port_service.h"
+#include "measure/conversion.h"
+#include "measure/graph_widget.h"
+#include "measure/trace_geometry.h"
+
+namespace {
+
+constexpr std::int32_t kPoints = 6000;
+// 6000 points of four bytes each at 115200 baud, ten bits a byte.
+constexpr double kWireSeconds = 24000.0 * 10.0 / 115200.0;
+
+// Counts shaped like an antenna sweep: a deep dip in the middle of the span,
+// the phase turning through it, a little ripple so no two points are equal.
+void FillResonance(float* magnitude, float* phase, std::int32_t champ) {
+    for (std::int32_t i = 0; i <= champ; ++i) {
+        const double x = (static_cast<double>(i) - champ / 2.0) / (champ / 20.0);
+        const double dip = 1.0 / (1.0 + x * x);
+        magnitude[i] = static_cast<float>(std::clamp(60.0 + 700.0 * dip + (i % 7), 0.0, 1023.0));
+        phase[i] =
+            static_cast<float>(std::clamp(512.0 + 400.0 * std::atan(x) / 1.5708, 0.0, 1023.0));
+    }
+}
+
+// Remembers nothing, so a long run costs nothing on the port.
+class NullParallelPort final : public ParallelPort {
+public:
+    void Out(std::int16_t, std::uint8_t) override {}
+    std::string takeNotice() override { return {}; }
+};
+
+double ResidentMb() {
+    std::FILE* statm = std::fopen("/proc/self/statm", "r");
+    if (statm == nullptr) {
+        return -1.0;
+    }
+    long size = 0;
+    long resident = 0;
+    const int read = std::fscanf(statm, "%ld %ld", &size, &resident);
+    std::fclose(statm);
+    if (read != 2) {
+        return -1.0;
+    }
+    return static_cast<double>(resident) * static_cast<double>(sysconf(_SC_PAGESIZE)) /
+           (1024.0 * 1024.0);
+}
+
+double CpuSeconds() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+           static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+// ConvertPoint over every point of a 6000-point sweep.
+void BM_ConvertSweep6000(benchmark::State& state) {
+    std::vector<float> magnitude(kPoints + 1);
+    std::vector<float> phase(kPoints + 1);
+    FillResonance(magnitude.data(), phase.data(), kPoints);
+    for (auto _ : state) {
+        float sum = 0.0f;
+        for (std::int32_t i = 0; i <= kPoints; ++i) {
+            const PointValues v = ConvertPoint(magnitude[static_cast<std::size_t>(i)],
+                                               phase[static_cast<std::size_t>(i)], 0.5f, 1.0);
+            sum += v.Swr + v.Zmag;
+        }
+        benchmark::DoNotOptimize(sum);
+    }
+    state.SetItemsProcessed(state.iterations() * (kPoints + 1));
+}
+
+// Both passes of the trace geometry, all six traces on, buffers reused as the
+// window reuses them.
+void BM_TraceGeometry6000(benchmark::State& state) {
+    std::vector<float> magnitude(kPoints + 1);
+    std::vector<float> phase(kPoints + 1);
+    FillResonance(magnitude.data(), phase.data(), kPoints);
+    TracePass pass;
+    pass.MagnitudeSamples = magnitude.data();
+    pass.PhaseSamples = phase.data();
+    pass.Champ = kPoints;
+    pass.Step = 1;
+    pass.H = 3795.0f;
+    pass.PointWidth = ComputePointWidth(8835.0f, kPoints);
+    pass.CalOffsetDb = 0.5f;
+    pass.LossOffset = 1.0;
+    pass.LossScale = 1;
+    pass.Enabled = TraceEnables{true, true, true, true, true, true};
+    PenState pen;
+    LossPhaseGeometry lossPhase;
+    ImpedanceGeometry impedance;
+    for (auto _ : state) {
+        PlotLossPhasePass(pass, pen, lossPhase);
+        PlotImpedancePass(pass, pen, impedance);
+        benchmark::DoNotOptimize(lossPhase.Loss.data());
+        benchmark::DoNotOptimize(impedance.Swr.data());
+        benchmark::ClobberMemory();
+    }
+    state.SetItemsProcessed(state.iterations() * kPoints);
+}
+
+// One whole tick of the real window with the port closed (no exchange): the
+// controls, the marker readouts, both trace passes and the graph painted into
+// an image of its size at the device pixel ratio given (1 or 2).
+void BM_Tick6000(benchmark::State& state) {
+    const int ratio = static_cast<int>(state.range(0));
+    Settings settings = ParseSettings("").settings;
+    settings.Champ = kPoints;
+    SweepBuffers buffers;
+    QtSerialPortService serial;
+    NullParallelPort parallel;
+    chart1 w(settings, buffers, serial, parallel);
+    w.Form_Load();
+    w.ui.Timer1->stop();
+    w.show();
+    FillResonance(buffers.MagnitudeSamples.data(), buffers.PhaseSamples.data(), kPoints);
+    w.cmdAllTraces_Click();
+    w.ui.chkMkr1->setChecked(true);
+    w.ui.chkMkr2->setChecked(true);
+    QCoreApplication::processEvents();
+    if (serial.isOpen()) {
+        state.SkipWithError("the port is open; the tick would wait for the instrument");
+        return;
+    }
+
+    GraphWidget* graph = w.ui.picGraph1;
+    QImage image(graph->size() * ratio, QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(ratio);
+    int ticks = 0;
+    QObject::connect(&w, &chart1::tickFinished, &w, [&ticks] { ++ticks; });
+    for (auto _ : state) {
+        w.Timer1_Timer();  // closed port: runs to its end before returning
+        QPainter painter(&image);
+        graph->render(&painter);
+        painter.end();
+        benchmark::DoNotOptimize(image.constBits());
+    }
+    w.ui.Timer1->stop();
+    if (ticks != static_cast<int>(state.iterations())) {
+        state.SkipWithError("a tick did not run to its end");
+        return;
+    }
+    if (graph->traceLines(GraphWidget::Swr).size() < kPoints) {
+        state.SkipWithError("the SWR trace was not drawn");
+        return;
+    }
+    state.counters["px"] = static_cast<double>(image.width()) * image.height();
+}
+
+// The whole loop against the paced simulator: sweeps of 6000 points back to
+// back with the window shown offscreen. Reports the sweep period against the
+// wire time, the window's CPU share while sweeping and its resident memory.
+void BM_Loop6000Paced(benchmark::State& state) {
+    constexpr int kWarmSweeps = 2;  // the first period includes the RUN start
+    const int measured = static_cast<int>(state.range(0));
+    const QString simPath = QStringLiteral(ZEZIZAV_BIN_DIR "/zezizav-sim");
+    if (!QFileInfo::exists(simPath)) {
+        state.SkipWithError("bin/zezizav-sim is not built");
+        return;
+    }
+    for (auto _ : state) {
+        QProcess sim;
+        sim.start(simPath,
+                  {QStringLiteral("--pace"), QStringLiteral("--dut"), QStringLiteral("antenna")});
+        if (!sim.waitForStarted(5000) || !sim.waitForReadyRead(5000)) {
+            state.SkipWithError("the simulator did not start");
+            return;
+        }
+        const QString device = QString::fromLocal8Bit(sim.readLine()).trimmed();
+
+        Settings settings = ParseSettings("").settings;
+        settings.Champ = kPoints;
+        settings.device = device.toStdString();
+        SweepBuffers buffers;
+        QtSerialPortService serial;
+        NullParallelPort parallel;
+        auto w = std::make_unique<chart1>(settings, buffers, serial, parallel);
+        w->Form_Load();
+        w->cmdAllTraces_Click();
+        w->show();
+
+        QEventLoop loop;
+        int acquired = 0;
+        int failed = 0;
+        QElapsedTimer clock;
+        qint64 firstMs = 0;
+        double firstCpu = 0.0;
+        std::vector<qint64> periods;
+        qint64 lastMs = 0;
+        QObject::connect(&w->exchange(), &SweepExchange::finished, w.get(),
+                         [&failed](const ExchangeResult& r) {
+                             failed += r.outcome != ExchangeOutcome::Completed ? 1 : 0;
+                         });
+        QObject::connect(w.get(), &chart1::tickFinished, w.get(), [&] {
+            // The first tick reads the limits; RUN after it sweeps them.
+            if (w->fields.Running == 0.0f && acquired == 0) {
+                w->cmdRUN_Click();
+                clock.start();
+            }
+        });
+        QObject::connect(w.get(), &chart1::sweepAcquired, w.get(), [&] {
+            ++acquired;
+            const qint64 now = clock.elapsed();
+            if (acquired == kWarmSweeps) {
+                firstMs = now;
+                firstCpu = CpuSeconds();
+            } else if (acquired > kWarmSweeps) {
+                periods.push_back(now - lastMs);
+            }
+            lastMs = now;
+            if (acquired == kWarmSweeps + measured) {
+                loop.quit();
+            }
+        });
+        QTimer stuck;
+        stuck.setSingleShot(true);
+        QObject::connect(&stuck, &QTimer::timeout, &loop, [&loop] { loop.exit(1); });
+        stuck.start(static_cast<int>((kWarmSweeps + measured + 3) * kWireSeconds * 1000.0));
+        const int rc = loop.exec();
+        const double cpu = CpuSeconds() - firstCpu;
+        const double wall = static_cast<double>(lastMs - firstMs) / 1000.0;
+        const double residentMb = ResidentMb();
+        w->cmdRUN_Click();
+        w.reset();
+        sim.terminate();
+        sim.waitForFinished(3000);
+        if (rc != 0 || periods.empty()) {
+            state.SkipWithError("the sweeps did not come in time");
+            return;
+        }
+        std::sort(periods.begin(), periods.end());
+        const double median = static_cast<double>(periods[periods.size() / 2]) / 1000.0;
+        state.SetIterationTime(wall / static_cast<double>(periods.size()));
+        state.counters["period_s"] = wall / static_cast<double>(periods.size());
+        state.counters["median_period_s"] = median;
+        state.counters["worst_period_s"] = static_cast<double>(periods.back()) / 1000.0;
+        state.counters["x_wire"] = median / kWireSeconds;
+        state.counters["cpu_pct"] = 100.0 * cpu / wall;
+        state.counters["rss_MB"] = residentMb;
+        state.counters["failed"] = failed;
+    }
+}
+
+}  // namespace
+
+BENCHMARK(BM_ConvertSweep6000)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_TraceGeometry6000)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_Tick6000)
+    ->ArgName("dpr")
+    ->Arg(1)
+    ->Arg(2)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
+BENCHMARK(BM_Loop6000Paced)->Arg(5)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+int main(int argc, char* argv[]) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
+        return 1;
+    }
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
