@@ -14,6 +14,12 @@
 // - an accepted `readout` always has a file name and marker indices within
 //   1..32767, reads back the same from its canonical line, and is refused
 //   without its file;
+// - an accepted `convert` always has a file and a .csv, .s1p or .s2p output,
+//   is in the Transmission mode when a .s2p forces it and never with a
+//   .s1p, reads back the same from its canonical line, and is refused without
+//   its file or its output;
+// - an accepted sweep to a .s2p is a transmission sweep, and never one to a
+//   .s1p;
 // - the plan of accepted arguments is either refused with a message or has
 //   1..32767 points, different finite limits and a step that is not zero.
 
@@ -38,7 +44,8 @@ constexpr std::array<std::int32_t, 6> kSettingsChamps = {6000, 1, 32767, 0, -1, 
 bool SameSweep(const SweepArguments& a, const SweepArguments& b) {
     return a.device == b.device && a.startMHz == b.startMHz && a.stopMHz == b.stopMHz &&
            a.points == b.points && a.transmission == b.transmission && a.timeoutMs == b.timeoutMs &&
-           a.settingsPath == b.settingsPath && a.outputPath == b.outputPath;
+           a.settingsPath == b.settingsPath && a.outputPath == b.outputPath &&
+           a.lossOffset == b.lossOffset;
 }
 
 QString Number(double v) {
@@ -69,6 +76,9 @@ std::vector<CanonicalOption> Canonical(const SweepArguments& s) {
     }
     if (!s.settingsPath.isEmpty()) {
         options.push_back({"settings", "--settings=" + s.settingsPath, false});
+    }
+    if (!s.lossOffset.isEmpty()) {
+        options.push_back({"loss-offset", "--loss-offset=" + s.lossOffset, false});
     }
     return options;
 }
@@ -153,6 +163,46 @@ void CheckReadout(const ReadoutArguments& r) {
     FUZZ_CHECK(!fileless.arguments, "a readout without its file is refused");
 }
 
+bool SameConvert(const ConvertArguments& a, const ConvertArguments& b) {
+    return a.file == b.file && a.outputPath == b.outputPath && a.settingsPath == b.settingsPath &&
+           a.transmission == b.transmission && a.lossOffset == b.lossOffset;
+}
+
+void CheckConvert(const ConvertArguments& c) {
+    FUZZ_CHECK(!c.file.isEmpty(), "never converts without a file");
+    const CliOutputKind kind = CliOutputKindOf(c.outputPath);
+    FUZZ_CHECK(kind != CliOutputKind::Vec, "converts only to .csv, .s1p or .s2p");
+    FUZZ_CHECK(kind != CliOutputKind::S2p || c.transmission, "a .s2p is of the Transmission mode");
+    FUZZ_CHECK(kind != CliOutputKind::S1p || !c.transmission, "a .s1p is never");
+    QStringList options{"--output=" + c.outputPath};
+    if (!c.settingsPath.isEmpty()) {
+        options << "--settings=" + c.settingsPath;
+    }
+    if (c.transmission) {
+        options << QStringLiteral("--transmission");
+    }
+    if (!c.lossOffset.isEmpty()) {
+        options << "--loss-offset=" + c.lossOffset;
+    }
+    QStringList backward;
+    for (const QString& o : options) {
+        backward.prepend(o);
+    }
+    const QStringList command{QStringLiteral("convert"), c.file};
+    for (const QStringList& line : {command + options, backward + command}) {
+        const CliParseResult again = ParseCliArguments(line);
+        FUZZ_CHECK(again.arguments && !again.arguments->help &&
+                       again.arguments->command == CliCommand::Convert,
+                   "an accepted convert, written out, is accepted again");
+        FUZZ_CHECK(SameConvert(again.arguments->convert, c), "a convert reads back the same");
+    }
+    FUZZ_CHECK(!ParseCliArguments(QStringList{"convert"} + options).arguments,
+               "a convert without its file is refused");
+    const CliParseResult outputless = ParseCliArguments(command + options.mid(1));
+    FUZZ_CHECK(!outputless.arguments && outputless.error.contains(QStringLiteral("--output")),
+               "a convert without its output is refused, naming --output");
+}
+
 void CheckPlan(const SweepArguments& s, std::int32_t settingsChamp) {
     const SweepPlanResult r = PlanSweep(s, settingsChamp);
     FUZZ_CHECK(r.plan.has_value() == r.error.isEmpty(), "a plan or a message, never both");
@@ -207,6 +257,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         CheckReadout(parsed.readout);
         return 0;
     }
+    if (parsed.command == CliCommand::Convert) {
+        FUZZ_CHECK(arguments.contains(QStringLiteral("convert")), "a convert only when asked for");
+        CheckConvert(parsed.convert);
+        return 0;
+    }
     const SweepArguments& s = parsed.sweep;
     FUZZ_CHECK(arguments.contains(QStringLiteral("sweep")), "a sweep only when asked for");
     FUZZ_CHECK(!s.outputPath.isEmpty(), "never accepted without an output file");
@@ -216,6 +271,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_CHECK(!s.timeoutMs || (*s.timeoutMs >= 1 && *s.timeoutMs <= kMaxCliTimeoutMs),
                "timeout in range");
 
+    const CliOutputKind kind = CliOutputKindOf(s.outputPath);
+    FUZZ_CHECK(kind != CliOutputKind::S2p || s.transmission, "a sweep to .s2p is a transmission");
+    FUZZ_CHECK(kind != CliOutputKind::S1p || !s.transmission, "a sweep to .s1p never is");
     CheckCanonical(s);
     CheckPlan(s, kSettingsChamps[size % kSettingsChamps.size()]);
     return 0;

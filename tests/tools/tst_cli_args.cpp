@@ -154,6 +154,24 @@ private slots:
             << QStringList{"readout", "a.vec", "--marker1", "2", "--marker1=3"} << "--marker1";
         QTest::newRow("loss offset without value")
             << QStringList{"readout", "a.vec", "--loss-offset"} << "--loss-offset";
+        QTest::newRow("convert without output")
+            << QStringList{"convert", "a.vec", "--settings", "v.ini"} << "--output";
+        QTest::newRow("convert without file")
+            << QStringList{"convert", "--output", "a.csv"} << "FILE";
+        for (const char* name : {"a.vec", "a.txt", "a", "a.csv.bak", "a.s3p"}) {
+            QTest::addRow("convert to \"%s\"", name)
+                << QStringList{"convert", "a.vec", "--output", name} << name;
+        }
+        QTest::newRow("convert s1p in transmission")
+            << QStringList{"convert", "a.vec", "--output", "a.s1p", "--transmission"} << ".s2p";
+        QTest::newRow("sweep s1p in transmission")
+            << With({"--transmission"}).replaceInStrings("a.vec", "a.s1p") << ".s2p";
+        QTest::newRow("readout option to convert")
+            << QStringList{"convert", "a.vec", "--output", "a.csv", "--json"} << "--json";
+        QTest::newRow("sweep option to convert")
+            << QStringList{"convert", "a.vec", "--output", "a.csv", "--points", "5"} << "--points";
+        QTest::newRow("convert two files")
+            << QStringList{"convert", "a.vec", "b.vec", "--output", "a.csv"} << "b.vec";
         for (const char* index : {"0", "-3", "32768", "1.5", "12x", ""}) {
             QTest::addRow("marker2 \"%s\"", index)
                 << QStringList{"readout", "a.vec", QStringLiteral("--marker2=%1").arg(index)}
@@ -255,6 +273,72 @@ private slots:
         QTEST(a.transmission, "transmission");
         QTEST(a.lossOffset, "lossOffset");
         QTEST(a.json, "json");
+    }
+
+    void convertAccepted_data() {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("output");
+        QTest::addColumn<QString>("settings");
+        QTest::addColumn<bool>("transmission");
+        QTest::addColumn<QString>("lossOffset");
+        QTest::newRow("csv") << QStringList{"convert", "s.vec", "--output", "s.csv"} << "s.vec"
+                             << "s.csv"
+                             << "" << false << "";
+        QTest::newRow("everything, options first")
+            << QStringList{"--transmission", "--output=o.CSV", "convert",       "x.vec",
+                           "--settings",     "v.ini",          "--loss-offset", "-2.5dB"}
+            << "x.vec"
+            << "o.CSV"
+            << "v.ini" << true << "-2.5dB";
+        QTest::newRow("s1p reflection")
+            << QStringList{"convert", "a.vec", "--output", "a.s1p"} << "a.vec"
+            << "a.s1p"
+            << "" << false << "";
+        QTest::newRow("s2p implies transmission")
+            << QStringList{"convert", "a.vec", "--output", "dir.x/a.S2P"} << "a.vec"
+            << "dir.x/a.S2P"
+            << "" << true << "";
+        QTest::newRow("s2p with transmission")
+            << QStringList{"convert", "a.vec", "--transmission", "--output", "a.s2p"} << "a.vec"
+            << "a.s2p"
+            << "" << true << "";
+    }
+    void convertAccepted() {
+        QFETCH(QStringList, args);
+        const CliParseResult r = ParseCliArguments(args);
+        QVERIFY2(r.arguments.has_value(), qPrintable(r.error));
+        QCOMPARE(r.arguments->command, CliCommand::Convert);
+        const ConvertArguments& a = r.arguments->convert;
+        QTEST(a.file, "file");
+        QTEST(a.outputPath, "output");
+        QTEST(a.settingsPath, "settings");
+        QTEST(a.transmission, "transmission");
+        QTEST(a.lossOffset, "lossOffset");
+    }
+
+    // The sweep's output name picks its writer; .s2p takes the Transmission mode.
+    void sweepOutputKind_data() {
+        QTest::addColumn<QString>("output");
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<bool>("transmission");
+        QTest::newRow("vec") << "a.vec" << int(CliOutputKind::Vec) << false;
+        QTest::newRow("no extension") << "a" << int(CliOutputKind::Vec) << false;
+        QTest::newRow("csv in a dotted folder") << "x.csv/a" << int(CliOutputKind::Vec) << false;
+        QTest::newRow("csv") << "a.csv" << int(CliOutputKind::Csv) << false;
+        QTest::newRow("s1p") << "a.S1p" << int(CliOutputKind::S1p) << false;
+        QTest::newRow("s2p") << "a.s2p" << int(CliOutputKind::S2p) << true;
+    }
+    void sweepOutputKind() {
+        QFETCH(QString, output);
+        QStringList args = kBase;
+        args[args.indexOf(QStringLiteral("a.vec"))] = output;
+        const CliParseResult r = ParseCliArguments(args << "--loss-offset"
+                                                        << "1.5");
+        QVERIFY2(r.arguments.has_value(), qPrintable(r.error));
+        QTEST(int(CliOutputKindOf(r.arguments->sweep.outputPath)), "kind");
+        QTEST(r.arguments->sweep.transmission, "transmission");
+        QCOMPARE(r.arguments->sweep.lossOffset, QStringLiteral("1.5"));
     }
 
     // Marker 1 at point 250 of 14.1..14.3 MHz over 500 points reads at

@@ -23,7 +23,7 @@ enum class Option {
 };
 
 // Which commands an option belongs to.
-enum : unsigned { kForSweep = 1, kForReadout = 2 };
+enum : unsigned { kForSweep = 1, kForReadout = 2, kForConvert = 4 };
 
 struct OptionName {
     const char* name;
@@ -37,13 +37,13 @@ constexpr OptionName kOptions[] = {
     {"start", Option::Start, true, kForSweep},
     {"stop", Option::Stop, true, kForSweep},
     {"points", Option::Points, true, kForSweep},
-    {"transmission", Option::Transmission, false, kForSweep | kForReadout},
+    {"transmission", Option::Transmission, false, kForSweep | kForReadout | kForConvert},
     {"timeout-ms", Option::TimeoutMs, true, kForSweep},
-    {"settings", Option::Settings, true, kForSweep | kForReadout},
-    {"output", Option::Output, true, kForSweep},
+    {"settings", Option::Settings, true, kForSweep | kForReadout | kForConvert},
+    {"output", Option::Output, true, kForSweep | kForConvert},
     {"marker1", Option::Marker1, true, kForReadout},
     {"marker2", Option::Marker2, true, kForReadout},
-    {"loss-offset", Option::LossOffset, true, kForReadout},
+    {"loss-offset", Option::LossOffset, true, kForSweep | kForReadout | kForConvert},
     {"json", Option::Json, false, kForReadout},
 };
 
@@ -89,7 +89,45 @@ std::optional<float> HzAsFloat(double mhz) {
     return static_cast<float>(hz);
 }
 
+const char* CommandName(CliCommand command) {
+    switch (command) {
+        case CliCommand::Sweep:
+            return "sweep";
+        case CliCommand::Readout:
+            return "readout";
+        case CliCommand::Convert:
+            return "convert";
+    }
+    return "";
+}
+
+// The mode follows a Touchstone output: S21 lives only in a .s2p.
+std::optional<QString> MatchOutputToMode(const QString& outputPath, bool* transmission) {
+    const CliOutputKind kind = CliOutputKindOf(outputPath);
+    if (kind == CliOutputKind::S2p) {
+        *transmission = true;
+    } else if (kind == CliOutputKind::S1p && *transmission) {
+        return QStringLiteral("A transmission sweep is written as .s2p, not \"%1\"")
+            .arg(outputPath);
+    }
+    return std::nullopt;
+}
+
 }  // namespace
+
+CliOutputKind CliOutputKindOf(const QString& path) {
+    const struct {
+        const char* extension;
+        CliOutputKind kind;
+    } kinds[] = {
+        {".csv", CliOutputKind::Csv}, {".s1p", CliOutputKind::S1p}, {".s2p", CliOutputKind::S2p}};
+    for (const auto& k : kinds) {
+        if (path.endsWith(QLatin1String(k.extension), Qt::CaseInsensitive)) {
+            return k.kind;
+        }
+    }
+    return CliOutputKind::Vec;
+}
 
 CliParseResult ParseCliArguments(const QStringList& arguments) {
     CliArguments out;
@@ -107,19 +145,25 @@ CliParseResult ParseCliArguments(const QStringList& arguments) {
             return {out, {}};
         }
         if (!arg.startsWith(QLatin1String("--"))) {
-            if (!haveCommand &&
-                (arg == QLatin1String("sweep") || arg == QLatin1String("readout"))) {
-                haveCommand = true;
-                out.command =
-                    arg == QLatin1String("sweep") ? CliCommand::Sweep : CliCommand::Readout;
-                continue;
+            if (!haveCommand) {
+                const CliCommand commands[] = {CliCommand::Sweep, CliCommand::Readout,
+                                               CliCommand::Convert};
+                for (const CliCommand c : commands) {
+                    if (arg == QLatin1String(CommandName(c))) {
+                        haveCommand = true;
+                        out.command = c;
+                    }
+                }
+                if (haveCommand) {
+                    continue;
+                }
             }
-            if (haveCommand && out.command == CliCommand::Readout && !haveFile) {
+            if (haveCommand && out.command != CliCommand::Sweep && !haveFile) {
                 if (arg.isEmpty()) {
                     return Fail(QStringLiteral("The file name is empty"));
                 }
                 haveFile = true;
-                out.readout.file = arg;
+                (out.command == CliCommand::Readout ? out.readout.file : out.convert.file) = arg;
                 continue;
             }
             return Fail(haveCommand
@@ -159,7 +203,8 @@ CliParseResult ParseCliArguments(const QStringList& arguments) {
         return Fail(QStringLiteral("No command given; try --help"));
     }
     const bool sweep = out.command == CliCommand::Sweep;
-    const unsigned command = sweep ? kForSweep : kForReadout;
+    const bool convert = out.command == CliCommand::Convert;
+    const unsigned command = sweep ? kForSweep : convert ? kForConvert : kForReadout;
 
     // Then each option given, read for the command.
     for (std::size_t k = 0; k < std::size(kOptions); ++k) {
@@ -170,12 +215,12 @@ CliParseResult ParseCliArguments(const QStringList& arguments) {
         const QString name = QLatin1String(option.name);
         const QString& value = values[k];
         if ((option.commands & command) == 0) {
-            return Fail(
-                QStringLiteral("--%1 is not an option of %2; try --help")
-                    .arg(name, sweep ? QStringLiteral("sweep") : QStringLiteral("readout")));
+            return Fail(QStringLiteral("--%1 is not an option of %2; try --help")
+                            .arg(name, QLatin1String(CommandName(out.command))));
         }
         SweepArguments& s = out.sweep;
         ReadoutArguments& r = out.readout;
+        ConvertArguments& c = out.convert;
         switch (option.option) {
             case Option::Device:
                 s.device = value;
@@ -203,7 +248,7 @@ CliParseResult ParseCliArguments(const QStringList& arguments) {
                 break;
             }
             case Option::Transmission:
-                (sweep ? s.transmission : r.transmission) = true;
+                (sweep ? s.transmission : convert ? c.transmission : r.transmission) = true;
                 break;
             case Option::TimeoutMs: {
                 const auto ms = ParseWhole(value, 1, kMaxCliTimeoutMs);
@@ -217,10 +262,10 @@ CliParseResult ParseCliArguments(const QStringList& arguments) {
                 break;
             }
             case Option::Settings:
-                (sweep ? s.settingsPath : r.settingsPath) = value;
+                (sweep ? s.settingsPath : convert ? c.settingsPath : r.settingsPath) = value;
                 break;
             case Option::Output:
-                s.outputPath = value;
+                (sweep ? s.outputPath : c.outputPath) = value;
                 break;
             case Option::Marker1:
             case Option::Marker2: {
@@ -239,7 +284,7 @@ CliParseResult ParseCliArguments(const QStringList& arguments) {
                 break;
             }
             case Option::LossOffset:
-                r.lossOffset = value;
+                (sweep ? s.lossOffset : convert ? c.lossOffset : r.lossOffset) = value;
                 break;
             case Option::Json:
                 r.json = true;
@@ -250,6 +295,20 @@ CliParseResult ParseCliArguments(const QStringList& arguments) {
     if (!sweep) {
         if (!haveFile) {
             return Fail(QStringLiteral("Missing the FILE.vec to read; try --help"));
+        }
+        if (!convert) {
+            return {out, {}};
+        }
+        ConvertArguments& c = out.convert;
+        if (c.outputPath.isEmpty()) {
+            return Fail(QStringLiteral("Missing --output; try --help"));
+        }
+        if (CliOutputKindOf(c.outputPath) == CliOutputKind::Vec) {
+            return Fail(QStringLiteral("--output wants a .csv, .s1p or .s2p file, not \"%1\"")
+                            .arg(c.outputPath));
+        }
+        if (const auto error = MatchOutputToMode(c.outputPath, &c.transmission)) {
+            return Fail(*error);
         }
         return {out, {}};
     }
@@ -267,6 +326,9 @@ CliParseResult ParseCliArguments(const QStringList& arguments) {
             }
         }
     }
+    if (const auto error = MatchOutputToMode(out.sweep.outputPath, &out.sweep.transmission)) {
+        return Fail(*error);
+    }
     return {out, {}};
 }
 
@@ -274,9 +336,11 @@ QString CliUsageText() {
     return QStringLiteral(
         "Usage: zezizav-cli sweep --device PATH --start MHZ --stop MHZ --output FILE.vec\n"
         "                         [--points N] [--transmission] [--timeout-ms MS]\n"
-        "                         [--settings FILE]\n"
+        "                         [--settings FILE] [--loss-offset TEXT]\n"
         "       zezizav-cli readout FILE.vec [--marker1 I] [--marker2 I] [--settings FILE]\n"
         "                         [--transmission] [--loss-offset TEXT] [--json]\n"
+        "       zezizav-cli convert FILE.vec --output OUT.csv|OUT.s1p|OUT.s2p\n"
+        "                         [--settings FILE] [--transmission] [--loss-offset TEXT]\n"
         "       zezizav-cli --help\n"
         "\n"
         "sweep: takes one sweep from the analyser on the serial device PATH and saves\n"
@@ -292,7 +356,10 @@ QString CliUsageText() {
         "                    (default: its wire time plus a margin)\n"
         "  --settings FILE   settings file (default: vezizo.ini beside this program,\n"
         "                    else the built-in defaults)\n"
-        "  --output FILE     the .vec file; written only when the sweep succeeded\n"
+        "  --output FILE     written only when the sweep succeeded: a .csv, .s1p or\n"
+        "                    .s2p name gets that file, as convert writes it; any\n"
+        "                    other name gets a .vec file\n"
+        "  --loss-offset TEXT  the text of the loss offset box, for .csv and Touchstone\n"
         "\n"
         "Exit status: 0 saved; 1 the analyser or the line failed (cannot open the\n"
         "device, no reply, short or surplus reply); 2 bad arguments or settings, or a\n"
@@ -317,7 +384,26 @@ QString CliUsageText() {
         "\n"
         "Exit status: 0 printed; 1 the file cannot be read or is no .vec file;\n"
         "2 bad arguments or settings, or a marker beyond the file's points; 3 the\n"
-        "output could not be written.\n");
+        "output could not be written.\n"
+        "\n"
+        "convert: writes a saved sweep (.vec) as the window's \"Save As (.csv)\" or\n"
+        "Touchstone export does, byte for byte for the same sweep and settings (the\n"
+        "Touchstone date line aside). The points come from the file's size; the kind\n"
+        "of file from the extension of OUT: .csv, .s1p (S11) or .s2p (S21 of the\n"
+        "Transmission mode, so .s2p implies --transmission; .s1p with --transmission\n"
+        "is refused).\n"
+        "\n"
+        "  --output OUT      the file to write; an existing one is replaced only\n"
+        "                    when the whole file was written\n"
+        "  --settings FILE   calibration offsets caloffsetrx, caloffsettx and\n"
+        "                    caloffsetvalue (default: vezizo.ini beside this program,\n"
+        "                    else the built-in defaults)\n"
+        "  --transmission    the sweep is of the Transmission mode\n"
+        "  --loss-offset TEXT  the text of the loss offset box, e.g. 1.5\n"
+        "\n"
+        "Exit status: 0 written; 1 the file cannot be read or is no .vec file;\n"
+        "2 bad arguments or settings; 3 the output could not be written, and an\n"
+        "existing one is left as it was.\n");
 }
 
 SweepPlanResult PlanSweep(const SweepArguments& arguments, std::int32_t settingsChamp) {

@@ -17,7 +17,8 @@ struct SweepArguments {
     bool transmission = false;
     std::optional<qint64> timeoutMs;  // else the exchange's own deadline
     QString settingsPath;             // else vezizo.ini beside the program
-    QString outputPath;
+    QString outputPath;               // its extension picks the writer (CliOutputKindOf)
+    QString lossOffset;               // the text of txtLossOffset, for .csv and Touchstone
 };
 
 // What `readout` reads: a saved sweep and where its markers stand.
@@ -31,13 +32,29 @@ struct ReadoutArguments {
     bool json = false;
 };
 
-enum class CliCommand { Sweep, Readout };
+// What `convert` reads and writes: a saved sweep to a .csv or Touchstone file,
+// as the window's export writes it.
+struct ConvertArguments {
+    QString file;
+    QString outputPath;         // .csv, .s1p or .s2p
+    QString settingsPath;       // else vezizo.ini beside the program
+    bool transmission = false;  // set by --transmission or by a .s2p output
+    QString lossOffset;         // the text of txtLossOffset
+};
+
+enum class CliCommand { Sweep, Readout, Convert };
+
+// The file an output name asks for, by its extension in any case. A name
+// with none of these extensions is a .vec file (sweep's own format).
+enum class CliOutputKind { Vec, Csv, S1p, S2p };
+CliOutputKind CliOutputKindOf(const QString& path);
 
 struct CliArguments {
     bool help = false;  // --help: print the usage, nothing else
     CliCommand command = CliCommand::Sweep;
     SweepArguments sweep;      // when command is Sweep
     ReadoutArguments readout;  // when command is Readout
+    ConvertArguments convert;  // when command is Convert
 };
 
 struct CliParseResult {
@@ -53,8 +70,9 @@ constexpr qint64 kMaxCliTimeoutMs = 3'600'000;
 
 // arguments excludes the program name. Options take their value as the next
 // argument or after "=" (--points=500); each may be given once, and only with
-// the command it belongs to. `readout` takes the file as its one plain
-// argument.
+// the command it belongs to. `readout` and `convert` take the file as their
+// one plain argument. A .s2p output holds the Transmission mode's S21, so it
+// implies --transmission; a .s1p output with --transmission is refused.
 CliParseResult ParseCliArguments(const QStringList& arguments);
 
 QString CliUsageText();

@@ -1,10 +1,12 @@
 // zezizav-cli: takes one sweep from the analyser and saves it as a .vec file,
 // through the same protocol rules and the same asynchronous exchange as the
-// program, or prints the window's readouts for a saved sweep. Every failure is
+// program, prints the window's readouts for a saved sweep, or writes a saved
+// sweep as the window's .csv or Touchstone export. Every failure is
 // one line on stderr and a non-zero exit, and the output file is written only
 // once the whole sweep has arrived.
 
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -15,6 +17,7 @@
 
 #include "app/settings.h"
 #include "cli_args.h"
+#include "cli_convert.h"
 #include "cli_readout.h"
 #include "files/vec_file.h"
 #include "instrument/protocol.h"
@@ -39,7 +42,9 @@ int SpoiledReadings(const QByteArray& reply) {
     return spoiled;
 }
 
-int SaveSweep(const ExchangeResult& result, const SweepPlan& plan, const QString& outputPath) {
+int SaveSweep(const ExchangeResult& result, const SweepPlan& plan, const SweepArguments& request,
+              const Settings& settings) {
+    const QString& outputPath = request.outputPath;
     if (result.outcome != ExchangeOutcome::Completed) {
         return Fail(result.message.isEmpty() ? QStringLiteral("The sweep failed") : result.message,
                     kLineFailed);
@@ -57,8 +62,28 @@ int SaveSweep(const ExchangeResult& result, const SweepPlan& plan, const QString
                  .arg(spoiled),
              0);
     }
+    QByteArray file;
+    const CliOutputKind kind = CliOutputKindOf(outputPath);
+    if (kind == CliOutputKind::Vec) {
+        file = VecFileBytes(buffers, plan.FMin, plan.FMax);
+    } else {
+        CliExportInput in;
+        in.buffers = &buffers;
+        in.Champ = plan.Champ;
+        in.FMin = plan.FMin;
+        in.FMax = plan.FMax;
+        in.transmission = plan.TransmissionMode != 0.0f;
+        in.lossOffset = request.lossOffset;
+        in.date = QDateTime::currentDateTime();
+        const CliExportResult text = CliExportText(kind, in, settings);
+        if (!text.bytes) {
+            return Fail(QStringLiteral("Cannot write %1: %2").arg(outputPath, text.error),
+                        kNotWritten);
+        }
+        file = *text.bytes;
+    }
     QString error;
-    if (!WriteFileSafely(outputPath, VecFileBytes(buffers, plan.FMin, plan.FMax), &error)) {
+    if (!WriteFileSafely(outputPath, file, &error)) {
         return Fail(error, kNotWritten);
     }
     std::printf("Saved %d points, %s to %s Hz, to %s\n", plan.Champ,
@@ -107,6 +132,30 @@ int Readout(const ReadoutArguments& request) {
     return std::fflush(stdout) == 0 ? kSaved : Fail(QStringLiteral("Cannot write"), kNotWritten);
 }
 
+// The bytes are read whole and converted before anything is written, so a
+// failure leaves no output behind.
+int Convert(const ConvertArguments& request) {
+    QString error;
+    const std::optional<Settings> settings = LoadCliSettings(request.settingsPath, &error);
+    if (!settings) {
+        return Fail(error, kBadRequest);
+    }
+    QByteArray bytes;
+    if (!ReadFileLimited(request.file, VecFileSize(kMaxCliPoints), &bytes, &error)) {
+        return Fail(error, kLineFailed);
+    }
+    const CliConvertResult result =
+        ComputeCliConvert(request.file, bytes, request, *settings, QDateTime::currentDateTime());
+    if (!result.bytes) {
+        return Fail(result.error,
+                    result.failure == CliConvertFailure::Arguments ? kBadRequest : kLineFailed);
+    }
+    if (!WriteFileSafely(request.outputPath, *result.bytes, &error)) {
+        return Fail(error, kNotWritten);
+    }
+    return kSaved;
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
@@ -124,6 +173,9 @@ int main(int argc, char* argv[]) {
     }
     if (parsed.arguments->command == CliCommand::Readout) {
         return Readout(parsed.arguments->readout);
+    }
+    if (parsed.arguments->command == CliCommand::Convert) {
+        return Convert(parsed.arguments->convert);
     }
     const SweepArguments& request = parsed.arguments->sweep;
 
@@ -150,11 +202,11 @@ int main(int argc, char* argv[]) {
         exchange.setTimeoutMs(*request.timeoutMs);
     }
     QObject::connect(&exchange, &SweepExchange::finished, &app, [&](const ExchangeResult& result) {
-        QCoreApplication::exit(SaveSweep(result, plan, request.outputPath));
+        QCoreApplication::exit(SaveSweep(result, plan, request, *settings));
     });
     if (const auto immediate =
             exchange.startSweep(plan.FMin, plan.FreqStep, plan.Champ, plan.TransmissionMode)) {
-        return SaveSweep(*immediate, plan, request.outputPath);
+        return SaveSweep(*immediate, plan, request, *settings);
     }
     const int code = QCoreApplication::exec();
     port.close();

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QString>
+
+#include <optional>
+
+#include "app/settings.h"
+#include "cli_args.h"
+#include "common/sweep_buffers.h"
+
+// The files `zezizav-cli convert` and `sweep` write beside .vec: the .csv and
+// Touchstone texts of the window's export, from the same inputs the window
+// gives them. Pure: samples, settings and texts in, file bytes out.
+
+struct CliExportInput {
+    const SweepBuffers* buffers = nullptr;
+    std::int32_t Champ = 0;
+    float FMin = 0.0f;  // Hz
+    float FMax = 0.0f;  // Hz
+    bool transmission = false;
+    QString lossOffset;  // the text of txtLossOffset
+    QDateTime date;      // the Touchstone date comment
+};
+
+struct CliExportResult {
+    std::optional<QByteArray> bytes;  // the whole file
+    QString error;                    // one line, when bytes is empty
+};
+
+// kind must be Csv, S1p or S2p. The calibration offset is the mode's
+// (CalOffsetDbFor); the .csv also takes caloffsetvalue.
+CliExportResult CliExportText(CliOutputKind kind, const CliExportInput& input,
+                              const Settings& settings);
+
+enum class CliConvertFailure { None, File, Arguments };
+
+struct CliConvertResult {
+    std::optional<QByteArray> bytes;
+    QString error;  // one line, when bytes is empty
+    CliConvertFailure failure = CliConvertFailure::None;
+};
+
+// fileName only names the file in messages. The points come from the size of
+// fileBytes; a size that fits no point count or a value that is not finite is
+// refused.
+CliConvertResult ComputeCliConvert(const QString& fileName, const QByteArray& fileBytes,
+                                   const ConvertArguments& arguments, const Settings& settings,
+                                   const QDateTime& date);
