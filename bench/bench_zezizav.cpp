@@ -171,7 +171,7 @@ void BM_Tick6000(benchmark::State& state) {
         state.SkipWithError("a tick did not run to its end");
         return;
     }
-    if (graph->traceLines(GraphWidget::Swr).size() < kPoints) {
+    if (graph->traceSegments(GraphWidget::Swr) < kPoints) {
         state.SkipWithError("the SWR trace was not drawn");
         return;
     }

@@ -147,6 +147,7 @@ private:
     SweepExchange exchange_;
     QTimer zeroSpanPause_;
     TickWait tickWait_ = TickWait::None;
+    bool waitedForSweep_ = false;
     PenState pen_;
     LossPhaseGeometry lossPhase_;
     ImpedanceGeometry impedance_;

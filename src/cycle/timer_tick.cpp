@@ -2,6 +2,8 @@
 // instrument exchange of step 12 is awaited without blocking: the tick stops
 // Timer1, goes back to the event loop, and resumes when the reply (or its
 // failure) arrives, so the window keeps answering and ticks never overlap.
+#include <QTimer>
+
 #include "app/chart1.h"
 #include "common/colour.h"
 #include "common/leading_number.h"
@@ -88,8 +90,10 @@ void chart1::AcquireSweep() {
     tickWait_ = TickWait::Sweep;
     if (auto now = exchange_.startSweep(settings_.FMin, fields.FreqStep, settings_.Champ,
                                         fields.TransmissionMode)) {
-        onExchangeFinished(*now);
+        onExchangeFinished(*now);  // nothing went out: no hurry for the next tick
+        return;
     }
+    waitedForSweep_ = true;
 }
 
 void chart1::onExchangeFinished(const ExchangeResult& result) {
@@ -146,6 +150,14 @@ void chart1::tickRedrawAndFinish() {
         ui.fraMinMkr->setVisible(true);
     }
 
-    ui.Timer1->start();
+    // A tick that waited for a sweep has overrun its 50 ms: the next one is
+    // due at once, as the timer's missed tick would have been, so sweeps
+    // follow each other without a gap.
+    if (waitedForSweep_) {
+        waitedForSweep_ = false;
+        QTimer::singleShot(0, this, &chart1::Timer1_Timer);
+    } else {
+        ui.Timer1->start();
+    }
     emit tickFinished();
 }

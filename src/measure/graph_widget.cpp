@@ -23,7 +23,9 @@ void GraphWidget::setBackColour(std::uint32_t colour) {
 
 void GraphWidget::Cls() {
     for (Batch& b : traces_) {
+        b.polyline.clear();
         b.lines.clear();
+        b.segments = 0;
     }
     update();
 }
@@ -31,12 +33,27 @@ void GraphWidget::Cls() {
 void GraphWidget::setTrace(Trace trace, const std::vector<Segment>& segments,
                            std::uint32_t colour) {
     Batch& b = traces_[trace];
+    b.polyline.clear();
     b.lines.clear();
-    b.lines.reserve(static_cast<qsizetype>(segments.size()));
-    for (const Segment& s : segments) {
-        b.lines.append(QLineF(s.x1, s.y1, s.x2, s.y2));
-    }
+    b.segments = static_cast<qsizetype>(segments.size());
     b.colour = colour;
+    constexpr double k = 1.0 / Twips::PerPixel;
+    bool joined = true;
+    for (std::size_t i = 1; i < segments.size() && joined; ++i) {
+        joined = segments[i].x1 == segments[i - 1].x2 && segments[i].y1 == segments[i - 1].y2;
+    }
+    if (joined && !segments.empty()) {
+        b.polyline.reserve(b.segments + 1);
+        b.polyline.append(QPointF(segments.front().x1 * k, segments.front().y1 * k));
+        for (const Segment& s : segments) {
+            b.polyline.append(QPointF(s.x2 * k, s.y2 * k));
+        }
+    } else {
+        b.lines.reserve(b.segments);
+        for (const Segment& s : segments) {
+            b.lines.append(QLineF(s.x1 * k, s.y1 * k, s.x2 * k, s.y2 * k));
+        }
+    }
     update();
 }
 
@@ -45,17 +62,16 @@ void GraphWidget::paintEvent(QPaintEvent*) {
     painter.fillRect(rect(), VbColour(backColour_));
     painter.setPen(palette().color(QPalette::Dark));
     painter.drawRect(rect().adjusted(0, 0, -1, -1));
-    // The traces are in twips; one transform maps them to pixels.
     painter.setClipRect(rect());
-    painter.scale(1.0 / Twips::PerPixel, 1.0 / Twips::PerPixel);
     for (const Batch& b : traces_) {
-        if (b.lines.isEmpty()) {
-            continue;
-        }
         QPen pen(VbColour(b.colour));
-        pen.setCosmetic(true);  // one pixel wide whatever the scale
+        pen.setCosmetic(true);  // one pixel wide at any screen scale
         painter.setPen(pen);
-        painter.drawLines(b.lines);
+        if (!b.polyline.isEmpty()) {
+            painter.drawPolyline(b.polyline.constData(), static_cast<int>(b.polyline.size()));
+        } else if (!b.lines.isEmpty()) {
+            painter.drawLines(b.lines);
+        }
     }
 }
 

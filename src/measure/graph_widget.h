@@ -9,10 +9,10 @@
 
 #include "measure/trace_geometry.h"
 
-// picGraph1: the drawing surface of the traces. It works in twips with the
-// origin at the top left, y growing downwards; a painter transform maps twips
-// to pixels, so the graph stays sharp on high-DPI screens. Line objects and
-// marker tags are child widgets lying over it.
+// picGraph1: the drawing surface of the traces. Callers work in twips with
+// the origin at the top left, y growing downwards; each batch is scaled to
+// logical pixels once when it is set, and Qt's high-DPI scaling keeps it sharp
+// on any screen. Line objects and marker tags are child widgets lying over it.
 class GraphWidget : public QWidget {
     Q_OBJECT
 public:
@@ -31,7 +31,8 @@ public:
     void Cls();
     // One batch of segments (twips) in one colour, drawn with one call.
     void setTrace(Trace trace, const std::vector<Segment>& segments, std::uint32_t colour);
-    const QVector<QLineF>& traceLines(Trace trace) const { return traces_[trace].lines; }
+    // Segments of a trace, in twips, as last set.
+    qsizetype traceSegments(Trace trace) const { return traces_[trace].segments; }
     std::uint32_t traceColour(Trace trace) const { return traces_[trace].colour; }
 
 signals:
@@ -43,8 +44,13 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
+    // In pixels, ready to paint: one polyline when the segments join end to
+    // start (the usual case), else separate lines. Capacity is kept from pass
+    // to pass.
     struct Batch {
-        QVector<QLineF> lines;  // capacity kept from pass to pass
+        QVector<QPointF> polyline;
+        QVector<QLineF> lines;
+        qsizetype segments = 0;
         std::uint32_t colour = 0;
     };
     std::uint32_t backColour_;

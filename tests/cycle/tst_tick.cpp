@@ -30,9 +30,7 @@ class TickTest : public QObject {
             w->Timer1_Timer();
             QVERIFY(done.count() == 1 || done.wait(2000));
         }
-        const QVector<QLineF>& lines(GraphWidget::Trace t) const {
-            return w->ui.picGraph1->traceLines(t);
-        }
+        qsizetype lines(GraphWidget::Trace t) const { return w->ui.picGraph1->traceSegments(t); }
     };
 
 private slots:
@@ -48,9 +46,9 @@ private slots:
         QVERIFY(ui.fraMinSWR->isHidden());
         QCOMPARE(win.w->tickWait(), chart1::TickWait::None);
         // SWR and |Z| are on at start: every point 0..Champ gives a segment.
-        QCOMPARE(win.lines(GraphWidget::Swr).size(), 6001);
-        QCOMPARE(win.lines(GraphWidget::Z).size(), 6001);
-        QCOMPARE(win.lines(GraphWidget::Loss).size(), 0);
+        QCOMPARE(win.lines(GraphWidget::Swr), 6001);
+        QCOMPARE(win.lines(GraphWidget::Z), 6001);
+        QCOMPARE(win.lines(GraphWidget::Loss), 0);
         QCOMPARE(win.w->fields.BestMatchPoint, 10.0f);
         bool ok = false;
         ui.txtSpeed->text().toLongLong(&ok);
@@ -69,7 +67,7 @@ private slots:
         win.buffers.MagnitudeSamples[20] = 5;
         win.tick();
         for (int t = 0; t < GraphWidget::TraceCount; ++t) {
-            QCOMPARE(win.lines(static_cast<GraphWidget::Trace>(t)).size(), 0);
+            QCOMPARE(win.lines(static_cast<GraphWidget::Trace>(t)), 0);
         }
         QCOMPARE(win.w->fields.BestMatchPoint, 20.0f);
         QVERIFY(!ui.txtSpeed->text().isEmpty());

@@ -132,7 +132,7 @@ private slots:
         QCOMPARE((std::array{b.SWR, b.Z, b.RL, b.PH, b.RS, b.XS}), (std::array{0, 0, 0, 0, 0, 0}));
         QVERIFY(f.tick());
         for (int t = 0; t < GraphWidget::TraceCount; ++t) {
-            QCOMPARE(f.w->ui.picGraph1->traceLines(static_cast<GraphWidget::Trace>(t)).size(), 0);
+            QCOMPARE(f.w->ui.picGraph1->traceSegments(static_cast<GraphWidget::Trace>(t)), 0);
         }
     }
 
