@@ -47,7 +47,8 @@ void chart1::mnuOpen_Click() {
 
 void chart1::mnuSaveVec_Click() {
     ui.chkHold->setChecked(true);
-    const QString path = askFileName(FileDialog::Save, QStringLiteral("Analyser files (*.vec)"), {});
+    const QString path =
+        askFileName(FileDialog::Save, QStringLiteral("Analyser files (*.vec)"), {});
     if (!path.isEmpty()) {
         SaveVecFile(path);
     }
@@ -55,7 +56,8 @@ void chart1::mnuSaveVec_Click() {
 
 void chart1::mnuSaveCsv_Click() {
     ui.chkHold->setChecked(true);
-    const QString path = askFileName(FileDialog::Save, QStringLiteral("Analyser files (*.csv)"), {});
+    const QString path =
+        askFileName(FileDialog::Save, QStringLiteral("Analyser files (*.csv)"), {});
     if (!path.isEmpty()) {
         ExportCsvFile(path);
     }
@@ -104,33 +106,36 @@ void chart1::mnuSaveTouchstone_Click() {
     }
 }
 
+namespace {
+// The sweep as both exports read it: buffers, limits, mode and offsets.
+template <class Input>
+Input ExportInput(const SweepBuffers& buffers, const Settings& settings, const WindowFields& fields,
+                  const QLineEdit* lossOffset) {
+    Input in;
+    in.MagnitudeSamples = buffers.MagnitudeSamples;
+    in.PhaseSamples = buffers.PhaseSamples;
+    in.Champ = settings.Champ;
+    in.FMin = settings.FMin;
+    in.FMax = settings.FMax;
+    in.TransmissionMode = fields.TransmissionMode;
+    in.CalOffsetDb = fields.CalOffsetDb;
+    in.LossOffset = LeadingNumber(lossOffset->text().toStdString());
+    return in;
+}
+}  // namespace
+
 void chart1::ExportCsvFile(const QString& path) {
     fields.FreqStep = (static_cast<double>(settings_.FMax) - static_cast<double>(settings_.FMin)) /
                       static_cast<double>(settings_.Champ);
-    CsvInput in;
-    in.MagnitudeSamples = buffers_.MagnitudeSamples;
-    in.PhaseSamples = buffers_.PhaseSamples;
-    in.Champ = settings_.Champ;
-    in.FMin = settings_.FMin;
-    in.FMax = settings_.FMax;
-    in.TransmissionMode = fields.TransmissionMode;
+    CsvInput in = ExportInput<CsvInput>(buffers_, settings_, fields, ui.txtLossOffset);
     in.caloffsetvalue = settings_.caloffsetvalue;
-    in.CalOffsetDb = fields.CalOffsetDb;
-    in.LossOffset = LeadingNumber(ui.txtLossOffset->text().toStdString());
     const CsvResult result = CsvText(in);
     writeExport(path, result.text, result.error);
 }
 
 void chart1::ExportTouchstoneFile(const QString& path) {
-    TouchstoneInput in;
-    in.MagnitudeSamples = buffers_.MagnitudeSamples;
-    in.PhaseSamples = buffers_.PhaseSamples;
-    in.Champ = settings_.Champ;
-    in.FMin = settings_.FMin;
-    in.FMax = settings_.FMax;
-    in.TransmissionMode = fields.TransmissionMode;
-    in.CalOffsetDb = fields.CalOffsetDb;
-    in.LossOffset = LeadingNumber(ui.txtLossOffset->text().toStdString());
+    TouchstoneInput in =
+        ExportInput<TouchstoneInput>(buffers_, settings_, fields, ui.txtLossOffset);
     in.date = QDateTime::currentDateTime();
     const TouchstoneResult result = TouchstoneText(in);
     writeExport(path, result.text, result.error);

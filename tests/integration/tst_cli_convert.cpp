@@ -15,27 +15,8 @@ using TestSupport::WindowFixture;
 
 namespace {
 
-struct CliRun {
-    int exitCode = -1;
-    QByteArray out;
-    QByteArray err;
-};
-
-CliRun RunCli(const QStringList& arguments) {
-    QProcess cli;
-    cli.start(TestSupport::BuiltProgram(QStringLiteral("zezizav-cli")), arguments);
-    CliRun run;
-    if (!cli.waitForFinished(60000) || cli.exitStatus() != QProcess::NormalExit) {
-        cli.kill();
-        cli.waitForFinished();
-        run.err = "did not finish: " + cli.readAllStandardError();
-        return run;
-    }
-    run.exitCode = cli.exitCode();
-    run.out = cli.readAllStandardOutput();
-    run.err = cli.readAllStandardError();
-    return run;
-}
+using TestSupport::CliRun;
+using TestSupport::RunCli;
 
 QByteArray Contents(const QString& path) {
     QFile f(path);

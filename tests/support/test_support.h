@@ -19,3 +19,5 @@ QString BuiltProgram(const QString& name);
 #include "support/event_loop_probe.h"
 // A small tmpfs that fills up or turns read-only: support/scratch_mount.h
 #include "support/scratch_mount.h"
+// The built zezizav-cli, run and waited for: support/cli_run.h
+#include "support/cli_run.h"
