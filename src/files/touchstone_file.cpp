@@ -72,6 +72,7 @@ TouchstoneResult TouchstoneText(const TouchstoneInput& input) {
         "imaginary part is not known\n");
     out.append("# Hz S RI R 50\n");
 
+    PointConverter convert(input.CalOffsetDb, input.LossOffset);
     for (std::int64_t point = 1; point <= Champ; ++point) {
         const auto at = static_cast<std::size_t>(point);
         const float n = input.MagnitudeSamples[at];
@@ -81,7 +82,7 @@ TouchstoneResult TouchstoneText(const TouchstoneInput& input) {
                 extension,
                 QStringLiteral("point %1 holds a count that is not a finite number").arg(point));
         }
-        const PointValues v = ConvertPoint(n, p, input.CalOffsetDb, input.LossOffset);
+        const PointValues v = convert(n, p);
         // Products of two floats are exact in a double: the file holds the
         // reflection coefficient the graph's GammaRe and GammaIm round.
         const double re = static_cast<double>(v.Rho) * static_cast<double>(v.CosPhi);

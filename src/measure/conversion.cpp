@@ -1,6 +1,7 @@
 #include "measure/conversion.h"
 
 #include <algorithm>
+#include <bit>
 #include <cfloat>
 #include <cmath>
 
@@ -10,33 +11,22 @@ double FiniteOrZero(double v) {
     return std::isfinite(v) ? v : 0.0;
 }
 
-}  // namespace
-
-float ToFiniteFloat(double v) {
-    if (std::isnan(v)) {
-        return 0.0f;
-    }
-    return static_cast<float>(
-        std::clamp(v, -static_cast<double>(FLT_MAX), static_cast<double>(FLT_MAX)));
-}
-
-PointValues ConvertPoint(float n, float p, float CalOffsetDb, double LossOffset) {
-    const double nd = FiniteOrZero(n);
-    const double pd = FiniteOrZero(p);
-    const double cal = FiniteOrZero(CalOffsetDb);
-    const double offset = FiniteOrZero(LossOffset);
-
-    PointValues v;
+// The three stages of a point. ConvertPoint runs them in order; the
+// converter looks the first two up for whole counts.
+void LossStage(double nd, double cal, double offset, PointValues& v) {
     v.L = ToFiniteFloat(nd * 0.0587 - 20.16 + cal + offset);
-
     v.a = ToFiniteFloat(std::pow(10.0, static_cast<double>(v.L) / 20.0));
     const double rho = 1.0 / static_cast<double>(v.a);  // a == 0 gives +inf
     v.Rho = ToFiniteFloat(rho);
+}
 
+void PhaseStage(double pd, PointValues& v) {
     const double phi = pd * 0.176 / 57.324;
     v.CosPhi = static_cast<float>(std::cos(phi));
     v.SinPhi = static_cast<float>(std::sin(phi));
+}
 
+void ImpedanceStage(PointValues& v) {
     // Rho <= FLT_MAX and |CosPhi|, |SinPhi| <= 1, so both stay in range.
     v.GammaRe = static_cast<float>(static_cast<double>(v.Rho) * v.CosPhi);
     v.GammaIm = static_cast<float>(static_cast<double>(v.SinPhi) * v.Rho);
@@ -67,6 +57,82 @@ PointValues ConvertPoint(float n, float p, float CalOffsetDb, double LossOffset)
     const double rs = v.Rs;
     v.Zmag = static_cast<float>(
         std::min(std::sqrt(xs * xs + rs * rs), static_cast<double>(Conversion::OhmCeiling)));
+}
+
+// The table index of a whole count 0..1023, or -1 for any other value
+// (fractions from a file, NaN, out of range, and -0, whose sine keeps its sign).
+int CountIndex(float count) {
+    if (!(count >= 0.0f && count < static_cast<float>(PointConverter::Counts)) ||
+        std::signbit(count)) {
+        return -1;
+    }
+    const int i = static_cast<int>(count);
+    return static_cast<float>(i) == count ? i : -1;
+}
+
+struct PhaseTable {
+    float CosPhi[PointConverter::Counts];
+    float SinPhi[PointConverter::Counts];
+};
+
+const PhaseTable& Phases() {
+    static const PhaseTable table = [] {
+        PhaseTable t{};
+        for (int i = 0; i < PointConverter::Counts; ++i) {
+            PointValues v;
+            PhaseStage(i, v);
+            t.CosPhi[i] = v.CosPhi;
+            t.SinPhi[i] = v.SinPhi;
+        }
+        return t;
+    }();
+    return table;
+}
+
+}  // namespace
+
+PointValues ConvertPoint(float n, float p, float CalOffsetDb, double LossOffset) {
+    PointValues v;
+    LossStage(FiniteOrZero(n), FiniteOrZero(CalOffsetDb), FiniteOrZero(LossOffset), v);
+    PhaseStage(FiniteOrZero(p), v);
+    ImpedanceStage(v);
+    return v;
+}
+
+PointConverter::PointConverter(float CalOffsetDb, double LossOffset)
+    : cal_(static_cast<float>(FiniteOrZero(CalOffsetDb))), offset_(FiniteOrZero(LossOffset)) {}
+
+bool PointConverter::serves(float CalOffsetDb, double LossOffset) const {
+    return std::bit_cast<std::uint32_t>(static_cast<float>(FiniteOrZero(CalOffsetDb))) ==
+               std::bit_cast<std::uint32_t>(cal_) &&
+           std::bit_cast<std::uint64_t>(FiniteOrZero(LossOffset)) ==
+               std::bit_cast<std::uint64_t>(offset_);
+}
+
+PointValues PointConverter::operator()(float n, float p) {
+    PointValues v;
+    const int ni = CountIndex(n);
+    if (ni < 0) {
+        LossStage(FiniteOrZero(n), cal_, offset_, v);
+    } else {
+        LossStep& known = loss_[ni];
+        if (!known.known) {
+            LossStage(ni, cal_, offset_, v);
+            known = LossStep{v.L, v.a, v.Rho, true};
+        }
+        v.L = known.L;
+        v.a = known.a;
+        v.Rho = known.Rho;
+    }
+    const int pi = CountIndex(p);
+    if (pi < 0) {
+        PhaseStage(FiniteOrZero(p), v);
+    } else {
+        const PhaseTable& phases = Phases();
+        v.CosPhi = phases.CosPhi[pi];
+        v.SinPhi = phases.SinPhi[pi];
+    }
+    ImpedanceStage(v);
     return v;
 }
 

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <algorithm>
+#include <cfloat>
+#include <cmath>
 #include <cstdint>
 
 // Conversion of one sweep point's raw counts into what the graph and the
@@ -49,9 +52,44 @@ struct PointValues {
 // the loss offset box, both in dB.
 PointValues ConvertPoint(float n, float p, float CalOffsetDb, double LossOffset);
 
+// ConvertPoint for a whole sweep at one CalOffsetDb and LossOffset, with the
+// same results to the bit. The counts an instrument sends are whole numbers
+// 0..1023, so the two transcendental steps (10^(L/20) and the phase's cosine
+// and sine) are looked up: the loss step is computed the first time a count
+// is seen, the phase step once per process. Any other count is computed in
+// full. Keep one across passes: it is only rebuilt when an offset changes.
+class PointConverter {
+public:
+    PointConverter(float CalOffsetDb, double LossOffset);
+
+    PointValues operator()(float n, float p);
+    // Whether this converter serves these offsets (compared bit for bit).
+    bool serves(float CalOffsetDb, double LossOffset) const;
+
+    static constexpr int Counts = 1024;
+
+private:
+    struct LossStep {
+        float L = 0.0f;
+        float a = 0.0f;
+        float Rho = 0.0f;
+        bool known = false;
+    };
+    float cal_;
+    double offset_;
+    LossStep loss_[Counts];
+};
+
 // Stores a double as a 32-bit float without ever producing a non-finite
 // value: beyond the float range it is held at +-FLT_MAX, NaN gives 0.
-float ToFiniteFloat(double v);
+// Inline: every point of every trace goes through it.
+inline float ToFiniteFloat(double v) {
+    if (std::isnan(v)) {
+        return 0.0f;
+    }
+    return static_cast<float>(
+        std::clamp(v, -static_cast<double>(FLT_MAX), static_cast<double>(FLT_MAX)));
+}
 
 struct BestMatchResult {
     std::int32_t BestMatchPoint = 0;  // index of the largest magnitude count

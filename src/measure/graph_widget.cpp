@@ -13,8 +13,12 @@ GraphWidget::GraphWidget(QWidget* parent) : QWidget(parent), backColour_(Colour:
     setAccessibleDescription(objectName());
 }
 
-float GraphWidget::ScaleWidth() const { return static_cast<float>(Twips::FromPixels(width())); }
-float GraphWidget::ScaleHeight() const { return static_cast<float>(Twips::FromPixels(height())); }
+float GraphWidget::ScaleWidth() const {
+    return static_cast<float>(Twips::FromPixels(width()));
+}
+float GraphWidget::ScaleHeight() const {
+    return static_cast<float>(Twips::FromPixels(height()));
+}
 
 void GraphWidget::setBackColour(std::uint32_t colour) {
     backColour_ = colour;
@@ -23,9 +27,7 @@ void GraphWidget::setBackColour(std::uint32_t colour) {
 
 void GraphWidget::Cls() {
     for (Batch& b : traces_) {
-        b.polyline.clear();
-        b.lines.clear();
-        b.segments = 0;
+        b.pixels.clear();
     }
     update();
 }
@@ -33,27 +35,8 @@ void GraphWidget::Cls() {
 void GraphWidget::setTrace(Trace trace, const std::vector<Segment>& segments,
                            std::uint32_t colour) {
     Batch& b = traces_[trace];
-    b.polyline.clear();
-    b.lines.clear();
-    b.segments = static_cast<qsizetype>(segments.size());
     b.colour = colour;
-    constexpr double k = 1.0 / Twips::PerPixel;
-    bool joined = true;
-    for (std::size_t i = 1; i < segments.size() && joined; ++i) {
-        joined = segments[i].x1 == segments[i - 1].x2 && segments[i].y1 == segments[i - 1].y2;
-    }
-    if (joined && !segments.empty()) {
-        b.polyline.reserve(b.segments + 1);
-        b.polyline.append(QPointF(segments.front().x1 * k, segments.front().y1 * k));
-        for (const Segment& s : segments) {
-            b.polyline.append(QPointF(s.x2 * k, s.y2 * k));
-        }
-    } else {
-        b.lines.reserve(b.segments);
-        for (const Segment& s : segments) {
-            b.lines.append(QLineF(s.x1 * k, s.y1 * k, s.x2 * k, s.y2 * k));
-        }
-    }
+    ToPixelPolylines(segments, 1.0 / Twips::PerPixel, devicePixelRatioF(), b.pixels);
     update();
 }
 
@@ -67,10 +50,10 @@ void GraphWidget::paintEvent(QPaintEvent*) {
         QPen pen(VbColour(b.colour));
         pen.setCosmetic(true);  // one pixel wide at any screen scale
         painter.setPen(pen);
-        if (!b.polyline.isEmpty()) {
-            painter.drawPolyline(b.polyline.constData(), static_cast<int>(b.polyline.size()));
-        } else if (!b.lines.isEmpty()) {
-            painter.drawLines(b.lines);
+        std::size_t start = 0;
+        for (const std::size_t end : b.pixels.runEnds) {
+            painter.drawPolyline(b.pixels.points.data() + start, static_cast<int>(end - start));
+            start = end;
         }
     }
 }
@@ -92,9 +75,12 @@ void GraphWidget::mouseReleaseEvent(QMouseEvent* event) {
     }
     int shift = 0;
     const auto mods = event->modifiers();
-    if (mods & Qt::ShiftModifier) shift |= 1;
-    if (mods & Qt::ControlModifier) shift |= 2;
-    if (mods & Qt::AltModifier) shift |= 4;
+    if (mods & Qt::ShiftModifier)
+        shift |= 1;
+    if (mods & Qt::ControlModifier)
+        shift |= 2;
+    if (mods & Qt::AltModifier)
+        shift |= 4;
     const QPointF pos = event->position();
     emit mouseUp(button, shift, static_cast<float>(Twips::FromPixels(pos.x())),
                  static_cast<float>(Twips::FromPixels(pos.y())));

@@ -1,18 +1,18 @@
 #pragma once
 
-#include <QLineF>
-#include <QVector>
 #include <QWidget>
 #include <array>
 #include <cstdint>
 #include <vector>
 
 #include "measure/trace_geometry.h"
+#include "measure/trace_pixels.h"
 
 // picGraph1: the drawing surface of the traces. Callers work in twips with
 // the origin at the top left, y growing downwards; each batch is scaled to
-// logical pixels once when it is set, and Qt's high-DPI scaling keeps it sharp
-// on any screen. Line objects and marker tags are child widgets lying over it.
+// logical pixels and thinned to the device pixel columns once when it is set,
+// and Qt's high-DPI scaling keeps it sharp on any screen. Line objects and marker tags are child
+// widgets lying over it.
 class GraphWidget : public QWidget {
     Q_OBJECT
 public:
@@ -32,7 +32,13 @@ public:
     // One batch of segments (twips) in one colour, drawn with one call.
     void setTrace(Trace trace, const std::vector<Segment>& segments, std::uint32_t colour);
     // Segments of a trace, in twips, as last set.
-    qsizetype traceSegments(Trace trace) const { return traces_[trace].segments; }
+    qsizetype traceSegments(Trace trace) const {
+        return static_cast<qsizetype>(traces_[trace].pixels.segments);
+    }
+    // Points left to paint once the segments are thinned to the pixel columns.
+    qsizetype tracePaintedPoints(Trace trace) const {
+        return static_cast<qsizetype>(traces_[trace].pixels.points.size());
+    }
     std::uint32_t traceColour(Trace trace) const { return traces_[trace].colour; }
 
 signals:
@@ -44,13 +50,9 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
-    // In pixels, ready to paint: one polyline when the segments join end to
-    // start (the usual case), else separate lines. Capacity is kept from pass
-    // to pass.
+    // In pixels, ready to paint; capacity is kept from pass to pass.
     struct Batch {
-        QVector<QPointF> polyline;
-        QVector<QLineF> lines;
-        qsizetype segments = 0;
+        TracePolylines pixels;
         std::uint32_t colour = 0;
     };
     std::uint32_t backColour_;

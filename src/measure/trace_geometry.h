@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "measure/conversion.h"
@@ -64,6 +65,8 @@ struct ImpedanceGeometry {
     std::vector<Segment> Rs;
     std::vector<Segment> Swr;
     PointValues Last;  // the last point converted (the window keeps Rho, Rs, Xs, Zmag, Swr)
+    // Kept from pass to pass while the offsets stay the same.
+    std::optional<PointConverter> Converter;
 };
 
 // Horizontal distance between adjacent points: graph width / Champ. 0 when

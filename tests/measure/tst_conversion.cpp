@@ -2,6 +2,7 @@
 
 #include <cfloat>
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <vector>
 
@@ -13,6 +14,11 @@ double HalfLastDigit(const QString& shown) {
     const qsizetype point = shown.indexOf('.');
     const qsizetype decimals = point < 0 ? 0 : shown.size() - point - 1;
     return 0.5 * std::pow(10.0, -static_cast<double>(decimals)) + 1e-9;
+}
+
+// Every field, bit for bit: the looked-up path may not round differently.
+bool SameBits(const PointValues& a, const PointValues& b) {
+    return std::memcmp(&a, &b, sizeof(PointValues)) == 0;
 }
 
 bool AllFinite(const PointValues& v) {
@@ -36,6 +42,9 @@ private slots:
     void faultsGiveDocumentedSubstitutes();
     void nonFiniteInputsCountAsZero();
     void extremeOffsetsStayFiniteAndInRange();
+    void converterMatchesConvertPointBitForBit_data();
+    void converterMatchesConvertPointBitForBit();
+    void converterServesOnlyItsOffsets();
     void bestMatch_data();
     void bestMatch();
 };
@@ -156,6 +165,55 @@ void TestConversion::extremeOffsetsStayFiniteAndInRange() {
             }
         }
     }
+}
+
+void TestConversion::converterMatchesConvertPointBitForBit_data() {
+    QTest::addColumn<float>("cal");
+    QTest::addColumn<double>("offset");
+    QTest::newRow("no offsets") << 0.0f << 0.0;
+    QTest::newRow("reflection calibration, typed offset") << -1.5f << 2.25;
+    QTest::newRow("Rho exactly 1 at n 0") << 0.0f << 20.16;
+    QTest::newRow("a overflowing") << 0.0f << 1e30;
+    QTest::newRow("non-finite offsets count as 0")
+        << std::numeric_limits<float>::infinity() << std::numeric_limits<double>::quiet_NaN();
+}
+
+void TestConversion::converterMatchesConvertPointBitForBit() {
+    QFETCH(float, cal);
+    QFETCH(double, offset);
+    PointConverter convert(cal, offset);
+    // Every whole count of both, the table filling as it goes, then again
+    // from the filled table; then counts the tables do not hold.
+    for (int pass = 0; pass < 2; ++pass) {
+        for (int n = 0; n < PointConverter::Counts; ++n) {
+            for (int p = (n * 7) % 5; p < PointConverter::Counts; p += 5) {
+                const auto nf = static_cast<float>(n);
+                const auto pf = static_cast<float>(p);
+                if (!SameBits(convert(nf, pf), ConvertPoint(nf, pf, cal, offset))) {
+                    QFAIL(qPrintable(QStringLiteral("n %1, p %2 differ").arg(n).arg(p)));
+                }
+            }
+        }
+    }
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    const float odd[] = {-1.0f,   -0.0f, 0.5f,         511.25f,  1022.999f, 1023.5f,
+                         1024.0f, 1e9f,  FLT_TRUE_MIN, -FLT_MAX, nan,       HUGE_VALF};
+    for (const float n : odd) {
+        for (const float p : odd) {
+            QVERIFY2(SameBits(convert(n, p), ConvertPoint(n, p, cal, offset)),
+                     qPrintable(QStringLiteral("n %1, p %2 differ").arg(n).arg(p)));
+        }
+    }
+}
+
+void TestConversion::converterServesOnlyItsOffsets() {
+    const PointConverter convert(-1.5f, 2.25);
+    QVERIFY(convert.serves(-1.5f, 2.25));
+    QVERIFY(!convert.serves(-1.5f, 2.2500000001));
+    QVERIFY(!convert.serves(-1.25f, 2.25));
+    // Non-finite offsets count as 0, so they share a table with 0.
+    const PointConverter zero(0.0f, std::numeric_limits<double>::infinity());
+    QVERIFY(zero.serves(std::numeric_limits<float>::quiet_NaN(), 0.0));
 }
 
 void TestConversion::bestMatch_data() {

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QPointF>
+#include <cstddef>
+#include <vector>
+
+#include "measure/trace_geometry.h"
+
+// A trace's segments turned into polylines in logical pixels, ready for
+// QPainter::drawPolyline, with no more points than the screen can show.
+//
+// Segments that meet (end to start, to within a 1/64 of a pixel) form one
+// polyline. Along a polyline, where several points fall in the same device
+// pixel column only the first, the lowest, the highest and the last of them
+// are kept, in their order. A one-pixel pen lights the same pixels either
+// way: the path still enters and leaves the column where it did, and still
+// runs through its whole height. At 6000 points across 589 pixels this drops
+// about eight points in ten.
+struct TracePolylines {
+    std::vector<QPointF> points;
+    std::vector<std::size_t> runEnds;  // one past the last point of each polyline
+    std::size_t segments = 0;          // segments taken in, before thinning
+
+    void clear();
+};
+
+// devicePixelRatio sets the column width (1 / ratio logical pixels); below 1
+// counts as 1. Capacity is kept from call to call.
+void ToPixelPolylines(const std::vector<Segment>& segments, double pixelsPerTwip,
+                      double devicePixelRatio, TracePolylines& out);
