@@ -11,8 +11,8 @@ double FiniteOrZero(double v) {
     return std::isfinite(v) ? v : 0.0;
 }
 
-// The three stages of a point. ConvertPoint runs them in order; the
-// converter looks the first two up for whole counts.
+// The first two stages of a point (ConvertImpedance is the third); the
+// converter looks them up for whole counts.
 void LossStage(double nd, double cal, double offset, PointValues& v) {
     v.L = ToFiniteFloat(nd * 0.0587 - 20.16 + cal + offset);
     v.a = ToFiniteFloat(std::pow(10.0, static_cast<double>(v.L) / 20.0));
@@ -26,58 +26,9 @@ void PhaseStage(double pd, PointValues& v) {
     v.SinPhi = static_cast<float>(std::sin(phi));
 }
 
-void ImpedanceStage(PointValues& v) {
-    // Rho <= FLT_MAX and |CosPhi|, |SinPhi| <= 1, so both stay in range.
-    v.GammaRe = static_cast<float>(static_cast<double>(v.Rho) * v.CosPhi);
-    v.GammaIm = static_cast<float>(static_cast<double>(v.SinPhi) * v.Rho);
-
-    const double re = v.GammaRe;
-    const double im = v.GammaIm;
-    const double D = (1.0 - re) * (1.0 - re) + im * im;  // finite: squares of floats fit a double
-    if (D == 0.0) {
-        // Gamma is exactly 1: an open circuit, infinite and purely resistive.
-        v.Xs = 0.0f;
-        v.Rs = Conversion::OhmCeiling;
-    } else {
-        const double ceiling = Conversion::OhmCeiling;
-        v.Xs = static_cast<float>(std::min(std::fabs(50.0 * (2.0 * im) / D), ceiling));
-        v.Rs = static_cast<float>(
-            std::min(std::fabs(50.0 * ((1.0 - re * re) - im * im) / D), ceiling));
-    }
-
-    const double r = v.Rho;
-    if (r == 1.0) {
-        v.Swr = Conversion::SwrCeiling;
-    } else {
-        const double swr = std::fabs((r + 1.0) / (1.0 - r));
-        v.Swr = static_cast<float>(std::min(swr, static_cast<double>(Conversion::SwrCeiling)));
-    }
-
-    const double xs = v.Xs;
-    const double rs = v.Rs;
-    v.Zmag = static_cast<float>(
-        std::min(std::sqrt(xs * xs + rs * rs), static_cast<double>(Conversion::OhmCeiling)));
-}
-
-// The table index of a whole count 0..1023, or -1 for any other value
-// (fractions from a file, NaN, out of range, and -0, whose sine keeps its sign).
-int CountIndex(float count) {
-    if (!(count >= 0.0f && count < static_cast<float>(PointConverter::Counts)) ||
-        std::signbit(count)) {
-        return -1;
-    }
-    const int i = static_cast<int>(count);
-    return static_cast<float>(i) == count ? i : -1;
-}
-
-struct PhaseTable {
-    float CosPhi[PointConverter::Counts];
-    float SinPhi[PointConverter::Counts];
-};
-
-const PhaseTable& Phases() {
-    static const PhaseTable table = [] {
-        PhaseTable t{};
+const PointConverter::PhaseTable& Phases() {
+    static const PointConverter::PhaseTable table = [] {
+        PointConverter::PhaseTable t{};
         for (int i = 0; i < PointConverter::Counts; ++i) {
             PointValues v;
             PhaseStage(i, v);
@@ -95,12 +46,14 @@ PointValues ConvertPoint(float n, float p, float CalOffsetDb, double LossOffset)
     PointValues v;
     LossStage(FiniteOrZero(n), FiniteOrZero(CalOffsetDb), FiniteOrZero(LossOffset), v);
     PhaseStage(FiniteOrZero(p), v);
-    ImpedanceStage(v);
+    ConvertImpedance(v);
     return v;
 }
 
 PointConverter::PointConverter(float CalOffsetDb, double LossOffset)
-    : cal_(static_cast<float>(FiniteOrZero(CalOffsetDb))), offset_(FiniteOrZero(LossOffset)) {}
+    : cal_(static_cast<float>(FiniteOrZero(CalOffsetDb))),
+      offset_(FiniteOrZero(LossOffset)),
+      phases_(&Phases()) {}
 
 bool PointConverter::serves(float CalOffsetDb, double LossOffset) const {
     return std::bit_cast<std::uint32_t>(static_cast<float>(FiniteOrZero(CalOffsetDb))) ==
@@ -109,31 +62,17 @@ bool PointConverter::serves(float CalOffsetDb, double LossOffset) const {
                std::bit_cast<std::uint64_t>(offset_);
 }
 
-PointValues PointConverter::operator()(float n, float p) {
-    PointValues v;
-    const int ni = CountIndex(n);
-    if (ni < 0) {
+void PointConverter::lossMiss(float n, int index, PointValues& v) {
+    if (index < 0) {
         LossStage(FiniteOrZero(n), cal_, offset_, v);
-    } else {
-        LossStep& known = loss_[ni];
-        if (!known.known) {
-            LossStage(ni, cal_, offset_, v);
-            known = LossStep{v.L, v.a, v.Rho, true};
-        }
-        v.L = known.L;
-        v.a = known.a;
-        v.Rho = known.Rho;
+        return;
     }
-    const int pi = CountIndex(p);
-    if (pi < 0) {
-        PhaseStage(FiniteOrZero(p), v);
-    } else {
-        const PhaseTable& phases = Phases();
-        v.CosPhi = phases.CosPhi[pi];
-        v.SinPhi = phases.SinPhi[pi];
-    }
-    ImpedanceStage(v);
-    return v;
+    LossStage(index, cal_, offset_, v);
+    loss_[index] = LossStep{v.L, v.a, v.Rho, true};
+}
+
+void PointConverter::phaseMiss(float p, PointValues& v) {
+    PhaseStage(FiniteOrZero(p), v);
 }
 
 BestMatchResult BestMatch(const float* magnitude, std::int32_t Champ, std::int16_t Step) {

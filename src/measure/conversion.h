@@ -52,34 +52,6 @@ struct PointValues {
 // the loss offset box, both in dB.
 PointValues ConvertPoint(float n, float p, float CalOffsetDb, double LossOffset);
 
-// ConvertPoint for a whole sweep at one CalOffsetDb and LossOffset, with the
-// same results to the bit. The counts an instrument sends are whole numbers
-// 0..1023, so the two transcendental steps (10^(L/20) and the phase's cosine
-// and sine) are looked up: the loss step is computed the first time a count
-// is seen, the phase step once per process. Any other count is computed in
-// full. Keep one across passes: it is only rebuilt when an offset changes.
-class PointConverter {
-public:
-    PointConverter(float CalOffsetDb, double LossOffset);
-
-    PointValues operator()(float n, float p);
-    // Whether this converter serves these offsets (compared bit for bit).
-    bool serves(float CalOffsetDb, double LossOffset) const;
-
-    static constexpr int Counts = 1024;
-
-private:
-    struct LossStep {
-        float L = 0.0f;
-        float a = 0.0f;
-        float Rho = 0.0f;
-        bool known = false;
-    };
-    float cal_;
-    double offset_;
-    LossStep loss_[Counts];
-};
-
 // Stores a double as a 32-bit float without ever producing a non-finite
 // value: beyond the float range it is held at +-FLT_MAX, NaN gives 0.
 // Inline: every point of every trace goes through it.
@@ -90,6 +62,110 @@ inline float ToFiniteFloat(double v) {
     return static_cast<float>(
         std::clamp(v, -static_cast<double>(FLT_MAX), static_cast<double>(FLT_MAX)));
 }
+
+// The last stage of a point, from Rho and the phase's cosine and sine to
+// GammaRe, GammaIm, Xs, Rs, Swr and Zmag. Inline so that a sweep's loop keeps
+// the values in registers.
+inline void ConvertImpedance(PointValues& v) {
+    // Rho <= FLT_MAX and |CosPhi|, |SinPhi| <= 1, so both stay in range.
+    v.GammaRe = static_cast<float>(static_cast<double>(v.Rho) * v.CosPhi);
+    v.GammaIm = static_cast<float>(static_cast<double>(v.SinPhi) * v.Rho);
+
+    const double re = v.GammaRe;
+    const double im = v.GammaIm;
+    const double D = (1.0 - re) * (1.0 - re) + im * im;  // finite: squares of floats fit a double
+    if (D == 0.0) {
+        // Gamma is exactly 1: an open circuit, infinite and purely resistive.
+        v.Xs = 0.0f;
+        v.Rs = Conversion::OhmCeiling;
+    } else {
+        const double ceiling = Conversion::OhmCeiling;
+        v.Xs = static_cast<float>(std::min(std::fabs(50.0 * (2.0 * im) / D), ceiling));
+        v.Rs = static_cast<float>(
+            std::min(std::fabs(50.0 * ((1.0 - re * re) - im * im) / D), ceiling));
+    }
+
+    const double r = v.Rho;
+    if (r == 1.0) {
+        v.Swr = Conversion::SwrCeiling;
+    } else {
+        const double swr = std::fabs((r + 1.0) / (1.0 - r));
+        v.Swr = static_cast<float>(std::min(swr, static_cast<double>(Conversion::SwrCeiling)));
+    }
+
+    const double xs = v.Xs;
+    const double rs = v.Rs;
+    v.Zmag = static_cast<float>(
+        std::min(std::sqrt(xs * xs + rs * rs), static_cast<double>(Conversion::OhmCeiling)));
+}
+
+// ConvertPoint for a whole sweep at one CalOffsetDb and LossOffset, with the
+// same results to the bit. The counts an instrument sends are whole numbers
+// 0..1023, so the two transcendental steps (10^(L/20) and the phase's cosine
+// and sine) are looked up: the loss step is computed the first time a count
+// is seen, the phase step once per process. Any other count is computed in
+// full. Keep one across passes: it is only rebuilt when an offset changes.
+class PointConverter {
+public:
+    PointConverter(float CalOffsetDb, double LossOffset);
+
+    PointValues operator()(float n, float p) {
+        PointValues v;
+        const int ni = CountIndex(n);
+        if (ni >= 0 && loss_[ni].known) {
+            v.L = loss_[ni].L;
+            v.a = loss_[ni].a;
+            v.Rho = loss_[ni].Rho;
+        } else {
+            lossMiss(n, ni, v);
+        }
+        const int pi = CountIndex(p);
+        if (pi >= 0) {
+            v.CosPhi = phases_->CosPhi[pi];
+            v.SinPhi = phases_->SinPhi[pi];
+        } else {
+            phaseMiss(p, v);
+        }
+        ConvertImpedance(v);
+        return v;
+    }
+    // Whether this converter serves these offsets (compared bit for bit).
+    bool serves(float CalOffsetDb, double LossOffset) const;
+
+    static constexpr int Counts = 1024;
+
+    // The table index of a whole count 0..1023, or -1 for any other value
+    // (fractions from a file, NaN, out of range, and -0, whose sine keeps its
+    // sign).
+    static int CountIndex(float count) {
+        if (!(count >= 0.0f && count < static_cast<float>(Counts)) || std::signbit(count)) {
+            return -1;
+        }
+        const int i = static_cast<int>(count);
+        return static_cast<float>(i) == count ? i : -1;
+    }
+
+    struct PhaseTable {
+        float CosPhi[Counts];
+        float SinPhi[Counts];
+    };
+
+private:
+    struct LossStep {
+        float L = 0.0f;
+        float a = 0.0f;
+        float Rho = 0.0f;
+        bool known = false;
+    };
+    // The loss step in full; a whole count's result is kept in the table.
+    void lossMiss(float n, int index, PointValues& v);
+    static void phaseMiss(float p, PointValues& v);
+
+    float cal_;
+    double offset_;
+    const PhaseTable* phases_;
+    LossStep loss_[Counts];
+};
 
 struct BestMatchResult {
     std::int32_t BestMatchPoint = 0;  // index of the largest magnitude count

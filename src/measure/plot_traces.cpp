@@ -11,7 +11,6 @@
 
 namespace {
 
-
 // Milliseconds of a clock that never goes back and does not wrap.
 qint64 TickCount() {
     QElapsedTimer t;

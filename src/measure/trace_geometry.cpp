@@ -140,30 +140,53 @@ void PlotImpedancePass(const TracePass& pass, PenState& pen, ImpedanceGeometry& 
     PointConverter& convert = *out.Converter;
     const double h = FiniteOrZero(pass.H);
     const std::int32_t step = StepOf(pass);
-    // The pens and the last point live in locals during the loop, so the
-    // stores into the batches cannot make the compiler reload them.
-    const auto draw = [](std::vector<Segment>& batch, float& lastY, float x1, float x2, float y) {
-        batch.push_back(Segment{x1, lastY, x2, y});
-        lastY = y;
-    };
-    PenState p = pen;
+    // Every point is converted first; then each trace works out its y in a
+    // plain loop over an array, which the compiler runs two points at a time.
+    auto& w = out.Work;
+    const std::size_t count = last < 0 ? 0 : static_cast<std::size_t>(last / step) + 1;
+    for (auto* column : {&w.x1, &w.x2, &w.Zmag, &w.Xs, &w.Rs, &w.Swr, &w.y}) {
+        column->resize(count);
+    }
     PointValues v = out.Last;
-    for (std::int32_t i = 0; i <= last; i += step) {
+    for (std::size_t k = 0; k < count; ++k) {
+        const auto i = static_cast<std::int32_t>(k) * step;
         v = convert(pass.MagnitudeSamples[i], pass.PhaseSamples[i]);
         const float x1 = PointX(i, pass.PointWidth);
-        const float x2 = ToFiniteFloat(static_cast<double>(x1) + pass.PointWidth);
-        if (pass.Enabled.Z) {
-            draw(out.Z, p.LastYZ, x1, x2, OhmYAt(h, v.Zmag));
+        w.x1[k] = x1;
+        w.x2[k] = ToFiniteFloat(static_cast<double>(x1) + pass.PointWidth);
+        w.Zmag[k] = v.Zmag;
+        w.Xs[k] = v.Xs;
+        w.Rs[k] = v.Rs;
+        w.Swr[k] = v.Swr;
+    }
+    const auto trace = [&](std::vector<Segment>& batch, float& lastY,
+                           const std::vector<float>& values, float (*yOf)(double, float)) {
+        float* y = w.y.data();
+        const float* value = values.data();
+        for (std::size_t k = 0; k < count; ++k) {
+            y[k] = yOf(h, value[k]);
         }
-        if (pass.Enabled.Xs) {
-            draw(out.Xs, p.LastYXs, x1, x2, OhmYAt(h, v.Xs));
+        batch.resize(count);
+        Segment* segment = batch.data();
+        float from = lastY;
+        for (std::size_t k = 0; k < count; ++k) {
+            segment[k] = Segment{w.x1[k], from, w.x2[k], y[k]};
+            from = y[k];
         }
-        if (pass.Enabled.Rs) {
-            draw(out.Rs, p.LastYRs, x1, x2, OhmYAt(h, v.Rs));
-        }
-        if (pass.Enabled.Swr) {
-            draw(out.Swr, p.LastYSwr, x1, x2, SwrYAt(h, v.Swr));
-        }
+        lastY = from;
+    };
+    PenState p = pen;
+    if (pass.Enabled.Z) {
+        trace(out.Z, p.LastYZ, w.Zmag, OhmYAt);
+    }
+    if (pass.Enabled.Xs) {
+        trace(out.Xs, p.LastYXs, w.Xs, OhmYAt);
+    }
+    if (pass.Enabled.Rs) {
+        trace(out.Rs, p.LastYRs, w.Rs, OhmYAt);
+    }
+    if (pass.Enabled.Swr) {
+        trace(out.Swr, p.LastYSwr, w.Swr, SwrYAt);
     }
     pen.LastYZ = p.LastYZ;
     pen.LastYXs = p.LastYXs;

@@ -67,6 +67,10 @@ struct ImpedanceGeometry {
     PointValues Last;  // the last point converted (the window keeps Rho, Rs, Xs, Zmag, Swr)
     // Kept from pass to pass while the offsets stay the same.
     std::optional<PointConverter> Converter;
+    // Per visited point, reused from pass to pass.
+    struct Columns {
+        std::vector<float> x1, x2, Zmag, Xs, Rs, Swr, y;
+    } Work;
 };
 
 // Horizontal distance between adjacent points: graph width / Champ. 0 when
