@@ -187,6 +187,12 @@ void BM_Tick6000(benchmark::State& state) {
         return;
     }
     state.counters["px"] = static_cast<double>(image.width()) * image.height();
+    double painted = 0.0;
+    for (int t = 0; t < GraphWidget::TraceCount; ++t) {
+        painted +=
+            static_cast<double>(graph->tracePaintedPoints(static_cast<GraphWidget::Trace>(t)));
+    }
+    state.counters["painted_points_per_trace"] = painted / GraphWidget::TraceCount;
 }
 
 // The whole loop against the paced simulator: sweeps of 6000 points back to
