@@ -35,13 +35,13 @@ public:
     WindowFields fields;
     float FullFMin = 0.0f;  // the settings file's limits, for "Full"
     float FullFMax = 0.0f;
-    QString helpFile;       // named only; there is no help viewer
+    QString helpFile;               // named only; there is no help viewer
     QString CommonDialog1FileName;  // the file last chosen in a file dialog
     qint64 TickNow = 0;             // pass-time clock, ms; wide enough never to wrap
     qint64 TickPrev = 0;
     float BestMatchCount = 0.0f;
-    PointValues lastPoint;          // Rho, Rs, Xs, Zmag, Swr of the last point converted
-    float SavedStartMHz = 0.0f;     // "Save" and "Recall"
+    PointValues lastPoint;       // Rho, Rs, Xs, Zmag, Swr of the last point converted
+    float SavedStartMHz = 0.0f;  // "Save" and "Recall"
     float SavedStopMHz = 0.0f;
 
     // The colour dialog: the colour chosen, or nothing when cancelled.
@@ -104,12 +104,16 @@ private:
     void connectRangeHandlers();
     void connectFileHandlers();
     QString askFileName(FileDialog kind, const QString& filter, const QString& fileName);
-    void OpenVecFile(const QString& path);
-    void SaveVecFile(const QString& path);
-    void ExportCsvFile(const QString& path);
-    void ExportTouchstoneFile(const QString& path);
-    void writeExport(const QString& path, const std::optional<QByteArray>& text,
+    // Each is true when the file was read or written whole.
+    bool OpenVecFile(const QString& path);
+    bool SaveVecFile(const QString& path);
+    bool ExportCsvFile(const QString& path);
+    bool ExportTouchstoneFile(const QString& path);
+    bool writeExport(const QString& path, const std::optional<QByteArray>& text,
                      const QString& whyNot);
+    // The name shown while held becomes path only when ok: a file that could
+    // not be read or written must not be named as if it held the sweep.
+    void keepFileName(const QString& path, bool ok);
     void applyTraceColours();
     void placeScalesAndLines();
 

@@ -25,14 +25,15 @@ void chart1::connectFileHandlers() {
     };
 }
 
-// The dialog of a file command, after Hold is set. The name chosen stays in
-// CommonDialog1FileName (shown while held); cancel gives an empty name.
+// The dialog of a file command, after Hold is set; cancel gives an empty name.
 QString chart1::askFileName(FileDialog kind, const QString& filter, const QString& fileName) {
-    const QString path = chooseFile(this, kind, filter, fileName);
-    if (!path.isEmpty()) {
+    return chooseFile(this, kind, filter, fileName);
+}
+
+void chart1::keepFileName(const QString& path, bool ok) {
+    if (ok) {
         CommonDialog1FileName = path;
     }
-    return path;
 }
 
 void chart1::mnuOpen_Click() {
@@ -41,7 +42,7 @@ void chart1::mnuOpen_Click() {
     const QString path = askFileName(FileDialog::Open, QStringLiteral("Zureraru_Files (*.vec)"),
                                      CommonDialog1FileName);
     if (!path.isEmpty()) {
-        OpenVecFile(path);
+        keepFileName(path, OpenVecFile(path));
     }
 }
 
@@ -50,7 +51,7 @@ void chart1::mnuSaveVec_Click() {
     const QString path =
         askFileName(FileDialog::Save, QStringLiteral("Analyser files (*.vec)"), {});
     if (!path.isEmpty()) {
-        SaveVecFile(path);
+        keepFileName(path, SaveVecFile(path));
     }
 }
 
@@ -59,22 +60,22 @@ void chart1::mnuSaveCsv_Click() {
     const QString path =
         askFileName(FileDialog::Save, QStringLiteral("Analyser files (*.csv)"), {});
     if (!path.isEmpty()) {
-        ExportCsvFile(path);
+        keepFileName(path, ExportCsvFile(path));
     }
 }
 
 // Replaces the buffers and the limits only when the whole file is good.
-void chart1::OpenVecFile(const QString& path) {
+bool chart1::OpenVecFile(const QString& path) {
     QByteArray bytes;
     QString error;
     if (!ReadFileLimited(path, VecFileSize(settings_.Champ), &bytes, &error)) {
         warn(error);
-        return;
+        return false;
     }
     VecReadResult read = ReadVecBytes(bytes, settings_.Champ);
     if (!read.data) {
         warn(QStringLiteral("Cannot open %1: %2").arg(path, read.error));
-        return;
+        return false;
     }
     buffers_ = std::move(read.data->buffers);
     settings_.FMin = read.data->FMin;
@@ -83,15 +84,17 @@ void chart1::OpenVecFile(const QString& path) {
         QString::fromStdString(ShortestDecimal(static_cast<double>(settings_.FMin) / 1000000.0)));
     ui.txtStop->setText(
         QString::fromStdString(ShortestDecimal(static_cast<double>(settings_.FMax) / 1000000.0)));
+    return true;
 }
 
-void chart1::SaveVecFile(const QString& path) {
+bool chart1::SaveVecFile(const QString& path) {
     QString error;
     if (!WriteFileSafely(path, VecFileBytes(buffers_, settings_.FMin, settings_.FMax), &error)) {
         warn(error);
-        return;
+        return false;
     }
     notify(QStringLiteral("Saved %1").arg(path));
+    return true;
 }
 
 // Touchstone: .s1p (S11) in the reflection modes, .s2p (S21) in Transmission.
@@ -102,7 +105,7 @@ void chart1::mnuSaveTouchstone_Click() {
                                : QStringLiteral("Touchstone files (*.s1p)");
     const QString path = askFileName(FileDialog::Save, filter, {});
     if (!path.isEmpty()) {
-        ExportTouchstoneFile(path);
+        keepFileName(path, ExportTouchstoneFile(path));
     }
 }
 
@@ -124,33 +127,34 @@ Input ExportInput(const SweepBuffers& buffers, const Settings& settings, const W
 }
 }  // namespace
 
-void chart1::ExportCsvFile(const QString& path) {
+bool chart1::ExportCsvFile(const QString& path) {
     fields.FreqStep = (static_cast<double>(settings_.FMax) - static_cast<double>(settings_.FMin)) /
                       static_cast<double>(settings_.Champ);
     CsvInput in = ExportInput<CsvInput>(buffers_, settings_, fields, ui.txtLossOffset);
     in.caloffsetvalue = settings_.caloffsetvalue;
     const CsvResult result = CsvText(in);
-    writeExport(path, result.text, result.error);
+    return writeExport(path, result.text, result.error);
 }
 
-void chart1::ExportTouchstoneFile(const QString& path) {
+bool chart1::ExportTouchstoneFile(const QString& path) {
     TouchstoneInput in =
         ExportInput<TouchstoneInput>(buffers_, settings_, fields, ui.txtLossOffset);
     in.date = QDateTime::currentDateTime();
     const TouchstoneResult result = TouchstoneText(in);
-    writeExport(path, result.text, result.error);
+    return writeExport(path, result.text, result.error);
 }
 
-void chart1::writeExport(const QString& path, const std::optional<QByteArray>& text,
+bool chart1::writeExport(const QString& path, const std::optional<QByteArray>& text,
                          const QString& whyNot) {
     if (!text) {
         warn(QStringLiteral("Cannot write %1: %2").arg(path, whyNot));
-        return;
+        return false;
     }
     QString error;
     if (!WriteFileSafely(path, *text, &error)) {
         warn(error);
-        return;
+        return false;
     }
     notify(QStringLiteral("Saved %1").arg(path));
+    return true;
 }

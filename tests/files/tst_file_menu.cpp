@@ -1,8 +1,8 @@
 // The File menu on the real window: Hold first, the dialog's name kept while
 // held, cancel silent, failures named, and nothing lost.
+#include <sys/stat.h>
 #include <QMessageBox>
 #include <QtTest>
-#include <sys/stat.h>
 
 #include "files/vec_file.h"
 #include "support/test_support.h"
@@ -70,6 +70,41 @@ private slots:
         QCOMPARE(f.settings.FMax, 14350000.0f);
         QCOMPARE(w.ui.txtFileName->text(), path);
         QVERIFY(w.ui.fraMinMkr->isHidden());  // a file on show: no minimum-SWR marker
+    }
+
+    // The name shown while held is the file that holds the sweep on the
+    // graph: a command that fails leaves the name that was there.
+    void failedCommandsKeepTheNameShown() {
+        WindowFixture f;
+        f.settings.Champ = 10;
+        f.load();
+        chart1& w = *f.w;
+        fillSweep(f.buffers);
+        const QString good = dir_.filePath(QStringLiteral("shown.vec"));
+        answer(w, good);
+        w.mnuSaveVec_Click();
+        QCOMPARE(w.CommonDialog1FileName, good);
+
+        const QString bad = dir_.filePath(QStringLiteral("short.vec"));
+        QFile out(bad);
+        QVERIFY(out.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        out.write("too short");
+        out.close();
+        const QString missing = dir_.filePath(QStringLiteral("no/such/folder/x"));
+        const std::vector<std::pair<QString, void (chart1::*)()>> failures{
+            {bad, &chart1::mnuOpen_Click},
+            {missing + QStringLiteral(".vec"), &chart1::mnuSaveVec_Click},
+            {missing + QStringLiteral(".csv"), &chart1::mnuSaveCsv_Click},
+            {missing + QStringLiteral(".s1p"), &chart1::mnuSaveTouchstone_Click}};
+        for (const auto& [path, command] : failures) {
+            qDeleteAll(w.findChildren<QMessageBox*>());
+            answer(w, path);
+            (w.*command)();
+            QVERIFY2(warning(w).contains(QFileInfo(path).fileName()), qPrintable(warning(w)));
+            QCOMPARE(w.CommonDialog1FileName, good);
+            QVERIFY(f.tick());
+            QCOMPARE(w.ui.txtFileName->text(), good);
+        }
     }
 
     void savingOverALongerFileCutsIt() {
@@ -164,8 +199,8 @@ private slots:
         QFile::setPermissions(ro.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
         answer(*f.w, path);
         f.w->mnuSaveCsv_Click();
-        QFile::setPermissions(ro.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                                             QFileDevice::ExeOwner);
+        QFile::setPermissions(
+            ro.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
         QCOMPARE(contents(path), QByteArray("precious"));
         QVERIFY(warning(*f.w).contains(path));
     }
