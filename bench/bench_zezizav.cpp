@@ -192,7 +192,8 @@ void BM_Tick6000(benchmark::State& state) {
         painted +=
             static_cast<double>(graph->tracePaintedPoints(static_cast<GraphWidget::Trace>(t)));
     }
-    state.counters["painted_points_per_trace"] = painted / GraphWidget::TraceCount;
+    state.counters["painted_points_per_trace"] =
+        painted / static_cast<double>(GraphWidget::TraceCount);
 }
 
 // The whole loop against the paced simulator: sweeps of 6000 points back to
