@@ -126,7 +126,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string_view ini(reinterpret_cast<const char*>(data), size);
     const SettingsResult result = ParseSettings(ini);
     if (result.error) {
-        CheckRefusal(ini, *result.error);
+        // A UTF-16 file's values are quoted from its text, not its bytes.
+        const std::optional<std::string> text = IniTextFromUtf16(ini);
+        CheckRefusal(text ? std::string_view(*text) : ini, *result.error);
     } else {
         CheckAccepted(result.settings);
     }

@@ -42,6 +42,9 @@ def settings():
         "control_chars.ini": b"[PARAMETERS]\nChamp=\x01\x02\x7f\xc3\xa9\x80\n",
         "unclosed_section.ini": b"[PARAMETERS\nChamp=0\n[]\nChamp=7\n",
         "binary.ini": bytes(range(256)),
+        "utf16le_bom.ini": "\ufeff[PARAMETERS]\r\nChamp=500\r\nStep=40000\r\n".encode("utf-16-le"),
+        "utf16be_bom.ini": "\ufeff[PORTSETTING]\r\ndevice=/dev/ttyUSB\u00e9\r\n".encode("utf-16-be"),
+        "utf16le_odd.ini": b"\xff\xfe[\x00P\x00\x00\xd8",
     }
     return seeds
 

@@ -11,9 +11,30 @@
 #include <system_error>
 #include <utility>
 
+#include <QStringDecoder>
+
 #include "common/rounding.h"
 
 namespace {
+
+std::optional<std::string> FromUtf16(std::string_view bytes) {
+    if (bytes.size() < 2) {
+        return std::nullopt;
+    }
+    const auto b0 = static_cast<unsigned char>(bytes[0]);
+    const auto b1 = static_cast<unsigned char>(bytes[1]);
+    QStringDecoder::Encoding encoding;
+    if (b0 == 0xFF && b1 == 0xFE) {
+        encoding = QStringDecoder::Utf16LE;
+    } else if (b0 == 0xFE && b1 == 0xFF) {
+        encoding = QStringDecoder::Utf16BE;
+    } else {
+        return std::nullopt;
+    }
+    QStringDecoder decode(encoding);
+    const QString text = decode(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())));
+    return text.toStdString();
+}
 
 // Keys in the order they are checked, so the first bad one is reported.
 enum Key : std::size_t {
@@ -342,8 +363,13 @@ std::string ShownValue(std::string_view value) {
 
 }  // namespace
 
+std::optional<std::string> IniTextFromUtf16(std::string_view bytes) {
+    return FromUtf16(bytes);
+}
+
 SettingsResult ParseSettings(std::string_view iniText) {
-    const FoundValues found = ScanIni(iniText);
+    const std::optional<std::string> utf8 = FromUtf16(iniText);
+    const FoundValues found = ScanIni(utf8 ? std::string_view(*utf8) : iniText);
     Reader reader(found);
     SettingsResult result;
     Settings& s = result.settings;

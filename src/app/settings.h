@@ -47,6 +47,13 @@ struct SettingsResult {
 // empty values give the defaults.
 SettingsResult ParseSettings(std::string_view iniText);
 
+// Notepad saves "Unicode" as UTF-16 behind a byte-order mark, and the INI
+// reader of the platform such files come from reads them as text; so does
+// ParseSettings, rather than finding no keys and running on the defaults.
+// This is the UTF-8 text it reads then, or nothing when the bytes do not
+// begin with a UTF-16 mark.
+std::optional<std::string> IniTextFromUtf16(std::string_view bytes);
+
 // Reads the file at path; a file that does not exist gives the defaults.
 SettingsResult LoadSettings(const std::string& path);
 

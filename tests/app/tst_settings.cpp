@@ -184,6 +184,26 @@ void TestSettings::keys_data() {
     row("device quoted", t + "device=\"/dev/my port\"", "device", "/dev/my port");
     row("device with equals", t + "device=/tmp/a=b", "device", "/tmp/a=b");
     row("device wrong section", p + "device=/dev/ttyUSB0", "device", "");
+
+    // Saved as "Unicode" (UTF-16 with a byte-order mark) by a Windows editor.
+    const QString unicode = QStringLiteral(
+        "[PARAMETERS]\r\nChamp=500\r\n[PORTSETTING]\r\n"
+        "device=/dev/ttyUSB\u00e9\r\n");
+    for (const auto& [name, encoding] : {std::pair{"UTF-16 LE", QStringConverter::Utf16LE},
+                                         std::pair{"UTF-16 BE", QStringConverter::Utf16BE}}) {
+        QStringEncoder encode(encoding, QStringConverter::Flag::WriteBom);
+        const QByteArray bytes = encode(unicode);
+        row(name, bytes, "Champ", "500");
+        row(qPrintable(QStringLiteral("%1 device").arg(name)), bytes, "device",
+            "/dev/ttyUSB\u00e9");
+        row(qPrintable(QStringLiteral("%1 bad value").arg(name)),
+            QStringEncoder(encoding, QStringConverter::Flag::WriteBom)(
+                QStringLiteral("[PARAMETERS]\nStep=40000")),
+            "Step", "", "Step");
+    }
+    // Without the mark, UTF-16 is bytes with NULs between: nothing is found.
+    row("UTF-16 without a mark", QStringEncoder(QStringConverter::Utf16LE)(unicode), "Champ",
+        "6000");
 }
 
 void TestSettings::keys() {
