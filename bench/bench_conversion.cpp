@@ -5,6 +5,7 @@
 
 #include "measure/conversion.h"
 #include "measure/trace_geometry.h"
+#include "support.h"
 
 namespace {
 
@@ -19,17 +20,7 @@ void BM_FullTracePass(benchmark::State& state) {
         magnitude[static_cast<std::size_t>(i)] = static_cast<float>((i * 37) % 1024);
         phase[static_cast<std::size_t>(i)] = static_cast<float>((i * 101) % 1024);
     }
-    TracePass pass;
-    pass.MagnitudeSamples = magnitude.data();
-    pass.PhaseSamples = phase.data();
-    pass.Champ = champ;
-    pass.Step = 1;
-    pass.H = 3795.0f;
-    pass.PointWidth = ComputePointWidth(8835.0f, champ);
-    pass.CalOffsetDb = 0.5f;
-    pass.LossOffset = 1.0;
-    pass.LossScale = 1;
-    pass.Enabled = TraceEnables{true, true, true, true, true, true};
+    const TracePass pass = BenchSupport::SixTracePass(magnitude.data(), phase.data(), champ);
     PenState pen;
     LossPhaseGeometry lossPhase;
     ImpedanceGeometry impedance;

@@ -20,34 +20,15 @@
 #include "app/chart1.h"
 #include "instrument/parallel_port.h"
 #include "instrument/qt_serial_port_service.h"
+#include "support.h"
 
 namespace {
 
+using BenchSupport::NullParallelPort;
+using BenchSupport::ResidentMb;
+
 constexpr std::int32_t kPoints = 6000;
 constexpr double kTargetGrowthMb = 2.0;
-
-// Remembers nothing, so the port itself cannot grow.
-class NullParallelPort final : public ParallelPort {
-public:
-    void Out(std::int16_t, std::uint8_t) override {}
-    std::string takeNotice() override { return {}; }
-};
-
-double ResidentMb() {
-    std::FILE* statm = std::fopen("/proc/self/statm", "r");
-    if (statm == nullptr) {
-        return -1.0;
-    }
-    long size = 0;
-    long resident = 0;
-    const int read = std::fscanf(statm, "%ld %ld", &size, &resident);
-    std::fclose(statm);
-    if (read != 2) {
-        return -1.0;
-    }
-    return static_cast<double>(resident) * static_cast<double>(sysconf(_SC_PAGESIZE)) /
-           (1024.0 * 1024.0);
-}
 
 int Fail(const char* why) {
     std::fprintf(stderr, "bench_memory: %s\n", why);

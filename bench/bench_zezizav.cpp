@@ -34,8 +34,12 @@
 #include "measure/conversion.h"
 #include "measure/graph_widget.h"
 #include "measure/trace_geometry.h"
+#include "support.h"
 
 namespace {
+
+using BenchSupport::NullParallelPort;
+using BenchSupport::ResidentMb;
 
 constexpr std::int32_t kPoints = 6000;
 // 6000 points of four bytes each at 115200 baud, ten bits a byte.
@@ -54,29 +58,6 @@ void FillResonance(float* magnitude, float* phase, std::int32_t champ, double fr
         phase[i] = static_cast<float>(
             std::clamp(std::round(512.0 + 400.0 * std::atan(x) / 1.5708) + fraction, 0.0, 1023.0));
     }
-}
-
-// Remembers nothing, so a long run costs nothing on the port.
-class NullParallelPort final : public ParallelPort {
-public:
-    void Out(std::int16_t, std::uint8_t) override {}
-    std::string takeNotice() override { return {}; }
-};
-
-double ResidentMb() {
-    std::FILE* statm = std::fopen("/proc/self/statm", "r");
-    if (statm == nullptr) {
-        return -1.0;
-    }
-    long size = 0;
-    long resident = 0;
-    const int read = std::fscanf(statm, "%ld %ld", &size, &resident);
-    std::fclose(statm);
-    if (read != 2) {
-        return -1.0;
-    }
-    return static_cast<double>(resident) * static_cast<double>(sysconf(_SC_PAGESIZE)) /
-           (1024.0 * 1024.0);
 }
 
 double CpuSeconds() {
@@ -113,17 +94,7 @@ void BM_TraceGeometry6000(benchmark::State& state) {
     std::vector<float> magnitude(kPoints + 1);
     std::vector<float> phase(kPoints + 1);
     FillResonance(magnitude.data(), phase.data(), kPoints);
-    TracePass pass;
-    pass.MagnitudeSamples = magnitude.data();
-    pass.PhaseSamples = phase.data();
-    pass.Champ = kPoints;
-    pass.Step = 1;
-    pass.H = 3795.0f;
-    pass.PointWidth = ComputePointWidth(8835.0f, kPoints);
-    pass.CalOffsetDb = 0.5f;
-    pass.LossOffset = 1.0;
-    pass.LossScale = 1;
-    pass.Enabled = TraceEnables{true, true, true, true, true, true};
+    const TracePass pass = BenchSupport::SixTracePass(magnitude.data(), phase.data(), kPoints);
     PenState pen;
     LossPhaseGeometry lossPhase;
     ImpedanceGeometry impedance;

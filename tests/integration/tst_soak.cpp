@@ -25,26 +25,11 @@ constexpr std::int32_t kChamp = 100;  // 400 bytes: about 35 ms on the wire
 constexpr int kSoakExchanges = 200;   // the line hangs up during the next one
 constexpr char kSeed[] = "8";
 
-struct Window {
-    Settings settings = ParseSettings("").settings;
-    SweepBuffers buffers;
-    QtSerialPortService serial;
-    RecordingParallelPort parallel;
-    std::unique_ptr<chart1> w;
-
+// A window on the simulator with its timer running, as in use.
+struct Window : TestSupport::WindowFixture {
     explicit Window(const QString& device) {
         settings.Champ = kChamp;
-        settings.device = device.toStdString();
-        w = std::make_unique<chart1>(settings, buffers, serial, parallel);
-        w->Form_Load();
-    }
-    bool running() const { return w->fields.Running == 1.0f; }
-    bool nextTick(int timeoutMs = 8000) {
-        QSignalSpy done(w.get(), &chart1::tickFinished);
-        return done.wait(timeoutMs);
-    }
-    QList<QMessageBox*> warnings() const {
-        return w->findChildren<QMessageBox*>(QStringLiteral("warningBox"));
+        loadLive(device);
     }
 };
 
@@ -234,7 +219,7 @@ private slots:
         QCOMPARE(BackColour(win.w->ui.cmdRUN), 255u);
         QVERIFY(!win.serial.isOpen());
         QVERIFY(!win.warnings().isEmpty());
-        const QString warning = win.warnings().first()->text();
+        const QString warning = win.warnings().first();
         QVERIFY(!warning.isEmpty());
         QCOMPARE(win.warnings().size(), 1);
         QCOMPARE(seen.size(), kSoakExchanges + 1);  // nothing after it

@@ -16,30 +16,11 @@ namespace {
 
 constexpr std::int32_t kChamp = 2000;  // 8000 bytes: about 0.7 s on the wire when paced
 
-struct Window {
-    Settings settings = ParseSettings("").settings;
-    SweepBuffers buffers;
-    QtSerialPortService serial;
-    RecordingParallelPort parallel;
-    std::unique_ptr<chart1> w;
-
+// A window on the simulator with its timer running, as in use.
+struct Window : TestSupport::WindowFixture {
     explicit Window(const QString& device) {
         settings.Champ = kChamp;
-        settings.device = device.toStdString();
-        w = std::make_unique<chart1>(settings, buffers, serial, parallel);
-        w->Form_Load();
-    }
-    bool running() const { return w->fields.Running == 1.0f; }
-    bool nextTick(int timeoutMs = 8000) {
-        QSignalSpy done(w.get(), &chart1::tickFinished);
-        return done.wait(timeoutMs);
-    }
-    QStringList warnings() const {
-        QStringList texts;
-        for (const QMessageBox* box : w->findChildren<QMessageBox*>(QStringLiteral("warningBox"))) {
-            texts << box->text();
-        }
-        return texts;
+        loadLive(device);
     }
 };
 

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QMessageBox>
 #include <QSignalSpy>
+#include <QStringList>
 #include <memory>
 
 #include "app/chart1.h"
@@ -28,6 +30,27 @@ struct WindowFixture {
         QSignalSpy done(w.get(), &chart1::tickFinished);
         w->Timer1_Timer();
         return done.count() == 1 || done.wait(timeoutMs);
+    }
+
+    // Loaded on a serial device with Timer1 left running, as in use.
+    void loadLive(const QString& device) {
+        settings.device = device.toStdString();
+        w = std::make_unique<chart1>(settings, buffers, serial, parallel);
+        w->Form_Load();
+    }
+    bool running() const { return w->fields.Running == 1.0f; }
+    // Waits for the end of the next tick the timer runs.
+    bool nextTick(int timeoutMs = 8000) {
+        QSignalSpy done(w.get(), &chart1::tickFinished);
+        return done.wait(timeoutMs);
+    }
+    // The texts of the warning boxes shown so far, oldest first.
+    QStringList warnings() const {
+        QStringList texts;
+        for (const QMessageBox* box : w->findChildren<QMessageBox*>(QStringLiteral("warningBox"))) {
+            texts << box->text();
+        }
+        return texts;
     }
 };
 

@@ -1,0 +1,58 @@
+#pragma once
+// Pieces the benchmark programs share: a parallel port that does nothing, the
+// process's resident memory, and a trace pass with all six traces on at the
+// graph's design size.
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+#include <unistd.h>
+
+#include "instrument/parallel_port.h"
+#include "measure/trace_geometry.h"
+
+namespace BenchSupport {
+
+// Remembers nothing, so a long run costs nothing on the port and cannot grow.
+class NullParallelPort final : public ParallelPort {
+public:
+    void Out(std::int16_t, std::uint8_t) override {}
+    std::string takeNotice() override { return {}; }
+};
+
+// Resident memory of this process in MB, from /proc/self/statm; -1 when it
+// cannot be read.
+inline double ResidentMb() {
+    std::FILE* statm = std::fopen("/proc/self/statm", "r");
+    if (statm == nullptr) {
+        return -1.0;
+    }
+    long size = 0;
+    long resident = 0;
+    const int read = std::fscanf(statm, "%ld %ld", &size, &resident);
+    std::fclose(statm);
+    if (read != 2) {
+        return -1.0;
+    }
+    return static_cast<double>(resident) * static_cast<double>(sysconf(_SC_PAGESIZE)) /
+           (1024.0 * 1024.0);
+}
+
+// A pass over the given buffers (indices 0..champ) as the window makes it at
+// its design size (8835 x 3795 twips), all six traces on, Step 1.
+inline TracePass SixTracePass(const float* magnitude, const float* phase, std::int32_t champ) {
+    TracePass pass;
+    pass.MagnitudeSamples = magnitude;
+    pass.PhaseSamples = phase;
+    pass.Champ = champ;
+    pass.Step = 1;
+    pass.H = 3795.0f;
+    pass.PointWidth = ComputePointWidth(8835.0f, champ);
+    pass.CalOffsetDb = 0.5f;
+    pass.LossOffset = 1.0;
+    pass.LossScale = 1;
+    pass.Enabled = TraceEnables{true, true, true, true, true, true};
+    return pass;
+}
+
+}  // namespace BenchSupport
