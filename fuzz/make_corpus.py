@@ -174,6 +174,19 @@ def cli_args():
                              "--output", "o"),
         "not_utf8": b"sweep\0--device\0\xff\xfe\0--start\0001\0--stop\0002\0--output\0\xc3",
         "empty": b"",
+        "sweep_csv_offset": line(*base[:-1], "out.csv", "--loss-offset", "3dB"),
+        "readout_minimal": line("readout", "sweep.vec"),
+        "readout_every_option": line("readout", "sweep.vec", "--marker1", "100", "--marker2",
+                                     "5000", "--settings", "vezizo.ini", "--transmission",
+                                     "--loss-offset", "-1.5", "--json"),
+        "readout_markers_range": line("readout", "--marker1=0", "sweep.vec", "--marker2=99999"),
+        "readout_no_file": line("readout", "--json"),
+        "readout_two_files": line("readout", "a.vec", "b.vec"),
+        "convert_s1p": line("convert", "sweep.vec", "--output", "out.s1p"),
+        "convert_every_option": line("convert", "sweep.vec", "--output=out.S2P", "--settings",
+                                     "v.ini", "--transmission", "--loss-offset", "2"),
+        "convert_no_output": line("convert", "sweep.vec"),
+        "convert_unknown_kind": line("convert", "sweep.vec", "--output", "out.txt"),
     }
 
 
