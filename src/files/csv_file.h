@@ -8,6 +8,8 @@
 #include <span>
 #include <string>
 
+#include "files/sweep_export.h"
+
 // The .csv export of a sweep: text in engineering units, every line ended by
 // CR LF, "." for decimals whatever the locale.
 //   line 1:             "Frequency(Hz)","Return Loss(dB)","Phase(deg)"
@@ -15,16 +17,8 @@
 //   lines 2..Champ + 1: frequency,loss,phase of the points 1..Champ
 //   line Champ + 2:     FMin,FMax as 32-bit float texts (1500000, 1.15E+07)
 
-struct CsvInput {
-    std::span<const float> MagnitudeSamples;  // indices 0..Champ
-    std::span<const float> PhaseSamples;      // indices 0..Champ
-    std::int32_t Champ = 0;
-    float FMin = 0.0f;  // Hz
-    float FMax = 0.0f;  // Hz
-    float TransmissionMode = 0.0f;
+struct CsvInput : SweepExportInput {
     std::int16_t caloffsetvalue = 0;  // tenths of a dB
-    float CalOffsetDb = 0.0f;         // dB, of the current mode
-    double LossOffset = 0.0;          // dB, the number typed in the loss offset box
 };
 
 struct CsvResult {

@@ -111,10 +111,9 @@ void chart1::mnuSaveTouchstone_Click() {
 
 namespace {
 // The sweep as both exports read it: buffers, limits, mode and offsets.
-template <class Input>
-Input ExportInput(const SweepBuffers& buffers, const Settings& settings, const WindowFields& fields,
-                  const QLineEdit* lossOffset) {
-    Input in;
+SweepExportInput ExportInput(const SweepBuffers& buffers, const Settings& settings,
+                             const WindowFields& fields, const QLineEdit* lossOffset) {
+    SweepExportInput in;
     in.MagnitudeSamples = buffers.MagnitudeSamples;
     in.PhaseSamples = buffers.PhaseSamples;
     in.Champ = settings.Champ;
@@ -130,15 +129,16 @@ Input ExportInput(const SweepBuffers& buffers, const Settings& settings, const W
 bool chart1::ExportCsvFile(const QString& path) {
     fields.FreqStep = (static_cast<double>(settings_.FMax) - static_cast<double>(settings_.FMin)) /
                       static_cast<double>(settings_.Champ);
-    CsvInput in = ExportInput<CsvInput>(buffers_, settings_, fields, ui.txtLossOffset);
+    CsvInput in;
+    static_cast<SweepExportInput&>(in) = ExportInput(buffers_, settings_, fields, ui.txtLossOffset);
     in.caloffsetvalue = settings_.caloffsetvalue;
     const CsvResult result = CsvText(in);
     return writeExport(path, result.text, result.error);
 }
 
 bool chart1::ExportTouchstoneFile(const QString& path) {
-    TouchstoneInput in =
-        ExportInput<TouchstoneInput>(buffers_, settings_, fields, ui.txtLossOffset);
+    TouchstoneInput in;
+    static_cast<SweepExportInput&>(in) = ExportInput(buffers_, settings_, fields, ui.txtLossOffset);
     in.date = QDateTime::currentDateTime();
     const TouchstoneResult result = TouchstoneText(in);
     return writeExport(path, result.text, result.error);

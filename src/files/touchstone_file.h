@@ -8,6 +8,8 @@
 #include <optional>
 #include <span>
 
+#include "files/sweep_export.h"
+
 // Touchstone (version 1) export of a sweep, for the RF tools that read it.
 // "!" comment lines (program, version, date, points, mode, what was measured,
 // the phase sign), the option line "# Hz S RI R 50", then one line per point
@@ -24,16 +26,8 @@
 // The detector gives the phase without sign (0..180 degrees), so the
 // imaginary part is never negative; the file says so.
 
-struct TouchstoneInput {
-    std::span<const float> MagnitudeSamples;  // indices 0..Champ
-    std::span<const float> PhaseSamples;      // indices 0..Champ
-    std::int32_t Champ = 0;
-    float FMin = 0.0f;  // Hz
-    float FMax = 0.0f;  // Hz
-    float TransmissionMode = 0.0f;
-    float CalOffsetDb = 0.0f;  // dB, of the current mode
-    double LossOffset = 0.0;   // dB, the number typed in the loss offset box
-    QDateTime date;            // written in ISO 8601; left out when not valid
+struct TouchstoneInput : SweepExportInput {
+    QDateTime date;  // written in ISO 8601; left out when not valid
 };
 
 struct TouchstoneResult {

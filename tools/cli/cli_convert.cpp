@@ -11,33 +11,25 @@ CliExportResult CliExportText(CliOutputKind kind, const CliExportInput& input,
     if (input.buffers == nullptr || kind == CliOutputKind::Vec) {
         return {std::nullopt, QStringLiteral("No .csv or Touchstone file was asked for")};
     }
-    const float TransmissionMode = input.transmission ? 1.0f : 0.0f;
-    const float CalOffsetDb =
-        CalOffsetDbFor(TransmissionMode, settings.caloffsetrx, settings.caloffsettx);
-    const double LossOffset = LeadingNumber(input.lossOffset.toStdString());
+    SweepExportInput sweep;
+    sweep.MagnitudeSamples = input.buffers->MagnitudeSamples;
+    sweep.PhaseSamples = input.buffers->PhaseSamples;
+    sweep.Champ = input.Champ;
+    sweep.FMin = input.FMin;
+    sweep.FMax = input.FMax;
+    sweep.TransmissionMode = input.transmission ? 1.0f : 0.0f;
+    sweep.CalOffsetDb =
+        CalOffsetDbFor(sweep.TransmissionMode, settings.caloffsetrx, settings.caloffsettx);
+    sweep.LossOffset = LeadingNumber(input.lossOffset.toStdString());
     if (kind == CliOutputKind::Csv) {
         CsvInput in;
-        in.MagnitudeSamples = input.buffers->MagnitudeSamples;
-        in.PhaseSamples = input.buffers->PhaseSamples;
-        in.Champ = input.Champ;
-        in.FMin = input.FMin;
-        in.FMax = input.FMax;
-        in.TransmissionMode = TransmissionMode;
+        static_cast<SweepExportInput&>(in) = sweep;
         in.caloffsetvalue = settings.caloffsetvalue;
-        in.CalOffsetDb = CalOffsetDb;
-        in.LossOffset = LossOffset;
         const CsvResult r = CsvText(in);
         return {r.text, r.error};
     }
     TouchstoneInput in;
-    in.MagnitudeSamples = input.buffers->MagnitudeSamples;
-    in.PhaseSamples = input.buffers->PhaseSamples;
-    in.Champ = input.Champ;
-    in.FMin = input.FMin;
-    in.FMax = input.FMax;
-    in.TransmissionMode = TransmissionMode;
-    in.CalOffsetDb = CalOffsetDb;
-    in.LossOffset = LossOffset;
+    static_cast<SweepExportInput&>(in) = sweep;
     in.date = input.date;
     const TouchstoneResult r = TouchstoneText(in);
     return {r.text, r.error};
