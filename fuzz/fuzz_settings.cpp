@@ -66,16 +66,6 @@ std::string IniText(const Settings& s) {
     return t;
 }
 
-bool SameSettings(const Settings& a, const Settings& b) {
-    return a.FMax == b.FMax && a.FMin == b.FMin && a.Champ == b.Champ && a.Step == b.Step &&
-           a.InputVelFactor == b.InputVelFactor && a.colorS1 == b.colorS1 &&
-           a.colorS2 == b.colorS2 && a.colorS3 == b.colorS3 && a.colorS4 == b.colorS4 &&
-           a.colorS5 == b.colorS5 && a.colorS6 == b.colorS6 && a.Address1 == b.Address1 &&
-           a.Address2 == b.Address2 && a.port == b.port && a.caloffsetrx == b.caloffsetrx &&
-           a.caloffsettx == b.caloffsettx && a.caloffsetvalue == b.caloffsetvalue &&
-           a.device == b.device;
-}
-
 bool IsWholeInt32(float v) {
     return std::isfinite(v) && v == std::trunc(v) && v >= -2147483648.0f && v <= 2147483648.0f;
 }
@@ -117,7 +107,7 @@ void CheckAccepted(const Settings& s) {
     const std::string again = IniText(s);
     const SettingsResult reread = ParseSettings(again);
     FUZZ_CHECK(!reread.error.has_value(), "accepted settings, written out, are accepted again");
-    FUZZ_CHECK(SameSettings(reread.settings, s), "accepted settings read back the same");
+    FUZZ_CHECK(reread.settings == s, "accepted settings read back the same");
 }
 
 }  // namespace

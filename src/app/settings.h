@@ -29,6 +29,9 @@ struct Settings {
     std::int16_t caloffsettx = 0;
     std::int16_t caloffsetvalue = 0;
     std::string device;  // optional serial device path; overrides port
+
+    // Every key alike; a new key is compared without touching this.
+    friend bool operator==(const Settings&, const Settings&) = default;
 };
 
 // Why start-up cannot go on: the key, the value as written, and the reason.

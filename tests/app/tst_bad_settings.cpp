@@ -41,16 +41,6 @@ QByteArray RandomBytes(int n, quint32 seed) {
     return bytes;
 }
 
-bool SameSettings(const Settings& a, const Settings& b) {
-    return a.FMax == b.FMax && a.FMin == b.FMin && a.Champ == b.Champ && a.Step == b.Step &&
-           a.InputVelFactor == b.InputVelFactor && a.colorS1 == b.colorS1 &&
-           a.colorS2 == b.colorS2 && a.colorS3 == b.colorS3 && a.colorS4 == b.colorS4 &&
-           a.colorS5 == b.colorS5 && a.colorS6 == b.colorS6 && a.Address1 == b.Address1 &&
-           a.Address2 == b.Address2 && a.port == b.port && a.caloffsetrx == b.caloffsetrx &&
-           a.caloffsettx == b.caloffsettx && a.caloffsetvalue == b.caloffsetvalue &&
-           a.device == b.device;
-}
-
 }  // namespace
 
 class BadSettingsTest : public QObject {
@@ -152,12 +142,12 @@ private slots:
         const SettingsResult r = LoadSettings(path.toStdString());
         if (error.isEmpty()) {
             QVERIFY2(!r.error, r.error ? r.error->reason.c_str() : "");
-            QVERIFY(SameSettings(r.settings, ParseSettings("").settings));
+            QVERIFY(r.settings == ParseSettings("").settings);
         } else {
             QVERIFY(r.error);
             QCOMPARE(QString::fromStdString(DescribeSettingsError(path.toStdString(), *r.error)),
                      path + error);
-            QVERIFY(SameSettings(r.settings, ParseSettings("").settings));
+            QVERIFY(r.settings == ParseSettings("").settings);
         }
     }
 
