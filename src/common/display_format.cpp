@@ -64,7 +64,7 @@ RoundedText Rounded(double value, int decimals) {
     std::string digits = ScaledDigits(value, decimals);
     RoundedText out;
     if (!digits.empty() && value < 0) {
-        out.sign = "-";
+        out.sign.push_back('-');  // = "-" trips a false -Wrestrict in GCC 12 at -O3
     }
     const auto need = static_cast<std::size_t>(decimals) + 1;
     if (digits.size() < need) {
