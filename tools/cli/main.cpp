@@ -111,17 +111,35 @@ std::optional<Settings> LoadCliSettings(QString path, QString* error) {
     return settings.settings;
 }
 
-int Readout(const ReadoutArguments& request) {
-    QString error;
-    const std::optional<Settings> settings = LoadCliSettings(request.settingsPath, &error);
-    if (!settings) {
-        return Fail(error, kBadRequest);
-    }
+// What readout and convert both start from: the settings and the sweep file's
+// bytes, read whole. On failure, the exit status to return.
+struct SweepFileInput {
+    Settings settings;
     QByteArray bytes;
-    if (!ReadFileLimited(request.file, VecFileSize(kMaxCliPoints), &bytes, &error)) {
-        return Fail(error, kLineFailed);
+    int failure = kSaved;
+};
+
+SweepFileInput ReadSweepFile(const QString& settingsPath, const QString& file) {
+    SweepFileInput in;
+    QString error;
+    const std::optional<Settings> settings = LoadCliSettings(settingsPath, &error);
+    if (!settings) {
+        in.failure = Fail(error, kBadRequest);
+        return in;
     }
-    const CliReadoutResult result = ComputeCliReadout(request.file, bytes, request, *settings);
+    in.settings = *settings;
+    if (!ReadFileLimited(file, VecFileSize(kMaxCliPoints), &in.bytes, &error)) {
+        in.failure = Fail(error, kLineFailed);
+    }
+    return in;
+}
+
+int Readout(const ReadoutArguments& request) {
+    const SweepFileInput in = ReadSweepFile(request.settingsPath, request.file);
+    if (in.failure != kSaved) {
+        return in.failure;
+    }
+    const CliReadoutResult result = ComputeCliReadout(request.file, in.bytes, request, in.settings);
     if (!result.readout) {
         return Fail(result.error,
                     result.failure == CliReadoutFailure::Arguments ? kBadRequest : kLineFailed);
@@ -135,21 +153,17 @@ int Readout(const ReadoutArguments& request) {
 // The bytes are read whole and converted before anything is written, so a
 // failure leaves no output behind.
 int Convert(const ConvertArguments& request) {
-    QString error;
-    const std::optional<Settings> settings = LoadCliSettings(request.settingsPath, &error);
-    if (!settings) {
-        return Fail(error, kBadRequest);
+    const SweepFileInput in = ReadSweepFile(request.settingsPath, request.file);
+    if (in.failure != kSaved) {
+        return in.failure;
     }
-    QByteArray bytes;
-    if (!ReadFileLimited(request.file, VecFileSize(kMaxCliPoints), &bytes, &error)) {
-        return Fail(error, kLineFailed);
-    }
-    const CliConvertResult result =
-        ComputeCliConvert(request.file, bytes, request, *settings, QDateTime::currentDateTime());
+    const CliConvertResult result = ComputeCliConvert(request.file, in.bytes, request, in.settings,
+                                                      QDateTime::currentDateTime());
     if (!result.bytes) {
         return Fail(result.error,
                     result.failure == CliConvertFailure::Arguments ? kBadRequest : kLineFailed);
     }
+    QString error;
     if (!WriteFileSafely(request.outputPath, *result.bytes, &error)) {
         return Fail(error, kNotWritten);
     }
