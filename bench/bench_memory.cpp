@@ -18,13 +18,10 @@
 #include <unistd.h>
 
 #include "app/chart1.h"
-#include "instrument/parallel_port.h"
-#include "instrument/qt_serial_port_service.h"
 #include "support.h"
 
 namespace {
 
-using BenchSupport::NullParallelPort;
 using BenchSupport::ResidentMb;
 
 constexpr std::int32_t kPoints = 6000;
@@ -57,21 +54,13 @@ int main(int argc, char* argv[]) {
     }
 
     QProcess sim;
-    sim.start(QStringLiteral(ZEZIZAV_BIN_DIR "/zezizav-sim"),
-              {QStringLiteral("--dut"), QStringLiteral("antenna")});
-    if (!sim.waitForStarted(5000) || !sim.waitForReadyRead(5000)) {
+    const QString device =
+        BenchSupport::StartSimulator(sim, {QStringLiteral("--dut"), QStringLiteral("antenna")});
+    if (device.isEmpty()) {
         return Fail("the simulator did not start");
     }
-    const QString device = QString::fromLocal8Bit(sim.readLine()).trimmed();
-
-    Settings settings = ParseSettings("").settings;
-    settings.Champ = kPoints;
-    settings.device = device.toStdString();
-    SweepBuffers buffers;
-    QtSerialPortService serial;
-    NullParallelPort parallel;
-    chart1 w(settings, buffers, serial, parallel);
-    w.Form_Load();
+    BenchSupport::BenchWindow window(device, kPoints);
+    chart1& w = *window.w;
     w.show();
 
     int acquired = 0;

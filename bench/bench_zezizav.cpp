@@ -29,8 +29,6 @@
 #include <unistd.h>
 
 #include "app/chart1.h"
-#include "instrument/parallel_port.h"
-#include "instrument/qt_serial_port_service.h"
 #include "measure/conversion.h"
 #include "measure/graph_widget.h"
 #include "measure/trace_geometry.h"
@@ -38,7 +36,6 @@
 
 namespace {
 
-using BenchSupport::NullParallelPort;
 using BenchSupport::ResidentMb;
 
 constexpr std::int32_t kPoints = 6000;
@@ -117,13 +114,10 @@ void BM_TraceGeometry6000(benchmark::State& state) {
 // an image of its size at the device pixel ratio given (1 or 2).
 void BM_Tick6000(benchmark::State& state) {
     const int ratio = static_cast<int>(state.range(0));
-    Settings settings = ParseSettings("").settings;
-    settings.Champ = kPoints;
-    SweepBuffers buffers;
-    QtSerialPortService serial;
-    NullParallelPort parallel;
-    chart1 w(settings, buffers, serial, parallel);
-    w.Form_Load();
+    BenchSupport::BenchWindow window(QString(), kPoints);
+    chart1& w = *window.w;
+    SweepBuffers& buffers = window.buffers;
+    const QtSerialPortService& serial = window.serial;
     w.ui.Timer1->stop();
     w.show();
     FillResonance(buffers.MagnitudeSamples.data(), buffers.PhaseSamples.data(), kPoints);
@@ -173,29 +167,20 @@ void BM_Tick6000(benchmark::State& state) {
 void BM_Loop6000Paced(benchmark::State& state) {
     constexpr int kWarmSweeps = 2;  // the first period includes the RUN start
     const int measured = static_cast<int>(state.range(0));
-    const QString simPath = QStringLiteral(ZEZIZAV_BIN_DIR "/zezizav-sim");
-    if (!QFileInfo::exists(simPath)) {
+    if (!QFileInfo::exists(QStringLiteral(ZEZIZAV_BIN_DIR "/zezizav-sim"))) {
         state.SkipWithError("bin/zezizav-sim is not built");
         return;
     }
     for (auto _ : state) {
         QProcess sim;
-        sim.start(simPath,
-                  {QStringLiteral("--pace"), QStringLiteral("--dut"), QStringLiteral("antenna")});
-        if (!sim.waitForStarted(5000) || !sim.waitForReadyRead(5000)) {
+        const QString device = BenchSupport::StartSimulator(
+            sim, {QStringLiteral("--pace"), QStringLiteral("--dut"), QStringLiteral("antenna")});
+        if (device.isEmpty()) {
             state.SkipWithError("the simulator did not start");
             return;
         }
-        const QString device = QString::fromLocal8Bit(sim.readLine()).trimmed();
-
-        Settings settings = ParseSettings("").settings;
-        settings.Champ = kPoints;
-        settings.device = device.toStdString();
-        SweepBuffers buffers;
-        QtSerialPortService serial;
-        NullParallelPort parallel;
-        auto w = std::make_unique<chart1>(settings, buffers, serial, parallel);
-        w->Form_Load();
+        BenchSupport::BenchWindow window(device, kPoints);
+        std::unique_ptr<chart1>& w = window.w;
         w->cmdAllTraces_Click();
         w->show();
 

@@ -1,14 +1,20 @@
 #pragma once
 // Pieces the benchmark programs share: a parallel port that does nothing, the
-// process's resident memory, and a trace pass with all six traces on at the
-// graph's design size.
+// process's resident memory, a trace pass with all six traces on at the
+// graph's design size, the simulator, and the real window.
+#include <QProcess>
+#include <QString>
+#include <QStringList>
 #include <cstdint>
 #include <cstdio>
+#include <memory>
 #include <string>
 
 #include <unistd.h>
 
+#include "app/chart1.h"
 #include "instrument/parallel_port.h"
+#include "instrument/qt_serial_port_service.h"
 #include "measure/trace_geometry.h"
 
 namespace BenchSupport {
@@ -54,5 +60,32 @@ inline TracePass SixTracePass(const float* magnitude, const float* phase, std::i
     pass.Enabled = TraceEnables{true, true, true, true, true, true};
     return pass;
 }
+
+// Starts bin/zezizav-sim with these arguments; the device path it prints, or
+// empty when it did not start.
+inline QString StartSimulator(QProcess& sim, const QStringList& arguments) {
+    sim.start(QStringLiteral(ZEZIZAV_BIN_DIR "/zezizav-sim"), arguments);
+    if (!sim.waitForStarted(5000) || !sim.waitForReadyRead(5000)) {
+        return {};
+    }
+    return QString::fromLocal8Bit(sim.readLine()).trimmed();
+}
+
+// The real window, loaded with default settings for champ points on the
+// serial device given (none when empty); not shown yet.
+struct BenchWindow {
+    Settings settings = ParseSettings("").settings;
+    SweepBuffers buffers;
+    QtSerialPortService serial;
+    NullParallelPort parallel;
+    std::unique_ptr<chart1> w;
+
+    BenchWindow(const QString& device, std::int32_t champ) {
+        settings.Champ = champ;
+        settings.device = device.toStdString();
+        w = std::make_unique<chart1>(settings, buffers, serial, parallel);
+        w->Form_Load();
+    }
+};
 
 }  // namespace BenchSupport
