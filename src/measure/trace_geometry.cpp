@@ -175,22 +175,17 @@ void PlotImpedancePass(const TracePass& pass, PenState& pen, ImpedanceGeometry& 
         }
         lastY = from;
     };
-    PenState p = pen;
     if (pass.Enabled.Z) {
-        trace(out.Z, p.LastYZ, w.Zmag, OhmYAt);
+        trace(out.Z, pen.LastYZ, w.Zmag, OhmYAt);
     }
     if (pass.Enabled.Xs) {
-        trace(out.Xs, p.LastYXs, w.Xs, OhmYAt);
+        trace(out.Xs, pen.LastYXs, w.Xs, OhmYAt);
     }
     if (pass.Enabled.Rs) {
-        trace(out.Rs, p.LastYRs, w.Rs, OhmYAt);
+        trace(out.Rs, pen.LastYRs, w.Rs, OhmYAt);
     }
     if (pass.Enabled.Swr) {
-        trace(out.Swr, p.LastYSwr, w.Swr, SwrYAt);
+        trace(out.Swr, pen.LastYSwr, w.Swr, SwrYAt);
     }
-    pen.LastYZ = p.LastYZ;
-    pen.LastYXs = p.LastYXs;
-    pen.LastYRs = p.LastYRs;
-    pen.LastYSwr = p.LastYSwr;
     out.Last = v;
 }
