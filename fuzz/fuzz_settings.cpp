@@ -5,7 +5,9 @@
 //   value it quotes is text that occurs in the file; the message line built
 //   from it has no control characters and stays short however long the value;
 // - accepted: every value is within the range the program relies on, and the
-//   settings written back as a plain file read back to the very same values.
+//   settings written back as a plain file read back to the very same values;
+//   the settings writer, setting two keys in the file, changes those two and
+//   nothing else the reader sees.
 
 #include <algorithm>
 #include <array>
@@ -17,6 +19,7 @@
 #include <string_view>
 
 #include "app/settings.h"
+#include "app/settings_writer.h"
 #include "common/rounding.h"
 #include "fuzz_check.h"
 
@@ -110,6 +113,20 @@ void CheckAccepted(const Settings& s) {
     FUZZ_CHECK(reread.settings == s, "accepted settings read back the same");
 }
 
+void CheckRewrite(std::string_view ini, const Settings& s) {
+    const RewrittenSettings r = RewriteSettings(
+        ini, {{"PARAMETERS", "Step", "3"}, {"PORTSETTING", "device", " /dev/ttyUSB7"}});
+    if (!r.bytes) {
+        return;  // UTF-16 that would not come back byte for byte is left alone
+    }
+    const SettingsResult after = ParseSettings(*r.bytes);
+    FUZZ_CHECK(!after.error.has_value(), "an accepted file, rewritten, is accepted");
+    Settings expected = s;
+    expected.Step = 3;
+    expected.device = " /dev/ttyUSB7";
+    FUZZ_CHECK(after.settings == expected, "a rewrite changes the keys it sets, and only those");
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -121,6 +138,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         CheckRefusal(text ? std::string_view(*text) : ini, *result.error);
     } else {
         CheckAccepted(result.settings);
+        CheckRewrite(ini, result.settings);
     }
     return 0;
 }

@@ -13,6 +13,7 @@
 
 #include <QStringDecoder>
 
+#include "app/ini_lines.h"
 #include "common/rounding.h"
 
 namespace {
@@ -99,32 +100,6 @@ constexpr std::size_t kShownValueChars = 60;
 constexpr std::int32_t kInt32Min = -2147483647 - 1;
 constexpr std::int32_t kInt32Max = 2147483647;
 
-std::string_view Trim(std::string_view s) {
-    constexpr std::string_view kBlanks = " \t\r\f\v";
-    const std::size_t first = s.find_first_not_of(kBlanks);
-    if (first == std::string_view::npos) {
-        return {};
-    }
-    const std::size_t last = s.find_last_not_of(kBlanks);
-    return s.substr(first, last - first + 1);
-}
-
-char LowerAscii(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool EqualsNoCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (LowerAscii(a[i]) != LowerAscii(b[i])) {
-            return false;
-        }
-    }
-    return true;
-}
-
 std::string_view Unquote(std::string_view s) {
     if (s.size() >= 2 && s.front() == s.back() && (s.front() == '"' || s.front() == '\'')) {
         return s.substr(1, s.size() - 2);
@@ -135,8 +110,8 @@ std::string_view Unquote(std::string_view s) {
 void RecordKey(std::string_view section, std::string_view key, std::string_view value,
                FoundValues& found) {
     for (std::size_t k = 0; k < kKeyCount; ++k) {
-        if (!found[k].present && EqualsNoCase(key, kKeyNames[k].name) &&
-            EqualsNoCase(section, kKeyNames[k].section)) {
+        if (!found[k].present && IniNamesEqual(key, kKeyNames[k].name) &&
+            IniNamesEqual(section, kKeyNames[k].section)) {
             found[k] = {true, value};
             return;
         }
@@ -146,39 +121,12 @@ void RecordKey(std::string_view section, std::string_view key, std::string_view 
 // One pass over the lines; only the known keys are kept, so any input costs
 // linear time and constant memory.
 FoundValues ScanIni(std::string_view text) {
-    constexpr std::string_view kBom = "\xEF\xBB\xBF";
-    if (text.substr(0, kBom.size()) == kBom) {
-        text.remove_prefix(kBom.size());
-    }
     FoundValues found{};
-    bool inSection = false;
-    std::string_view section;
-    while (!text.empty()) {
-        const std::size_t end = text.find('\n');
-        const std::string_view line =
-            Trim(end == std::string_view::npos ? text : text.substr(0, end));
-        text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
-
-        if (line.empty() || line.front() == ';') {
-            continue;
+    ForEachIniLine(text, [&found](const IniLine& line) {
+        if (line.kind == IniLine::Kind::Key) {
+            RecordKey(line.section, line.key, line.value, found);
         }
-        if (line.front() == '[') {
-            const std::size_t close = line.find(']');
-            if (close != std::string_view::npos) {
-                section = Trim(line.substr(1, close - 1));
-                inSection = true;
-            }
-            continue;
-        }
-        const std::size_t equals = line.find('=');
-        if (!inSection || equals == std::string_view::npos) {
-            continue;
-        }
-        const std::string_view key = Trim(line.substr(0, equals));
-        if (!key.empty()) {
-            RecordKey(section, key, Trim(line.substr(equals + 1)), found);
-        }
-    }
+    });
     return found;
 }
 
@@ -300,7 +248,7 @@ public:
         if (!found_[kInputVelFactor].present || text.empty()) {
             text = "0.66";
         }
-        text = Trim(text.substr(0, kVelFactorChars));
+        text = TrimIniBlanks(text.substr(0, kVelFactorChars));
         if (!IsDecimalNumber(text)) {
             Fail(kInputVelFactor, "is not a decimal number");
             return std::nullopt;
@@ -365,6 +313,15 @@ std::string ShownValue(std::string_view value) {
 
 std::optional<std::string> IniTextFromUtf16(std::string_view bytes) {
     return FromUtf16(bytes);
+}
+
+std::string_view SettingsSectionOf(std::string_view key) {
+    for (const KeyName& k : kKeyNames) {
+        if (k.name == key) {
+            return k.section;
+        }
+    }
+    return {};
 }
 
 SettingsResult ParseSettings(std::string_view iniText) {

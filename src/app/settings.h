@@ -57,6 +57,10 @@ SettingsResult ParseSettings(std::string_view iniText);
 // begin with a UTF-16 mark.
 std::optional<std::string> IniTextFromUtf16(std::string_view bytes);
 
+// The section a key belongs in ("PARAMETERS" for "Champ"), as its name is
+// spelt here; empty for a key the program does not read.
+std::string_view SettingsSectionOf(std::string_view key);
+
 // Reads the file at path; a file that does not exist gives the defaults.
 SettingsResult LoadSettings(const std::string& path);
 
