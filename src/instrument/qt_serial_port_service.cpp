@@ -1,5 +1,7 @@
 #include "instrument/qt_serial_port_service.h"
 
+#include "instrument/serial_ports.h"
+
 #ifdef Q_OS_UNIX
 #include <poll.h>
 #endif
@@ -45,9 +47,18 @@ bool QtSerialPortService::open(QString* error) {
     const bool opened = port_.open(QIODevice::ReadWrite);
     opening_ = false;
     if (!opened) {
-        const QString why = OpenFailureText(port_.error(), port_.errorString());
+        const QSerialPort::SerialPortError code = port_.error();
+        const QString qtText = port_.errorString();
         port_.clearError();
-        return fail(why);
+        // Qt reports a port held by another program (its lock file, or the
+        // exclusive flag) as a permission error too.
+        const bool busy = code == QSerialPort::PermissionError &&
+                          (qtText.contains(QLatin1String("lock"), Qt::CaseInsensitive) ||
+                           qtText.contains(QLatin1String("busy"), Qt::CaseInsensitive));
+        if (error) {
+            *error = DescribeOpenFailure(GatherOpenFacts(device_, busy, qtText));
+        }
+        return false;
     }
     return true;
 }
@@ -75,24 +86,6 @@ qint64 QtSerialPortService::bytesAvailable() const {
 
 QByteArray QtSerialPortService::readAll() {
     return port_.isOpen() ? port_.readAll() : QByteArray();
-}
-
-QString QtSerialPortService::OpenFailureText(QSerialPort::SerialPortError error,
-                                             const QString& qtText) {
-    switch (error) {
-        case QSerialPort::DeviceNotFoundError:
-            return QStringLiteral("No such file or directory");
-        case QSerialPort::PermissionError:
-            // Qt reports a port held by another program (its lock file, or
-            // the exclusive flag) as a permission error too.
-            if (qtText.contains(QLatin1String("lock"), Qt::CaseInsensitive) ||
-                qtText.contains(QLatin1String("busy"), Qt::CaseInsensitive)) {
-                return QStringLiteral("device busy");
-            }
-            return QStringLiteral("Permission denied");
-        default:
-            return qtText.isEmpty() ? QStringLiteral("unknown error") : qtText;
-    }
 }
 
 bool QtSerialPortService::lineHungUp() const {

@@ -23,9 +23,6 @@ public:
     qint64 bytesAvailable() const override;
     QByteArray readAll() override;
 
-    // The reason of a failed open as the user should read it.
-    static QString OpenFailureText(QSerialPort::SerialPortError error, const QString& qtText);
-
 private:
     void onErrorOccurred(QSerialPort::SerialPortError error);
     bool lineHungUp() const;
