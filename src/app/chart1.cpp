@@ -5,8 +5,10 @@
 #include <QShortcut>
 
 #include "app/about_window.h"
+#include "app/settings_dialog.h"
 #include "common/version.h"
 #include "instrument/parallel_port.h"
+#include "instrument/port_menu.h"
 #include "instrument/serial_port_service.h"
 
 chart1::chart1(Settings& settings, SweepBuffers& buffers, SerialPortService& serial,
@@ -39,6 +41,8 @@ chart1::chart1(Settings& settings, SweepBuffers& buffers, SerialPortService& ser
     connectDisplayHandlers();
     connectRangeHandlers();
     connectFileHandlers();
+    settingsController_ = new SettingsController(*this);
+    portMenu_ = new PortMenu(*this);
     zeroSpanPause_.setSingleShot(true);
     connect(&zeroSpanPause_, &QTimer::timeout, this, &chart1::tickSweep);
 }

@@ -16,6 +16,8 @@
 
 class SerialPortService;
 class ParallelPort;
+class PortMenu;
+class SettingsController;
 
 // The main window. It owns its widgets and fields; the settings, the sample
 // buffers, the serial port and the parallel port are handed in by start-up and
@@ -58,6 +60,15 @@ public:
     Settings& settings() { return settings_; }
     SweepBuffers& buffers() { return buffers_; }
     SerialPortService& MSComm1() { return serial_; }
+
+    // The "&Port" menu and the settings file's dialog and writer.
+    PortMenu* portMenu() const { return portMenu_; }
+    SettingsController* settingsController() const { return settingsController_; }
+
+    // A line in the status bar; repeated text is not shown again while it stands.
+    void notify(const QString& message);
+    // A warning that does not stop the window.
+    void warn(const QString& message);
 
     // The About window while it is open (null otherwise).
     AboutWindow* aboutWindow() const { return about_; }
@@ -137,10 +148,6 @@ private:
     // Stops RUN as the RUN button does, and says why.
     void stopRunning(const QString& why);
     void onSerialFailed(const QString& message, bool deviceGone);
-    // A line in the status bar; repeated text is not shown again while it stands.
-    void notify(const QString& message);
-    // A warning that does not stop the window.
-    void warn(const QString& message);
     void showParallelNotice();
 
     Settings& settings_;
@@ -148,6 +155,8 @@ private:
     SerialPortService& serial_;
     ParallelPort& parallel_;
     QPointer<AboutWindow> about_;
+    PortMenu* portMenu_ = nullptr;
+    SettingsController* settingsController_ = nullptr;
     SweepExchange exchange_;
     QTimer zeroSpanPause_;
     TickWait tickWait_ = TickWait::None;

@@ -2,12 +2,15 @@
 
 #include <QApplication>
 #include <QEventLoop>
+#include <QFileInfo>
 #include <QScreen>
 #include <QTimer>
 #include <cstdio>
 
 #include "app/chart1.h"
 #include "app/message.h"
+#include "app/settings_dialog.h"
+#include "app/settings_file.h"
 #include "app/single_instance.h"
 #include "app/splash_window.h"
 #include "app/startup_rules.h"
@@ -51,7 +54,9 @@ int Main(QApplication& app) {
     PauseWithEvents(SplashMs);
 
     // 3. Settings; a value the program cannot work with stops here, by name.
-    const QString iniPath = QCoreApplication::applicationDirPath() + QStringLiteral("/vezizo.ini");
+    // Beside the program when there is one there, else the user's own.
+    const SettingsPlaces places = DefaultSettingsPlaces();
+    const QString iniPath = SettingsFileToRead(places);
     SettingsResult loaded = LoadSettings(iniPath.toStdString());
     if (loaded.error) {
         const QString text =
@@ -79,8 +84,12 @@ int Main(QApplication& app) {
     QtSerialPortService serial;
     LinuxParallelPort parallel;
     chart1 window(settings, buffers, serial, parallel);
+    window.settingsController()->setPlaces(places, iniPath);
     window.Form_Load();
     window.show();
+    if (!QFileInfo::exists(iniPath)) {
+        window.notify(NoSettingsFileText(places));
+    }
 
     // 6. The splash goes.
     splash.close();

@@ -182,37 +182,54 @@ private slots:
         QCOMPARE(s.device, (port ? defaults : full).device);
     }
 
-    // The built program with such a file beside it.
+    // The built programs with such a file beside them, or in the user's
+    // configuration folder when there is none beside them.
     void programRefusesByName_data() {
+        QTest::addColumn<QString>("program");
+        QTest::addColumn<bool>("xdg");
         QTest::addColumn<QByteArray>("ini");
         QTest::addColumn<QByteArray>("said");
-        QTest::newRow("Address2 out of range") << WithLine("Address2", "Address2=0x10000")
-                                               << QByteArray("Address2=0x10000 is out of range");
-        QTest::newRow("FMin beyond 32 bits")
-            << WithLine("FMin", "FMin=4294967296") << QByteArray("FMin=4294967296 is out of range");
-        QTest::newRow("a 10 MB line") << QByteArray("[PARAMETERS]\n;") + QByteArray(10 << 20, 'x')
-                                      << QByteArray("vezizo.ini: is larger than 1 MiB");
+        QTest::newRow("Address2 out of range")
+            << "zezizav" << false << WithLine("Address2", "Address2=0x10000")
+            << QByteArray("Address2=0x10000 is out of range");
+        QTest::newRow("FMin beyond 32 bits") << "zezizav" << false << WithLine("FMin", "FMin=4294967296")
+                                             << QByteArray("FMin=4294967296 is out of range");
+        QTest::newRow("a 10 MB line")
+            << "zezizav" << false << QByteArray("[PARAMETERS]\n;") + QByteArray(10 << 20, 'x')
+            << QByteArray("vezizo.ini: is larger than 1 MiB");
+        QTest::newRow("the XDG file") << "zezizav" << true << WithLine("Step", "Step=0")
+                                      << QByteArray("zezizav/vezizo.ini: Step=0 is out of range");
+        QTest::newRow("the XDG file, command-line tool")
+            << "zezizav-cli" << true << WithLine("Step", "Step=0")
+            << QByteArray("zezizav/vezizo.ini: Step=0 is out of range");
     }
     void programRefusesByName() {
+        QFETCH(QString, program);
+        QFETCH(bool, xdg);
         QFETCH(QByteArray, ini);
         QFETCH(QByteArray, said);
         QTemporaryDir install;
-        const QString exe = install.filePath(QStringLiteral("zezizav"));
-        QVERIFY(QFile::copy(TestSupport::BuiltProgram(QStringLiteral("zezizav")), exe));
-        QVERIFY(WriteFile(install.filePath(QStringLiteral("vezizo.ini")), ini));
+        const QString exe = install.filePath(program);
+        QVERIFY(QFile::copy(TestSupport::BuiltProgram(program), exe));
+        const QString config = install.filePath(QStringLiteral("config"));
+        const QString folder = xdg ? config + QStringLiteral("/zezizav") : install.path();
+        QVERIFY(QDir().mkpath(folder));
+        QVERIFY(WriteFile(folder + QStringLiteral("/vezizo.ini"), ini));
         QProcess p;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
         env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime_.path());
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), config);
         env.insert(QStringLiteral("ZEZIZAV_MESSAGE_TIMEOUT_MS"), QStringLiteral("200"));
         p.setProcessEnvironment(env);
-        p.start(exe, {});
+        p.start(exe, program == QLatin1String("zezizav-cli")
+                         ? QStringList{QStringLiteral("readout"), install.filePath("none.vec")}
+                         : QStringList{});
         QVERIFY(p.waitForFinished(20000));
         QCOMPARE(p.exitStatus(), QProcess::NormalExit);  // no crash
         QCOMPARE(p.exitCode(), 2);
         const QByteArray err = p.readAllStandardError();
-        QVERIFY2(err.contains(said) && err.contains(QFile::encodeName(install.path())),
-                 err.constData());
+        QVERIFY2(err.contains(said) && err.contains(QFile::encodeName(folder)), err.constData());
     }
 };
 

@@ -16,7 +16,7 @@ struct SweepArguments {
     std::optional<std::int32_t> points;  // else Champ of the settings
     bool transmission = false;
     std::optional<qint64> timeoutMs;  // else the exchange's own deadline
-    QString settingsPath;             // else vezizo.ini beside the program
+    QString settingsPath;             // else the settings file the window reads
     QString outputPath;               // its extension picks the writer (CliOutputKindOf)
     QString lossOffset;               // the text of txtLossOffset, for .csv and Touchstone
 };
@@ -26,7 +26,7 @@ struct ReadoutArguments {
     QString file;
     std::optional<std::int32_t> marker1;  // point index; else linM1's design position
     std::optional<std::int32_t> marker2;  // else linM2's
-    QString settingsPath;                 // else vezizo.ini beside the program
+    QString settingsPath;                 // else the settings file the window reads
     bool transmission = false;
     QString lossOffset;  // the text of txtLossOffset
     bool json = false;
@@ -37,7 +37,7 @@ struct ReadoutArguments {
 struct ConvertArguments {
     QString file;
     QString outputPath;         // .csv, .s1p or .s2p
-    QString settingsPath;       // else vezizo.ini beside the program
+    QString settingsPath;       // else the settings file the window reads
     bool transmission = false;  // set by --transmission or by a .s2p output
     QString lossOffset;         // the text of txtLossOffset
 };

@@ -16,6 +16,7 @@
 #include <span>
 
 #include "app/settings.h"
+#include "app/settings_file.h"
 #include "cli_args.h"
 #include "cli_convert.h"
 #include "cli_readout.h"
@@ -93,11 +94,12 @@ int SaveSweep(const ExchangeResult& result, const SweepPlan& plan, const SweepAr
     return kSaved;
 }
 
-// The settings file given, else vezizo.ini beside the program (absent: the
-// defaults). A message naming the file and key when it cannot be used.
+// The settings file given, else the one the window reads: vezizo.ini beside
+// the program, or the user's (absent: the defaults). A message naming the file
+// and key when it cannot be used.
 std::optional<Settings> LoadCliSettings(QString path, QString* error) {
     if (path.isEmpty()) {
-        path = QCoreApplication::applicationDirPath() + QStringLiteral("/vezizo.ini");
+        path = SettingsFileToRead(DefaultSettingsPlaces());
     } else if (!QFileInfo(path).isFile()) {
         *error = QStringLiteral("Cannot read the settings file %1").arg(path);
         return std::nullopt;

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+#include <QString>
+
+#include <functional>
+#include <vector>
+
+#include "instrument/port_diagnosis.h"
+
+class chart1;
+class QAction;
+class QDialog;
+class QMenu;
+
+// The "&Port" menu: the serial ports present, read afresh each time it opens,
+// with the one in use marked; "Other device…" for a path the list misses; and
+// "Remember this port". Owned by chart1.
+class PortMenu : public QObject {
+    Q_OBJECT
+public:
+    explicit PortMenu(chart1& window);
+
+    QMenu* menu() const { return mnuPort_; }
+    // The ports present. Replaceable, so that tests need no real ports.
+    std::function<std::vector<SerialPortEntry>()> listPorts;
+
+    // The port to use for the rest of this run: RUN stops first when on, and
+    // the next RUN opens this one.
+    void useDevice(const QString& device);
+
+    void mnuPort_AboutToShow();
+    void mnuOtherDevice_Click();
+    void mnuRememberPort_Click();
+    // "Other device…" while it is open.
+    QDialog* otherDeviceDialog() const { return otherDevice_; }
+
+private:
+    chart1& window_;
+    QMenu* mnuPort_ = nullptr;
+    QPointer<QDialog> otherDevice_;
+};
