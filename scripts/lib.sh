@@ -11,11 +11,13 @@ PACKAGES=(
 )
 
 # Only the tests need these: the accessibility bus, a Touchstone reader,
-# clang for the fuzzers, and a locale with a decimal comma.
+# clang for the fuzzers, a locale with a decimal comma, and the validators of
+# the installed desktop entry and AppStream data.
 TEST_PACKAGES=(
   python3-pyatspi at-spi2-core dbus-daemon locales
   python3-scikit-rf
   clang libclang-rt-14-dev
+  desktop-file-utils appstream
 )
 
 # Installs only the Debian packages that are not there yet; a second run
