@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 
@@ -33,8 +34,8 @@ struct Field {
 
 // The keys users change, in the order the dialog shows them.
 constexpr Field kFields[] = {
-    {"port", "Serial port number (1 is /dev/ttyS0)", Applies::AtOnce, false},
-    {"device", "Serial device (wins over the number)", Applies::AtOnce, false},
+    {"port", "Serial port number, 1 is /dev/ttyS0", Applies::AtOnce, false},
+    {"device", "Serial device, wins over the number", Applies::AtOnce, false},
     {"Champ", "Points per sweep", Applies::NextStart, false},
     {"Step", "Stride through the points", Applies::NextStart, false},
     {"FMin", "\"Full\" start, MHz", Applies::AtOnce, true},
@@ -158,8 +159,10 @@ void SettingsController::mnuSettings_Click() {
     for (const Field& f : kFields) {
         const QString key = QLatin1String(f.key);
         auto* edit = Named(new QLineEdit(FieldText(shown, f.key), dialog), key);
-        auto* label =
-            Named(new QLabel(QString::fromUtf8(f.caption), dialog), QStringLiteral("lbl") + key);
+        // The key's name beside its meaning, as a refusal names it.
+        auto* label = Named(
+            new QLabel(QStringLiteral("%1 (%2)").arg(QString::fromUtf8(f.caption), key), dialog),
+            QStringLiteral("lbl") + key);
         label->setBuddy(edit);
         form->addRow(label, edit);
         fields_[f.key] = edit;
@@ -253,8 +256,10 @@ void SettingsController::applyAtOnce(const Settings& saved,
     bool port = false;
     for (const SettingsEdit& e : edits) {
         const std::string& k = e.key;
-        if (k == "Champ" || k == "Step") {
-            nextStart = nextStart || (k == "Champ" ? saved.Champ != s.Champ : saved.Step != s.Step);
+        const auto field = std::find_if(std::begin(kFields), std::end(kFields),
+                                        [&](const Field& f) { return k == f.key; });
+        if (field != std::end(kFields) && field->applies == Applies::NextStart) {
+            nextStart = true;  // they size the buffers, which are sized once
         } else if (k == "port" || k == "device") {
             s.port = saved.port;
             s.device = saved.device;
@@ -274,17 +279,17 @@ void SettingsController::applyAtOnce(const Settings& saved,
             window_.FullFMax = saved.FMax;
         }
     }
-    QString said = QStringLiteral("Settings saved to %1").arg(readPath_);
-    if (nextStart) {
-        said += QStringLiteral("; Champ and Step apply at the next start");
-    }
-    window_.notify(said);
     if (port) {
         const QString device = SerialDevicePath(ToInt16HalfEven(s.port).value_or(0), s.device);
         if (device != window_.MSComm1().device()) {
             window_.portMenu()->useDevice(device);
         }
     }
+    QString said = QStringLiteral("Settings saved to %1").arg(readPath_);
+    if (nextStart) {
+        said += QStringLiteral("; Champ and Step apply at the next start");
+    }
+    window_.notify(said);
 }
 
 bool SettingsController::rememberDevice(const QString& device) {
