@@ -1,5 +1,5 @@
-// The settings writer, byte for byte; saving through start-up's checks; and
-// where the file is read from and written to.
+// The settings writer, byte for byte; a failed save; and where the file is
+// read from and written to. (Refusals: tst_settings_dialog.)
 #include <QtTest>
 
 #include <optional>
@@ -124,32 +124,6 @@ private slots:
         const RewrittenSettings r = RewriteSettings(View(before), Edits(edits));
         QVERIFY(!r.bytes);
         QVERIFY(!r.error.empty());
-    }
-
-    // Start-up's own refusal, and nothing written.
-    void saveRefuses_data() {
-        QTest::addColumn<QString>("edits");
-        QTest::addColumn<QString>("said");
-        QTest::newRow("Step") << "PARAMETERS/Step=40000"
-                              << "Step=40000 is out of range (1 to 32767)";
-        QTest::newRow("Champ") << "PARAMETERS/Champ=0"
-                               << "Champ=0 is out of range (1 to 32767)";
-        QTest::newRow("velocity factor") << "PARAMETERS/InputVelFactor=fast"
-                                         << "InputVelFactor=fast is not a decimal number";
-        QTest::newRow("offset") << "PORTSETTING/caloffsetrx=-40000"
-                                << "caloffsetrx=-40000 is out of range (-32768 to 32767)";
-    }
-    void saveRefuses() {
-        QFETCH(QString, edits);
-        QFETCH(QString, said);
-        QTemporaryDir dir;
-        const QString path = dir.filePath("vezizo.ini");
-        const QByteArray before = "[PARAMETERS]\nChamp=500\n";
-        QVERIFY(Write(path, before));
-        const SettingsSaved saved = SaveSettingsEdits({path, before, {}}, Edits(edits));
-        QVERIFY(!saved.ok);
-        QCOMPARE(saved.error, path + ": " + said);
-        QCOMPARE(ReadAll(path), before);
     }
 
     void failedWriteKeepsTheOldFile() {

@@ -13,7 +13,6 @@
 #include "support/test_support.h"
 
 Q_DECLARE_METATYPE(PortOpenFacts)
-Q_DECLARE_METATYPE(SerialPortEntry)
 
 namespace {
 
@@ -94,23 +93,6 @@ private slots:
         QFETCH(PortOpenFacts, facts);
         QFETCH(QString, said);
         QCOMPARE(DescribeOpenFailure(facts), said);
-    }
-
-    void caption_data() {
-        QTest::addColumn<SerialPortEntry>("port");
-        QTest::addColumn<QString>("caption");
-        QTest::newRow("USB adapter")
-            << SerialPortEntry{"/dev/ttyUSB0", "FT232R USB UART", "FTDI", 0x0403, 0x6001}
-            << "/dev/ttyUSB0 - FT232R USB UART, FTDI, 0403:6001";
-        QTest::newRow("nothing known")
-            << SerialPortEntry{"/dev/ttyS0", "", "", {}, {}} << "/dev/ttyS0";
-        QTest::newRow("same words once")
-            << SerialPortEntry{"/dev/ttyACM0", "CDC", "CDC", {}, {}} << "/dev/ttyACM0 - CDC";
-    }
-    void caption() {
-        QFETCH(SerialPortEntry, port);
-        QFETCH(QString, caption);
-        QCOMPARE(PortMenuCaption(port), caption);
     }
 
     // A real refusal: our own command-line tool, run as a user outside the
