@@ -23,6 +23,7 @@ def settings():
         "sections_only.ini": b"[PARAMETERS]\n[GRAF_PROP]\n[PORTSETTING]\n",
         "minimal.ini": b"[PARAMETERS]\nFMin=1000000\nFMax=180000000\nChamp=6000\nStep=1\n",
         "crlf_bom.ini": b"\xef\xbb\xbf[parameters]\r\nchamp = 100\r\nSTEP=2\r\n",
+        "cr_only.ini": b"[PARAMETERS]\rChamp=100\rStep=40000\r[PORTSETTING]\rport=3\r",
         "quoted.ini": b"[PORTSETTING]\ndevice=\" /tmp/link \"\nport='3'\n"
                       b"[PARAMETERS]\nInputVelFactor=\"0.8\"\n",
         "hex.ini": b"[PORTSETTING]\nAddress1=0x378\nAddress2=0X278\n"

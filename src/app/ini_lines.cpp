@@ -36,12 +36,17 @@ void ForEachIniLine(std::string_view text, const std::function<void(const IniLin
     bool inSection = false;
     std::string_view section;
     while (at < text.size()) {
-        const std::size_t newline = text.find('\n', at);
+        // CR LF, LF and the classic CR alone all end a line.
+        const std::size_t eol = text.find_first_of("\r\n", at);
         IniLine line;
         line.begin = at;
-        line.end = newline == std::string_view::npos ? text.size() : newline;
-        line.terminated = newline != std::string_view::npos;
-        at = line.terminated ? newline + 1 : text.size();
+        line.end = eol == std::string_view::npos ? text.size() : eol;
+        line.terminated = eol != std::string_view::npos;
+        line.next = text.size();
+        if (line.terminated) {
+            line.next = text.substr(eol, 2) == std::string_view("\r\n") ? eol + 2 : eol + 1;
+        }
+        at = line.next;
 
         const std::string_view content =
             TrimIniBlanks(text.substr(line.begin, line.end - line.begin));

@@ -13,8 +13,9 @@ struct IniLine {
     std::string_view key;      // blanks removed
     std::string_view value;    // blanks removed; empty right after '=' when blank
     std::size_t begin = 0;     // the line's first byte in the text
-    std::size_t end = 0;       // one past its last byte, its '\n' excluded
-    bool terminated = false;   // a '\n' follows it
+    std::size_t end = 0;       // one past its last byte, its line end excluded
+    std::size_t next = 0;      // where the next line begins, past the line end
+    bool terminated = false;   // a line end (CR LF, LF or CR) follows it
 };
 
 // Walks the lines of an INI text in order: a UTF-8 mark at the start is

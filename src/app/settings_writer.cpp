@@ -17,11 +17,13 @@ struct Splice {
     std::string text;
 };
 
-// New lines end the way the file's first line does: CRLF or LF. A lone CR
-// does not end a line for the reader, so it is never written as one.
+// New lines end the way the file's first line does: CR LF, LF or CR alone.
 std::string_view LineEnding(std::string_view text) {
-    const std::size_t lf = text.find('\n');
-    return lf != std::string_view::npos && lf > 0 && text[lf - 1] == '\r' ? "\r\n" : "\n";
+    const std::size_t eol = text.find_first_of("\r\n");
+    if (eol == std::string_view::npos || text[eol] == '\n') {
+        return "\n";
+    }
+    return text.substr(eol, 2) == std::string_view("\r\n") ? "\r\n" : "\r";
 }
 
 bool Quoted(std::string_view s) {
@@ -98,7 +100,7 @@ std::string RewriteText(std::string_view text, const std::vector<SettingsEdit>& 
             }
         } else if (f.block != Found::Block::NotSeen) {
             const IniLine& a = f.anchor;
-            splices.push_back(a.terminated ? Splice{a.end + 1, 0, line + std::string(eol)}
+            splices.push_back(a.terminated ? Splice{a.next, 0, line + std::string(eol)}
                                            : Splice{a.end, 0, std::string(eol) + line});
         } else if (std::find_if(appendedSections.begin(), appendedSections.end(),
                                 [&](const std::string& s) {

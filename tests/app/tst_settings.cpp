@@ -179,6 +179,11 @@ void TestSettings::keys_data() {
     row("BOM", "\xEF\xBB\xBF" + p + "FMax=5", "FMax", "5");
     row("CRLF", "[PARAMETERS]\r\nFMax=5\r\nInputVelFactor=0.8\r\n", "InputVelFactor",
         "0.800000012");
+    // Classic Mac line ends: every line is read, not the first alone.
+    row("CR only", "[PARAMETERS]\rFMax=5\rInputVelFactor=0.8\r", "InputVelFactor", "0.800000012");
+    row("CR only, a later section", p + "Champ=9\r[PORTSETTING]\rport=3", "port", "3");
+    row("CR only, a bad value found", "[PARAMETERS]\rStep=40000\r", "Step", "", "Step");
+    row("CR only, mixed ends", p + "FMax=5\r\n\rFMin=7\n\rChamp=9", "Champ", "9");
     row("NUL bytes", QByteArray("[PARAMETERS]\nFMax=5\0\0\nChamp=9", 30), "Champ", "9");
     row("device", t + "device=/dev/ttyUSB0", "device", "/dev/ttyUSB0");
     row("device quoted", t + "device=\"/dev/my port\"", "device", "/dev/my port");

@@ -66,6 +66,10 @@ private slots:
             << QByteArray(
                    "\xEF\xBB\xBF[PORTSETTING]\r\nport=1\r\ndevice=/tmp/vna\r\n; end\r\n\r\n"
                    "[GRAF_PROP]\r\n");
+        QTest::newRow("CR only: the new line ends with CR too")
+            << QByteArray("[PORTSETTING]\rport=1\r[GRAF_PROP]\rcolorS6=0\r")
+            << "PORTSETTING/device=/tmp/vna|GRAF_PROP/colorS6=255"
+            << QByteArray("[PORTSETTING]\rport=1\rdevice=/tmp/vna\r[GRAF_PROP]\rcolorS6=255\r");
         QTest::newRow("a missing section goes at the end, no final newline")
             << QByteArray("[PARAMETERS]\nChamp=5")
             << "PORTSETTING/device=/dev/ttyUSB0|GRAF_PROP/colorS6=255"
