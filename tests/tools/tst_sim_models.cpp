@@ -10,6 +10,7 @@
 
 #include "command_reader.h"
 #include "dut_models.h"
+#include "instrument/protocol.h"
 #include "measure/conversion.h"
 
 using namespace Sim;
@@ -336,7 +337,8 @@ private slots:
     void faults_data() {
         QTest::addColumn<QString>("name");
         QTest::addColumn<int>("replyBytes");
-        for (const char* name : {"none", "silent", "short", "surplus", "garbage-high", "hangup"}) {
+        for (const char* name :
+             {"none", "silent", "short", "surplus", "garbage-high", "hangup", "late", "slow"}) {
             for (const int bytes : {4, 2000}) {
                 QTest::addRow("%s, %d bytes", name, bytes) << QString::fromLatin1(name) << bytes;
             }
@@ -352,11 +354,14 @@ private slots:
         DutSettings load;
         load.dut = Dut::Load;
         const QByteArray good = ReplyFor(load, Sweep(0, 1e6, 1e3, replyBytes / 4));
+        const double figure = *fault == Fault::Late ? 812.0 : 0.25;
         for (std::uint32_t seed = 1; seed <= 50; ++seed) {
             std::mt19937 random(seed);
-            const Outgoing out = ApplyFault(*fault, good, random);
+            const Outgoing out = ApplyFault(*fault, good, random, figure);
             std::mt19937 again(seed);
-            QCOMPARE(ApplyFault(*fault, good, again).bytes, out.bytes);  // reproducible
+            QCOMPARE(ApplyFault(*fault, good, again, figure).bytes, out.bytes);  // reproducible
+            QCOMPARE(out.delayMs, *fault == Fault::Late ? 812 : 0);
+            QCOMPARE(out.rate, *fault == Fault::Slow ? 0.25 : 0.0);
             const QByteArray& b = out.bytes;
             switch (*fault) {
                 case Fault::None:
@@ -392,6 +397,38 @@ private slots:
                     QCOMPARE(b, good);
                     QCOMPARE(out.hangupAfter, good.size() / 2);
                     break;
+                case Fault::Late:
+                case Fault::Slow:
+                    QCOMPARE(b, good);  // whole, only later or slower
+                    break;
+            }
+        }
+    }
+
+    // random:P draws late and slow replies that end within 1.5 reply
+    // deadlines of the command, so a program that waits one more deadline
+    // before its next command always gets them; about half overrun the first.
+    void randomLateAndSlowStayWithinTwoDeadlines() {
+        std::mt19937 random(3);
+        for (const qsizetype bytes : {4, 400, 2000, 24000}) {
+            const auto deadline = static_cast<double>(ReplyDeadlineMs(bytes));
+            const double wireMs = static_cast<double>(bytes) * 10.0 * 1000.0 / kBaudRate;
+            for (const Fault fault : {Fault::Late, Fault::Slow}) {
+                int overran = 0;
+                for (int i = 0; i < 200; ++i) {
+                    const double figure = RandomFaultFigure(fault, bytes, random);
+                    const double endMs = fault == Fault::Late ? figure + wireMs : wireMs / figure;
+                    QVERIFY2(endMs >= deadline / 2.0 - 1.0 && endMs <= 1.5 * deadline,
+                             qPrintable(QStringLiteral("%1 bytes, %2: %3 ms")
+                                            .arg(bytes)
+                                            .arg(FaultName(fault))
+                                            .arg(endMs)));
+                    if (fault == Fault::Slow) {
+                        QVERIFY(figure > 0.0 && figure <= 1.0);
+                    }
+                    overran += endMs > deadline;
+                }
+                QVERIFY2(overran > 40 && overran < 160, qPrintable(QString::number(overran)));
             }
         }
     }

@@ -41,8 +41,31 @@ public:
         }
     }
     bool send(const QByteArray& bytes) {
+        sentAt_.start();
         return ::write(fd_, bytes.constData(), size_t(bytes.size())) == bytes.size();
     }
+    // Reads until exactly `want` bytes have come (or the limit); msToLast()
+    // then tells when the last of them came, counted from the last send().
+    QByteArray receiveExactly(qsizetype want, int limitMs = 5000) {
+        QByteArray got;
+        const QDeadlineTimer limit(limitMs);
+        while (got.size() < want && !limit.hasExpired()) {
+            pollfd p{fd_, POLLIN, 0};
+            if (::poll(&p, 1, static_cast<int>(limit.remainingTime())) <= 0) {
+                break;
+            }
+            char buffer[4096];
+            const ssize_t n = ::read(fd_, buffer, size_t(qMin<qsizetype>(want - got.size(), 4096)));
+            if (n > 0) {
+                got.append(buffer, n);
+                msToLast_ = sentAt_.elapsed();
+            } else if (!(n < 0 && errno == EAGAIN)) {
+                break;
+            }
+        }
+        return got;
+    }
+    qint64 msToLast() const { return msToLast_; }
     // Reads until `want` bytes have come, then `quietMs` more (to catch
     // surplus), or until nothing comes for quietMs, or the line hangs up.
     QByteArray receive(qsizetype want, int quietMs = 150, int limitMs = 10000) {
@@ -75,6 +98,8 @@ public:
 private:
     int fd_ = -1;
     bool hungUp_ = false;
+    QElapsedTimer sentAt_;
+    qint64 msToLast_ = -1;
 };
 
 const QByteArray kSweep5 = " 0\r 10737000\r 5\r 3843846\r";  // 1 MHz + k x 358 kHz, 5 points
@@ -115,29 +140,71 @@ private slots:
         QCOMPARE(line.receive(4).toHex(), QByteArray("0000ff03"));
     }
 
+    // Ten commands at once: the faults drawn, and every byte sent, are the
+    // same in a second run with the same seed.
     void randomFaultsFollowTheSeed() {
         const auto run = [](const QStringList& args) {
             TestSupport::SimProcess sim;
-            QStringList sizes;
             QString error;
             if (!sim.start(args, &error)) {
                 return QStringList{error};
             }
             Line line(sim.ptyPath());
-            for (int i = 0; i < 10; ++i) {
-                line.send(kSweep5);
-                sizes << QString::fromLatin1(line.receive(20, 100).toHex());
+            line.send(kSweep5.repeated(10));
+            QByteArray bytes;
+            QList<TestSupport::SimExchange> log;
+            const QDeadlineTimer limit(10000);
+            while (log.size() < 10 && !limit.hasExpired()) {
+                bytes += line.receive(1, 20);
+                QCoreApplication::processEvents();  // the log comes through QProcess
+                log = TestSupport::SimExchangesFromLog(sim.output());
             }
-            return sizes;
+            bytes += line.receive(1, 200);  // the last reply, late or slow as it may be
+            QStringList faults{QString::fromLatin1(bytes.toHex())};
+            for (const auto& exchange : log) {
+                faults << exchange.fault;
+            }
+            return faults;
         };
-        const QStringList args{"--dut", "load", "--fault", "random:0.5", "--seed", "7"};
+        const QStringList args{"-v", "--dut", "load", "--fault", "random:0.5", "--seed", "7"};
         const QStringList first = run(args);
-        QCOMPARE(first.size(), 10);
+        QCOMPARE(first.size(), 11);
         QCOMPARE(run(args), first);
-        const QString good = QStringLiteral("0000ff03").repeated(5);
-        QVERIFY(first.contains(good));
-        QVERIFY(
-            std::any_of(first.begin(), first.end(), [&](const QString& r) { return r != good; }));
+        QVERIFY(first.contains(QStringLiteral("none")));
+        QVERIFY(first.contains(QStringLiteral("late")));
+        QVERIFY(first.contains(QStringLiteral("silent")));
+    }
+
+    // A late reply starts its delay after the command, a slow one streams at
+    // a fraction of the wire rate; either way it comes whole, never sooner,
+    // and a command that came meanwhile is answered after it.
+    void lateAndSlowReplies_data() {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<int>("points");
+        QTest::addColumn<int>("notBeforeMs");  // the end of one reply
+        QTest::newRow("late") << QStringList{"--fault", "late:300"} << 5 << 300;
+        // 2000 bytes take 173.6 ms on the wire.
+        QTest::newRow("late and paced")
+            << QStringList{"--pace", "--fault", "late:200"} << 500 << 373;
+        QTest::newRow("slow") << QStringList{"--fault", "slow:0.5"} << 500 << 347;
+    }
+    void lateAndSlowReplies() {
+        QFETCH(QStringList, args);
+        QFETCH(int, points);
+        QFETCH(int, notBeforeMs);
+        TestSupport::SimProcess sim;
+        QString error;
+        QVERIFY2(sim.start(args << "--dut"
+                                << "load",
+                           &error),
+                 qPrintable(error));
+        Line line(sim.ptyPath());
+        const QByteArray command = " 0\r 10737000\r " + QByteArray::number(points) + "\r 1000\r";
+        QVERIFY(line.send(command + command));
+        QCOMPARE(line.receiveExactly(8 * points).toHex(),
+                 QByteArray("0000ff03").repeated(2 * points));
+        QVERIFY2(line.msToLast() >= 2 * notBeforeMs, qPrintable(QString::number(line.msToLast())));
+        QCOMPARE(line.receive(1, 50).size(), 0);  // and nothing more
     }
 
     void linkIsMadeReplacedAndRemoved() {

@@ -1,6 +1,10 @@
 #include "command_reader.h"
 
+#include <algorithm>
+#include <cmath>
 #include <limits>
+
+#include "instrument/protocol.h"
 
 namespace Sim {
 
@@ -72,7 +76,7 @@ void CommandReader::feed(QByteArrayView bytes, qint64 nowMs, std::vector<Event>*
 
 std::optional<Fault> FaultFromName(const QString& name) {
     for (const Fault fault : {Fault::None, Fault::Silent, Fault::Short, Fault::Surplus,
-                              Fault::GarbageHigh, Fault::Hangup}) {
+                              Fault::GarbageHigh, Fault::Hangup, Fault::Late, Fault::Slow}) {
         if (name == FaultName(fault)) {
             return fault;
         }
@@ -94,12 +98,98 @@ QString FaultName(Fault fault) {
             return QStringLiteral("garbage-high");
         case Fault::Hangup:
             return QStringLiteral("hangup");
+        case Fault::Late:
+            return QStringLiteral("late");
+        case Fault::Slow:
+            return QStringLiteral("slow");
     }
     return {};
 }
 
-Outgoing ApplyFault(Fault fault, QByteArray reply, std::mt19937& random) {
-    Outgoing out{std::move(reply), fault, -1};
+namespace {
+
+constexpr double kLongestLateMs = 600000.0;
+
+// The figure after "name:", when it is a finite number within lo..hi.
+std::optional<double> FigureOf(const QString& text, double lo, double hi, bool above) {
+    bool ok = false;
+    const double value = text.toDouble(&ok);  // QString::toDouble is locale-free
+    if (!ok || !std::isfinite(value) || value < lo || value > hi || (above && value == lo)) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+}  // namespace
+
+std::optional<FaultSetting> ParseFaultSetting(const QString& text, QString* why) {
+    const qsizetype colon = text.indexOf(QLatin1Char(':'));
+    const QString name = text.left(colon);
+    const QString figure = colon < 0 ? QString() : text.mid(colon + 1);
+    const auto fail = [&](const QString& reason) -> std::optional<FaultSetting> {
+        *why = reason;
+        return std::nullopt;
+    };
+    if (name == QLatin1String("random")) {
+        const auto p = FigureOf(figure, 0.0, 1.0, false);
+        if (!p) {
+            return fail(QStringLiteral("random:P wants P between 0 and 1"));
+        }
+        return FaultSetting{Fault::None, 0.0, *p};
+    }
+    const std::optional<Fault> fault = FaultFromName(name);
+    if (fault == Fault::Late) {
+        const auto ms = FigureOf(figure, 0.0, kLongestLateMs, false);
+        if (!ms || *ms != std::floor(*ms)) {
+            return fail(QStringLiteral("late:MS wants whole milliseconds from 0 to %1")
+                            .arg(kLongestLateMs));
+        }
+        return FaultSetting{Fault::Late, *ms, 0.0};
+    }
+    if (fault == Fault::Slow) {
+        const auto f = FigureOf(figure, 0.0, 1.0, true);
+        if (!f) {
+            return fail(QStringLiteral("slow:F wants F above 0 and at most 1"));
+        }
+        return FaultSetting{Fault::Slow, *f, 0.0};
+    }
+    if (!fault || colon >= 0) {
+        return fail(QStringLiteral("unknown --fault %1").arg(text));
+    }
+    return FaultSetting{*fault, 0.0, 0.0};
+}
+
+double RandomFaultFigure(Fault fault, qsizetype replyBytes, std::mt19937& random) {
+    const auto deadline = static_cast<double>(ReplyDeadlineMs(replyBytes));
+    const double wireMs = static_cast<double>(replyBytes) * 10.0 * 1000.0 / kBaudRate;
+    // When the reply ends: as often before the deadline as after it, and
+    // never sooner than the wire allows (a slow reply is at most 0.8 x the
+    // rate). The deadline exceeds 1.25 x the wire time, so lo < deadline.
+    const double lo = std::max(deadline / 2.0, (fault == Fault::Slow ? 1.25 : 1.0) * wireMs);
+    const double endMs = std::uniform_real_distribution<double>(lo, 2.0 * deadline - lo)(random);
+    switch (fault) {
+        case Fault::Late:
+            return std::floor(endMs - wireMs);  // counted as if paced
+        case Fault::Slow:
+            return wireMs / endMs;
+        default:
+            return 0.0;
+    }
+}
+
+QString FaultText(const Outgoing& out) {
+    switch (out.fault) {
+        case Fault::Late:
+            return QStringLiteral("late:%1").arg(out.delayMs);
+        case Fault::Slow:
+            return QStringLiteral("slow:%1").arg(out.rate, 0, 'g', 3);
+        default:
+            return FaultName(out.fault);
+    }
+}
+
+Outgoing ApplyFault(Fault fault, QByteArray reply, std::mt19937& random, double figure) {
+    Outgoing out{std::move(reply), fault, -1, 0, 0.0};
     QByteArray& bytes = out.bytes;
     switch (fault) {
         case Fault::None:
@@ -136,6 +226,12 @@ Outgoing ApplyFault(Fault fault, QByteArray reply, std::mt19937& random) {
         }
         case Fault::Hangup:
             out.hangupAfter = bytes.size() / 2;
+            break;
+        case Fault::Late:
+            out.delayMs = static_cast<std::int64_t>(figure);
+            break;
+        case Fault::Slow:
+            out.rate = figure;
             break;
     }
     return out;

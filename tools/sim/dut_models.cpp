@@ -195,4 +195,13 @@ QByteArray ReplyFor(const DutSettings& settings, const SweepCommand& command) {
     return reply;
 }
 
+void StampReply(QByteArray& reply, std::int64_t exchange) {
+    if (reply.size() < 2) {
+        return;
+    }
+    const auto stamp = static_cast<int>(exchange % 1024);
+    reply[0] = static_cast<char>(stamp & 0xFF);
+    reply[1] = static_cast<char>(stamp >> 8);
+}
+
 }  // namespace Sim

@@ -64,4 +64,9 @@ double RecordHz(const SweepCommand& command, std::int32_t k);
 // CheckCommand(command) is empty.
 QByteArray ReplyFor(const DutSettings& settings, const SweepCommand& command);
 
+// --stamp: the phase count of record 1 becomes the exchange number modulo
+// 1024, so that a client can tell which exchange a decoded sweep came from.
+// A reply shorter than that reading is left alone.
+void StampReply(QByteArray& reply, std::int64_t exchange);
+
 }  // namespace Sim

@@ -40,9 +40,12 @@ int main(int argc, char* argv[]) {
         "on the first line of stdout.\n\n"
         "Faults: silent (no reply), short (1-7 bytes missing), surplus (1-8 extra bytes), "
         "garbage-high (about one record in ten with a high part above 3), hangup (the line "
-        "closes half-way through the first reply and the simulator exits), random:P (each "
-        "exchange faulty with probability P, one of silent, short, surplus, garbage-high; "
-        "add --hangup-after N to hang up on exchange N)."));
+        "closes half-way through the first reply and the simulator exits), late:MS (the whole "
+        "reply starts MS milliseconds after the command), slow:F (the reply streams at F times "
+        "the wire rate, 0 < F <= 1), random:P (each exchange faulty with probability P, one of "
+        "silent, short, surplus, garbage-high, late, slow; a random late or slow reply ends "
+        "between half a reply deadline and 1.5 deadlines after the command; add "
+        "--hangup-after N to hang up on exchange N)."));
     parser.addHelpOption();
     const QCommandLineOption dutOption(QStringLiteral("dut"),
                                        QStringLiteral("Device under test: load, open, short, "
@@ -71,10 +74,13 @@ int main(int argc, char* argv[]) {
     const QCommandLineOption seedOption(QStringLiteral("seed"),
                                         QStringLiteral("Seed of the random faults (1)."),
                                         QStringLiteral("N"), QStringLiteral("1"));
+    const QCommandLineOption stampOption(
+        QStringLiteral("stamp"),
+        QStringLiteral("Put the exchange number (modulo 1024) in the phase count of point 1."));
     const QCommandLineOption verboseOption(
         QStringLiteral("v"), QStringLiteral("Log every command line and reply to stderr."));
     parser.addOptions({dutOption, f0Option, lengthOption, vfOption, linkOption, paceOption,
-                       faultOption, hangupOption, seedOption, verboseOption});
+                       faultOption, hangupOption, seedOption, stampOption, verboseOption});
     if (!parser.parse(QCoreApplication::arguments())) {
         return Usage(parser.errorText());
     }
@@ -110,27 +116,19 @@ int main(int argc, char* argv[]) {
     options.linkPath = parser.value(linkOption);
     options.pace = parser.isSet(paceOption);
     options.verbose = parser.isSet(verboseOption);
+    options.stamp = parser.isSet(stampOption);
 
     if (parser.isSet(faultOption)) {
-        const QString kind = parser.value(faultOption);
-        if (kind.startsWith(QStringLiteral("random:"))) {
-            bool ok = false;
-            const double p = kind.mid(7).toDouble(&ok);
-            if (!ok || !(p >= 0.0 && p <= 1.0)) {
-                return Usage(QStringLiteral("random:P wants P between 0 and 1"));
-            }
-            options.randomFaultProbability = p;
+        QString why;
+        const auto fault = Sim::ParseFaultSetting(parser.value(faultOption), &why);
+        if (!fault) {
+            return Usage(why);
+        }
+        // A hangup fault hangs up on the first exchange.
+        if (fault->fault == Sim::Fault::Hangup) {
+            options.hangupAfter = 1;
         } else {
-            const auto fault = Sim::FaultFromName(kind);
-            if (!fault) {
-                return Usage(QStringLiteral("unknown --fault %1").arg(kind));
-            }
-            // A hangup fault hangs up on the first exchange.
-            if (*fault == Sim::Fault::Hangup) {
-                options.hangupAfter = 1;
-            } else {
-                options.fault = *fault;
-            }
+            options.fault = *fault;
         }
     }
     if (parser.isSet(hangupOption)) {

@@ -1,6 +1,7 @@
 #include "pty_server.h"
 
 #include <cerrno>
+#include <cmath>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
@@ -181,12 +182,17 @@ int PtyServer::run() {
     bool clientPresent = false;
     while (true) {
         std::int64_t now = NowNs();
+        // A command that came while the last reply went out is answered now,
+        // not when the next input wakes the loop.
+        if (clientPresent) {
+            startNextReply(now);
+        }
         const bool wantWrite = replying_ && reply_.sent < dueBytes(now);
         pollfd fds[2] = {{master_, static_cast<short>(POLLIN | (wantWrite ? POLLOUT : 0)), 0},
                          {signals_, POLLIN, 0}};
         timespec timeout{};
         timespec* wait = nullptr;
-        if (replying_ && options_.pace && !wantWrite) {
+        if (replying_ && !wantWrite) {
             timeout = ToTimespec(nextDueNs() - now);
             wait = &timeout;
         }
@@ -270,22 +276,25 @@ void PtyServer::readInput(std::int64_t nowNs) {
     }
 }
 
-Fault PtyServer::faultForExchange() {
+Outgoing PtyServer::spoil(QByteArray reply) {
     if (options_.hangupAfter > 0 && exchanges_ == options_.hangupAfter) {
-        return Fault::Hangup;
+        return ApplyFault(Fault::Hangup, std::move(reply), random_);
     }
-    if (options_.fault != Fault::None) {
-        return options_.fault;
+    const FaultSetting& setting = options_.fault;
+    if (setting.fault != Fault::None) {
+        return ApplyFault(setting.fault, std::move(reply), random_, setting.figure);
     }
-    if (options_.randomFaultProbability > 0.0) {
+    if (setting.randomProbability > 0.0) {
         std::uniform_real_distribution<double> chance(0.0, 1.0);
-        if (chance(random_) < options_.randomFaultProbability) {
-            constexpr Fault kinds[] = {Fault::Silent, Fault::Short, Fault::Surplus,
-                                       Fault::GarbageHigh};
-            return kinds[random_() % std::size(kinds)];
+        if (chance(random_) < setting.randomProbability) {
+            constexpr Fault kinds[] = {Fault::Silent,      Fault::Short, Fault::Surplus,
+                                       Fault::GarbageHigh, Fault::Late,  Fault::Slow};
+            const Fault fault = kinds[random_() % std::size(kinds)];
+            const double figure = RandomFaultFigure(fault, reply.size(), random_);
+            return ApplyFault(fault, std::move(reply), random_, figure);
         }
     }
-    return Fault::None;
+    return ApplyFault(Fault::None, std::move(reply), random_);
 }
 
 void PtyServer::startNextReply(std::int64_t nowNs) {
@@ -295,8 +304,12 @@ void PtyServer::startNextReply(std::int64_t nowNs) {
     const SweepCommand command = queue_.front();
     queue_.pop_front();
     ++exchanges_;
-    const Fault fault = faultForExchange();
-    reply_ = Reply{ApplyFault(fault, ReplyFor(options_.dut, command), random_), 0, nowNs};
+    Outgoing out = spoil(ReplyFor(options_.dut, command));
+    if (options_.stamp) {
+        StampReply(out.bytes, exchanges_);
+    }
+    const std::int64_t startNs = nowNs + out.delayMs * 1'000'000;
+    reply_ = Reply{std::move(out), 0, startNs};
     replying_ = true;
     if (options_.verbose) {
         const bool single = command.mode == 1 && command.points == 1 && command.stepWord == 0;
@@ -309,7 +322,7 @@ void PtyServer::startNextReply(std::int64_t nowNs) {
                 .arg(command.stepWord / kWordsPerHz, 0, 'f', 3)
                 .arg(command.points)
                 .arg(reply_.out.bytes.size())
-                .arg(FaultName(fault)));
+                .arg(FaultText(reply_.out)));
     }
 }
 
@@ -318,14 +331,26 @@ qsizetype PtyServer::replyEnd() const {
                                        : reply_.out.bytes.size();
 }
 
+double PtyServer::bytesPerSecond() const {
+    if (reply_.out.rate > 0.0) {
+        return static_cast<double>(kWireBytesPerSecond) * reply_.out.rate;
+    }
+    return options_.pace ? static_cast<double>(kWireBytesPerSecond) : 0.0;
+}
+
 qsizetype PtyServer::dueBytes(std::int64_t nowNs) const {
+    if (nowNs < reply_.startNs) {
+        return 0;  // a late reply has not begun
+    }
     const qsizetype end = replyEnd();
-    if (!options_.pace) {
+    const double rate = bytesPerSecond();
+    if (rate == 0.0) {
         return end;
     }
     // A byte is due once its last bit has left the wire; whole pieces only,
     // except for the tail.
-    const std::int64_t wire = (nowNs - reply_.startNs) * kWireBytesPerSecond / kNsPerSecond;
+    const auto wire = static_cast<std::int64_t>(static_cast<double>(nowNs - reply_.startNs) * rate /
+                                                static_cast<double>(kNsPerSecond));
     if (wire >= end) {
         return end;
     }
@@ -333,9 +358,16 @@ qsizetype PtyServer::dueBytes(std::int64_t nowNs) const {
 }
 
 std::int64_t PtyServer::nextDueNs() const {
+    const double rate = bytesPerSecond();
+    if (rate == 0.0) {
+        return reply_.startNs;
+    }
     const qsizetype target = std::min((reply_.sent / kPaceChunk + 1) * kPaceChunk, replyEnd());
+    // Rounded up, and a nanosecond more, so the piece is due when poll wakes.
     return reply_.startNs +
-           (std::int64_t{target} * kNsPerSecond + kWireBytesPerSecond - 1) / kWireBytesPerSecond;
+           static_cast<std::int64_t>(
+               std::ceil(static_cast<double>(target) * static_cast<double>(kNsPerSecond) / rate)) +
+           1;
 }
 
 bool PtyServer::pump(std::int64_t nowNs) {
@@ -359,10 +391,11 @@ bool PtyServer::pump(std::int64_t nowNs) {
         return true;
     }
     if (reply_.sent == reply_.out.bytes.size()) {
-        if (options_.verbose && options_.pace) {
+        if (options_.verbose && (bytesPerSecond() > 0.0 || reply_.out.delayMs > 0)) {
+            const std::int64_t commandNs = reply_.startNs - reply_.out.delayMs * 1'000'000;
             log(QStringLiteral("exchange %1 sent in %2 ms")
                     .arg(exchanges_)
-                    .arg(static_cast<double>(nowNs - reply_.startNs) / 1e6, 0, 'f', 1));
+                    .arg(static_cast<double>(nowNs - commandNs) / 1e6, 0, 'f', 1));
         }
         replying_ = false;
     }

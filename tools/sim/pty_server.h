@@ -14,18 +14,19 @@ namespace Sim {
 
 struct SimOptions {
     DutSettings dut;
-    QString linkPath;           // symlink to the pty's device, made at start, removed at exit
-    bool pace = false;          // send at the wire rate of 115200 baud, 10 bits per byte
-    Fault fault = Fault::None;  // applied to every exchange
-    double randomFaultProbability = 0.0;  // random:P, used when fault is None
-    std::int64_t hangupAfter = 0;         // hang up during the reply of exchange N (0: never)
+    QString linkPath;              // symlink to the pty's device, made at start, removed at exit
+    bool pace = false;             // send at the wire rate of 115200 baud, 10 bits per byte
+    FaultSetting fault;            // one fault on every exchange, or random:P
+    std::int64_t hangupAfter = 0;  // hang up during the reply of exchange N (0: never)
+    bool stamp = false;            // record 1's phase count carries the exchange number
     std::uint32_t seed = 1;
     bool verbose = false;
 };
 
 // The analyser's end of a pseudo-terminal. A single-threaded poll loop: reads
 // command lines, answers each sweep command with its reply, optionally paced
-// at the wire rate against the monotonic clock, and ends on SIGTERM, SIGINT
+// at the wire rate (or a fraction of it, or late) against the monotonic
+// clock, and ends on SIGTERM, SIGINT
 // or SIGHUP (through a signalfd, so there is no global state).
 class PtyServer {
 public:
@@ -50,7 +51,8 @@ private:
 
     void readInput(std::int64_t nowNs);
     void startNextReply(std::int64_t nowNs);
-    Fault faultForExchange();
+    Outgoing spoil(QByteArray reply);
+    double bytesPerSecond() const;  // 0: all at once
     qsizetype replyEnd() const;
     qsizetype dueBytes(std::int64_t nowNs) const;
     std::int64_t nextDueNs() const;
