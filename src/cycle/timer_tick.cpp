@@ -98,11 +98,12 @@ void chart1::AcquireSweep() {
 
 void chart1::onExchangeFinished(const ExchangeResult& result) {
     const TickWait waited = tickWait_;
-    if (result.outcome == ExchangeOutcome::DeviceGone) {
+    // A port error that left the port closed means the line cannot be used.
+    if (result.outcome == ExchangeOutcome::DeviceGone ||
+        (result.outcome == ExchangeOutcome::PortError && !serial_.isOpen())) {
         stopRunning(result.message);
-    } else if (result.outcome != ExchangeOutcome::Completed &&
-               result.outcome != ExchangeOutcome::Discarded) {
-        notify(result.message);
+    } else if (result.outcome != ExchangeOutcome::Discarded) {
+        notify(result.message);  // a completed sweep may tell of a late reply discarded
     }
 
     if (waited == TickWait::SingleFrequency) {

@@ -16,6 +16,17 @@ ExchangeResult Immediate(ExchangeKind kind, ExchangeOutcome outcome, const QStri
     return result;
 }
 
+// The status line of a result that also drained a late reply.
+QString WithLateNotice(const QString& message, qint64 lateBytes) {
+    if (lateBytes == 0) {
+        return message;
+    }
+    if (message.isEmpty()) {
+        return QStringLiteral("Late reply discarded: %1 bytes").arg(lateBytes);
+    }
+    return QStringLiteral("%1; late reply discarded: %2 bytes").arg(message).arg(lateBytes);
+}
+
 }  // namespace
 
 SweepExchange::SweepExchange(SerialPortService& port, QObject* parent)
@@ -84,16 +95,19 @@ std::optional<ExchangeResult> SweepExchange::start(ExchangeKind kind, const Enco
     return std::nullopt;
 }
 
+ExchangeResult SweepExchange::resultOf(const Job& job, ExchangeOutcome outcome,
+                                       const QString& message) {
+    ExchangeResult result = Immediate(job.kind, outcome, WithLateNotice(message, job.lateBytes));
+    result.staleBytesDrained = job.staleBytes;
+    result.lateBytesDiscarded = job.lateBytes;
+    result.elapsedMs = job.clock.elapsed();
+    return result;
+}
+
 void SweepExchange::discard() {
-    auto discarded = [](const Job& job) {
-        ExchangeResult result = Immediate(job.kind, ExchangeOutcome::Discarded);
-        result.staleBytesDrained = job.staleBytes;
-        result.elapsedMs = job.clock.elapsed();
-        return result;
-    };
     if (next_) {
         // Nothing of it has been written: forget it.
-        emitLater(discarded(*next_));
+        emitLater(resultOf(*next_, ExchangeOutcome::Discarded, {}));
         next_.reset();
         return;
     }
@@ -101,7 +115,7 @@ void SweepExchange::discard() {
         return;
     }
     Job& job = *current_;
-    emitLater(discarded(job));
+    emitLater(resultOf(job, ExchangeOutcome::Discarded, {}));
     switch (state_) {
         case State::Writing:
             if (job.nextLine > 0) {
@@ -113,15 +127,11 @@ void SweepExchange::discard() {
             break;
         case State::Waiting: {
             const qint64 remaining = deadlineTimer_.remainingTime();
-            settle_.active = true;
-            settle_.outstanding = job.expected - job.received.size();
-            settle_.deadline = QDeadlineTimer(remaining > 0 ? remaining : 0);
+            owe(job.expected - job.received.size(), remaining > 0 ? remaining : 0, false);
             break;
         }
         case State::Guard:
-            settle_.active = true;
-            settle_.outstanding = 0;
-            settle_.deadline = QDeadlineTimer(replyDeadlineMs(job.expected));
+            owe(0, job.deadlineMs, false);
             break;
         case State::Settling:
         case State::Idle:
@@ -152,9 +162,24 @@ void SweepExchange::begin(Job job) {
     settleStep();
 }
 
-void SweepExchange::settleStep() {
+void SweepExchange::owe(qint64 outstanding, qint64 deadlineMs, bool late) {
+    settle_.active = true;
+    settle_.outstanding = outstanding;
+    settle_.deadline = QDeadlineTimer(deadlineMs);
+    settle_.late = late;
+}
+
+qint64 SweepExchange::drainStale() {
     const qint64 drained = port_.readAll().size();
     current_->staleBytes += drained;
+    if (settle_.late) {
+        current_->lateBytes += drained;
+    }
+    return drained;
+}
+
+void SweepExchange::settleStep() {
+    const qint64 drained = drainStale();
     if (settle_.active && !settle_.deadline.hasExpired()) {
         settle_.outstanding -= drained;
         if (!deadlineTimer_.isActive()) {
@@ -172,7 +197,7 @@ void SweepExchange::settleStep() {
 }
 
 void SweepExchange::settleDone() {
-    current_->staleBytes += port_.readAll().size();
+    drainStale();
     settle_ = Settle{};
     stepTimer_.stop();
     deadlineTimer_.stop();
@@ -185,16 +210,7 @@ void SweepExchange::writeLine() {
     Job& job = *current_;
     const QByteArray& line = job.command.lines[static_cast<std::size_t>(job.nextLine)];
     if (port_.write(line) != line.size()) {
-        if (job.abandoned) {
-            // Nobody waits for it and the line is unusable: let it go.
-            current_.reset();
-            state_ = State::Idle;
-            settle_ = Settle{};
-            startNext();
-            return;
-        }
-        finish(ExchangeOutcome::PortError,
-               QStringLiteral("Cannot write to the serial port %1").arg(port_.device()));
+        lineUnusable();
         return;
     }
     ++job.nextLine;
@@ -204,16 +220,45 @@ void SweepExchange::writeLine() {
     }
     if (job.abandoned) {
         // Its reply is owed to no one; the next exchange drains it first.
-        settle_.active = true;
-        settle_.outstanding = job.expected;
-        settle_.deadline = QDeadlineTimer(job.deadlineMs);
+        owe(job.expected, job.deadlineMs, false);
         current_.reset();
         state_ = State::Idle;
         startNext();
         return;
     }
+    if (!job.failure.isEmpty()) {
+        const QString failure = job.failure;  // finish() moves the job
+        finish(ExchangeOutcome::PortError, failure);
+        return;
+    }
     state_ = State::Waiting;
     deadlineTimer_.start(static_cast<int>(job.deadlineMs));
+}
+
+void SweepExchange::lineUnusable() {
+    // A line that took part of a command cannot be trusted with the next one:
+    // it is closed, and whoever waits is told, so that RUN stops.
+    const QString message =
+        QStringLiteral("Cannot write to the serial port %1").arg(port_.device());
+    port_.close();
+    settle_ = Settle{};
+    dropAbandoned();
+    if (current_) {
+        finish(ExchangeOutcome::PortError, message);
+    }
+}
+
+void SweepExchange::dropAbandoned() {
+    if (!current_ || !current_->abandoned) {
+        return;
+    }
+    current_.reset();
+    stepTimer_.stop();
+    state_ = State::Idle;
+    if (next_) {
+        current_ = std::move(next_);
+        next_.reset();
+    }
 }
 
 void SweepExchange::startNext() {
@@ -248,15 +293,11 @@ void SweepExchange::onDataArrived() {
         case State::Settling:
             settleStep();
             break;
-        case State::Writing: {
+        case State::Writing:
             // The analyser answers only after the last line, so anything now
             // is left over from before.
-            const qint64 drained = port_.readAll().size();
-            if (!current_->abandoned) {
-                current_->staleBytes += drained;
-            }
+            drainStale();
             break;
-        }
         case State::Waiting:
         case State::Guard:
             absorbReply();
@@ -327,38 +368,47 @@ void SweepExchange::onPortFailed(const QString& message, bool deviceGone) {
         if (!lineLost) {
             return;  // it may still finish its lines; a waiting exchange keeps waiting
         }
-        current_.reset();
-        stepTimer_.stop();
-        state_ = State::Idle;
-        if (!next_) {
-            return;
-        }
-        current_ = std::move(next_);
-        next_.reset();
+        dropAbandoned();
     }
-    if (current_) {
-        finish(deviceGone ? ExchangeOutcome::DeviceGone : ExchangeOutcome::PortError, message);
+    if (!current_) {
+        return;
     }
+    if (!lineLost && state_ == State::Writing) {
+        // As for discard(): the analyser must not get this command's first
+        // lines followed by the next command.
+        current_->failure = message;
+        return;
+    }
+    finish(deviceGone ? ExchangeOutcome::DeviceGone : ExchangeOutcome::PortError, message);
 }
 
 void SweepExchange::finish(ExchangeOutcome outcome, const QString& message) {
+    const State was = state_;
     Job job = std::move(*current_);
     current_.reset();
     stepTimer_.stop();
     deadlineTimer_.stop();
     state_ = State::Idle;
-    if (outcome == ExchangeOutcome::SurplusReply) {
-        // The rest of the surplus may still be on its way.
-        settle_.active = true;
-        settle_.outstanding = 0;
-        settle_.deadline = QDeadlineTimer(replyDeadlineMs(job.expected));
+    // What the line may still bring of this reply is drained before the next
+    // command goes out.
+    if (outcome == ExchangeOutcome::Completed) {
+        // Nothing is owed.
+    } else if (outcome == ExchangeOutcome::SurplusReply || was == State::Guard) {
+        owe(0, job.deadlineMs, false);
+    } else if (was == State::Waiting) {
+        // A slow line, or an analyser that answers late, still sends the rest.
+        owe(job.expected - job.received.size(), job.deadlineMs,
+            outcome == ExchangeOutcome::Timeout || outcome == ExchangeOutcome::ShortReply);
+    } else if (was == State::Writing) {
+        owe(job.expected, job.deadlineMs, false);  // the whole command went out
     }
-    ExchangeResult result = Immediate(job.kind, outcome, message);
+    if (!port_.isOpen()) {
+        settle_ = Settle{};
+    }
+    ExchangeResult result = resultOf(job, outcome, message);
     if (outcome == ExchangeOutcome::Completed) {
         result.reply = std::move(job.received);
     }
-    result.staleBytesDrained = job.staleBytes;
-    result.elapsedMs = job.clock.elapsed();
     emitLater(result);
     startNext();
 }

@@ -35,6 +35,9 @@ struct ExchangeResult {
     QByteArray reply;  // only when Completed: exactly the expected bytes
     QString message;   // for the status bar; empty when there is nothing to say
     qint64 staleBytesDrained = 0;
+    // Of those, the bytes of an earlier reply that came after its exchange had
+    // timed out or ended short.
+    qint64 lateBytesDiscarded = 0;
     qint64 elapsedMs = 0;
 };
 Q_DECLARE_METATYPE(ExchangeResult)
@@ -44,6 +47,11 @@ Q_DECLARE_METATYPE(ExchangeResult)
 // exactly the expected byte count under a deadline, then a short quiet guard
 // that catches surplus bytes. The caller decodes a Completed sweep itself;
 // nothing else touches its buffers, so every failure leaves them unchanged.
+//
+// A reply that timed out or ended short may still come: the line then owes
+// the rest, and the next command waits until those bytes are in and the line
+// is quiet, or one further reply deadline has passed. What comes meanwhile is
+// drained, so a late reply is never taken for a new one.
 //
 // start*() returns a result at once when nothing is sent; otherwise nullopt,
 // and finished() follows exactly once, always from the event loop (never
@@ -88,25 +96,37 @@ private:
         qint64 deadlineMs = 0;
         int nextLine = 0;
         bool abandoned = false;
+        // A port error that came while the lines were going out: reported
+        // once the command is whole on the line.
+        QString failure;
         QByteArray received;
         qint64 staleBytes = 0;
+        qint64 lateBytes = 0;
         QElapsedTimer clock;
     };
 
-    // What the line still owes from an abandoned or overflowing exchange;
-    // drained before the next command is written.
+    // What the line still owes from an abandoned, overflowing, timed-out or
+    // short exchange; drained before the next command is written.
     struct Settle {
         bool active = false;
         qint64 outstanding = 0;
         QDeadlineTimer deadline;
+        bool late = false;  // the rest of a reply that did not come in time
     };
 
     std::optional<ExchangeResult> start(ExchangeKind kind, const EncodedCommand& command,
                                         qint64 expected);
     void begin(Job job);
+    void owe(qint64 outstanding, qint64 deadlineMs, bool late);
+    qint64 drainStale();
     void settleStep();
     void settleDone();
     void writeLine();
+    void lineUnusable();
+    // The line is lost: an abandoned command is let go, and the exchange
+    // waiting behind it, if any, takes its place to be told.
+    void dropAbandoned();
+    static ExchangeResult resultOf(const Job& job, ExchangeOutcome outcome, const QString& message);
     void absorbReply();
     void onDataArrived();
     void onStepTimer();

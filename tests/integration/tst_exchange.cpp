@@ -10,6 +10,8 @@
 #include "instrument/sweep_exchange.h"
 #include "support/test_support.h"
 
+using TestSupport::OutcomeName;
+
 namespace {
 
 constexpr float kFMin = 1000000.0f;
@@ -38,30 +40,6 @@ struct Buffers {
     }
     bool operator==(const Buffers&) const = default;
 };
-
-const char* OutcomeName(ExchangeOutcome outcome) {
-    switch (outcome) {
-        case ExchangeOutcome::Completed:
-            return "Completed";
-        case ExchangeOutcome::NothingSent:
-            return "NothingSent";
-        case ExchangeOutcome::Refused:
-            return "Refused";
-        case ExchangeOutcome::PortError:
-            return "PortError";
-        case ExchangeOutcome::DeviceGone:
-            return "DeviceGone";
-        case ExchangeOutcome::Timeout:
-            return "Timeout";
-        case ExchangeOutcome::ShortReply:
-            return "ShortReply";
-        case ExchangeOutcome::SurplusReply:
-            return "SurplusReply";
-        case ExchangeOutcome::Discarded:
-            return "Discarded";
-    }
-    return "?";
-}
 
 // The simulator, the real serial port on its pseudo-terminal, and an exchange.
 struct Rig {
@@ -115,6 +93,50 @@ struct Rig {
     }
 };
 
+// The analyser played by the test on a bare pseudo-terminal, and an exchange
+// on the program's end of it.
+struct Scripted {
+    TestSupport::PtyPair pty;
+    QtSerialPortService port;
+    SweepExchange exchange{port};
+    QSignalSpy finished{&exchange, &SweepExchange::finished};
+    QString error;
+
+    bool open() {
+        if (!pty.isValid()) {
+            error = pty.error();
+            return false;
+        }
+        port.setDevice(pty.slavePath());
+        return port.open(&error);
+    }
+};
+
+// What the program has written, read as the analyser would while the event
+// loop runs, until it holds this many command lines or the time is up.
+QByteArray ReadLines(TestSupport::PtyPair& pty, int lines, int timeoutMs) {
+    QByteArray sent;
+    const QDeadlineTimer deadline(timeoutMs);
+    while (sent.count('\r') < lines && !deadline.hasExpired()) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        sent += pty.read(0, 1);
+    }
+    return sent;
+}
+
+QByteArray Joined(const EncodedCommand& command) {
+    QByteArray bytes;
+    for (const QByteArray& line : command.lines) {
+        bytes += line;
+    }
+    return bytes;
+}
+
+// A reply of 50 records that no other reply shares at any byte position.
+QByteArray RecordsOf(const char (&record)[5]) {
+    return QByteArray(record, 4).repeated(50);
+}
+
 }  // namespace
 
 class TestExchange : public QObject {
@@ -130,6 +152,8 @@ private slots:
     void recoversAfterEveryFault();
     void discardWhileReplyArrives();
     void discardWhileCommandIsWritten();
+    void replyOfAnEarlierCommand_data();
+    void replyOfAnEarlierCommand();
     void deviceGone_data();
     void deviceGone();
 
@@ -156,14 +180,9 @@ void TestExchange::initTestCase() {
 // The analyser's side played by the test on a bare pseudo-terminal: the exact
 // bytes of the worked example go out, and stale input is kept out of the reply.
 void TestExchange::linesOnTheWire() {
-    TestSupport::PtyPair pty;
-    QVERIFY2(pty.isValid(), qPrintable(pty.error()));
-    QtSerialPortService port;
-    port.setDevice(pty.slavePath());
-    QString why;
-    QVERIFY2(port.open(&why), qPrintable(why));
-    SweepExchange exchange(port);
-    QSignalSpy finished(&exchange, &SweepExchange::finished);
+    Scripted rig;
+    QVERIFY2(rig.open(), qPrintable(rig.error));
+    auto& [pty, port, exchange, finished, error] = rig;
 
     QVERIFY(pty.write(QByteArray("\x01\x02\x03", 3)));  // left over from before
     QTRY_COMPARE(port.bytesAvailable(), 3);
@@ -377,9 +396,10 @@ void TestExchange::recoversAfterEveryFault() {
     Rig rig;
     QVERIFY2(
         rig.start({QStringLiteral("--pace"), QStringLiteral("--fault"),
-                   QStringLiteral("random:0.5"), QStringLiteral("--seed"), QStringLiteral("7")}),
+                   QStringLiteral("random:0.5"), QStringLiteral("--seed"), QStringLiteral("35")}),
         qPrintable(rig.error));
-    rig.exchange.setTimeoutMs(300);
+    // The default deadline: the late and slow replies the simulator draws are
+    // sized to it.
     // As after an earlier good sweep: garbage readings then keep exactly these.
     Buffers buffers(50);
     ExchangeResult reference;
@@ -390,7 +410,7 @@ void TestExchange::recoversAfterEveryFault() {
 
     QSet<int> failuresRecovered;
     std::optional<ExchangeOutcome> previous;
-    for (int i = 0; i < 40; ++i) {
+    for (int i = 0; i < 16; ++i) {  // the seed brings each kind of fault early
         const auto result = rig.sweep(50);
         QVERIFY2(result, qPrintable(rig.error));
         const ExchangeOutcome outcome = result->outcome;
@@ -468,6 +488,71 @@ void TestExchange::discardWhileCommandIsWritten() {
     QVERIFY(rig.waitFinished(4));
     QCOMPARE(rig.finished.at(2).at(0).value<ExchangeResult>().outcome, ExchangeOutcome::Discarded);
     QCOMPARE(rig.finished.at(3).at(0).value<ExchangeResult>().reply, reference500_);
+}
+
+// The analyser played by the test: a sweep at 1 MHz ends badly, a sweep at
+// 50 MHz follows at once, and what the line still brings of the first reply
+// comes 10 ms later. The second command must wait for it (or for one more
+// deadline), and the second sweep must be exactly its own reply.
+void TestExchange::replyOfAnEarlierCommand_data() {
+    QTest::addColumn<int>("head");        // bytes of the first reply before its deadline
+    QTest::addColumn<int>("late");        // bytes of it after the first exchange ended
+    QTest::addColumn<bool>("portError");  // a port error right after line 1 of 4
+    QTest::addColumn<int>("firstOutcome");
+    QTest::addColumn<QString>("secondMessage");
+    QTest::newRow("timeout, then the late reply")
+        << 0 << 200 << false << int(ExchangeOutcome::Timeout) << "Late reply discarded: 200 bytes";
+    QTest::newRow("short reply, then its tail")
+        << 120 << 80 << false << int(ExchangeOutcome::ShortReply)
+        << "Late reply discarded: 80 bytes";
+    QTest::newRow("port error after line 1 of 4")
+        << 0 << 200 << true << int(ExchangeOutcome::PortError) << "";
+    QTest::newRow("timeout, and the reply never comes")
+        << 0 << 0 << false << int(ExchangeOutcome::Timeout) << "";
+}
+
+void TestExchange::replyOfAnEarlierCommand() {
+    QFETCH(int, head);
+    QFETCH(int, late);
+    QFETCH(bool, portError);
+    QFETCH(int, firstOutcome);
+    QFETCH(QString, secondMessage);
+    Scripted rig;
+    QVERIFY2(rig.open(), qPrintable(rig.error));
+    auto& [pty, port, exchange, finished, error] = rig;
+    exchange.setTimeoutMs(150);
+    const QByteArray firstReply = RecordsOf("\x11\x01\x22\x02");
+    const QByteArray secondReply = RecordsOf("\x33\x00\x44\x03");
+    const float secondFMin = 50000000.0f;
+
+    QVERIFY(!exchange.startSweep(kFMin, StepOf(50), 50, 0.0f));
+    const QString fault = QStringLiteral("Serial port %1: Framing error").arg(pty.slavePath());
+    if (portError) {
+        emit port.failed(fault, false);
+    }
+    // Whole on the line, even after the port error.
+    QCOMPARE(ReadLines(pty, 4, 2000), Joined(EncodeSweepCommand(kFMin, StepOf(50), 50, 0.0f)));
+    QVERIFY(pty.write(firstReply.left(head)));
+    QTRY_COMPARE(finished.size(), 1);
+    const auto first = finished.at(0).at(0).value<ExchangeResult>();
+    QCOMPARE(int(first.outcome), firstOutcome);
+    QVERIFY(first.reply.isEmpty());
+    if (portError) {
+        QCOMPARE(first.message, fault);
+    }
+
+    QVERIFY(!exchange.startSweep(secondFMin, StepOf(50), 50, 0.0f));
+    QCOMPARE(ReadLines(pty, 1, 10), QByteArray());  // not while the line owes a reply
+    QVERIFY(pty.write(firstReply.mid(head, late)));
+    QCOMPARE(ReadLines(pty, 4, 2000), Joined(EncodeSweepCommand(secondFMin, StepOf(50), 50, 0.0f)));
+    QVERIFY(pty.write(secondReply));
+    QTRY_COMPARE(finished.size(), 2);
+    const auto second = finished.at(1).at(0).value<ExchangeResult>();
+    QCOMPARE(second.outcome, ExchangeOutcome::Completed);
+    QCOMPARE(second.reply, secondReply);
+    QCOMPARE(second.staleBytesDrained, late);
+    QCOMPARE(second.lateBytesDiscarded, secondMessage.isEmpty() ? 0 : late);
+    QCOMPARE(second.message, secondMessage);
 }
 
 void TestExchange::deviceGone_data() {

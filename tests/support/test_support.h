@@ -21,3 +21,5 @@ QString BuiltProgram(const QString& name);
 #include "support/scratch_mount.h"
 // The built zezizav-cli, run and waited for: support/cli_run.h
 #include "support/cli_run.h"
+// An exchange outcome's name: support/outcome_name.h
+#include "support/outcome_name.h"
