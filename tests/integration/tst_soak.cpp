@@ -1,6 +1,8 @@
-// The real window against a faulty instrument for a few hundred exchanges: it
-// keeps answering, never takes part of a reply into its buffers, reports every
-// broken exchange, and stops RUN exactly when the line hangs up.
+// The real window against a faulty instrument for many exchanges: it keeps
+// answering, never takes part of a reply into its buffers nor one reply for
+// another (each reply carries its exchange's number), reports every broken
+// exchange and every late reply discarded, and stops RUN exactly when the
+// line hangs up. ZEZIZAV_SOAK_EXCHANGES sets the length; the default is short.
 #include <QMessageBox>
 #include <QStatusBar>
 #include <QtTest>
@@ -16,14 +18,21 @@
 #include "support/test_support.h"
 
 using TestSupport::EventLoopProbe;
+using TestSupport::OutcomeName;
 using TestSupport::SimExchange;
 using TestSupport::SimProcess;
 
 namespace {
 
 constexpr std::int32_t kChamp = 100;  // 400 bytes: about 35 ms on the wire
-constexpr int kSoakExchanges = 200;   // the line hangs up during the next one
+constexpr int kShortSoak = 60;        // the line hangs up during the next one
 constexpr char kSeed[] = "8";
+
+int SoakExchanges() {
+    bool ok = false;
+    const int n = qEnvironmentVariableIntValue("ZEZIZAV_SOAK_EXCHANGES", &ok);
+    return ok && n > 0 ? n : kShortSoak;
+}
 
 // A window on the simulator with its timer running, as in use.
 struct Window : TestSupport::WindowFixture {
@@ -51,6 +60,7 @@ QString LeftName(Left left) {
     return {};
 }
 
+// Point 1's phase reading is the stamp, so it is left out here.
 Left Classify(const SweepBuffers& now, const SweepBuffers& reference, const SweepBuffers& old) {
     if (now.MagnitudeSamples[0] != old.MagnitudeSamples[0] ||
         now.PhaseSamples[0] != old.PhaseSamples[0]) {
@@ -59,8 +69,8 @@ Left Classify(const SweepBuffers& now, const SweepBuffers& reference, const Swee
     int fresh = 0;
     int kept = 0;
     const auto count = [&](const std::vector<float>& n, const std::vector<float>& r,
-                           const std::vector<float>& o) {
-        for (std::size_t i = 1; i < n.size(); ++i) {
+                           const std::vector<float>& o, std::size_t first) {
+        for (std::size_t i = first; i < n.size(); ++i) {
             if (n[i] == r[i]) {
                 ++fresh;
             } else if (n[i] == o[i]) {
@@ -71,8 +81,8 @@ Left Classify(const SweepBuffers& now, const SweepBuffers& reference, const Swee
         }
         return true;
     };
-    if (!count(now.MagnitudeSamples, reference.MagnitudeSamples, old.MagnitudeSamples) ||
-        !count(now.PhaseSamples, reference.PhaseSamples, old.PhaseSamples)) {
+    if (!count(now.MagnitudeSamples, reference.MagnitudeSamples, old.MagnitudeSamples, 1) ||
+        !count(now.PhaseSamples, reference.PhaseSamples, old.PhaseSamples, 2)) {
         return Left::Foreign;
     }
     if (kept == 0) {
@@ -96,39 +106,50 @@ SweepBuffers Sentinel(const SweepBuffers& reference) {
 struct Seen {
     ExchangeOutcome outcome = ExchangeOutcome::NothingSent;
     Left left = Left::Foreign;
+    float stamp = 0.0f;  // point 1's phase reading after the exchange
     QStringList reports;
     bool running = false;
+    qint64 staleBytes = 0;
+    qint64 lateBytes = 0;
 };
 
-// What each simulator fault must come to in the window. A garbage-high
+// What each simulator fault may come to in the window. A garbage-high
 // reading is not an exchange fault: the count is right, and the decoder keeps
 // the element's old value for each reading above 1023, by design and without
 // a report. Such a sweep may differ from a whole one only at those elements.
-struct Expected {
-    ExchangeOutcome outcome;
-    Left left;
-    QString report;  // the start of the status line; empty: no report
-};
-std::optional<Expected> ExpectedFor(const QString& fault) {
-    if (fault == QLatin1String("none")) {
-        return Expected{ExchangeOutcome::Completed, Left::WholeSweep, {}};
-    }
-    if (fault == QLatin1String("garbage-high")) {
-        return Expected{ExchangeOutcome::Completed, Left::SweepKeepingBadReadings, {}};
+// A late or slow reply comes in time or not, as its delay was drawn.
+std::optional<QList<ExchangeOutcome>> OutcomesFor(const QString& fault) {
+    using O = ExchangeOutcome;
+    if (fault == QLatin1String("none") || fault == QLatin1String("garbage-high")) {
+        return QList{O::Completed};
     }
     if (fault == QLatin1String("silent")) {
-        return Expected{ExchangeOutcome::Timeout, Left::Unchanged,
-                        QStringLiteral("No reply from the analyser")};
+        return QList{O::Timeout};
     }
     if (fault == QLatin1String("short")) {
-        return Expected{ExchangeOutcome::ShortReply, Left::Unchanged,
-                        QStringLiteral("Short reply: ")};
+        return QList{O::ShortReply};
     }
     if (fault == QLatin1String("surplus")) {
-        return Expected{ExchangeOutcome::SurplusReply, Left::Unchanged,
-                        QStringLiteral("Surplus reply: ")};
+        return QList{O::SurplusReply};
+    }
+    if (fault == QLatin1String("late") || fault == QLatin1String("slow")) {
+        return QList{O::Completed, O::Timeout, O::ShortReply};
     }
     return std::nullopt;
+}
+
+// The start of the status line an outcome reports; empty: none.
+QString ReportOf(ExchangeOutcome outcome) {
+    switch (outcome) {
+        case ExchangeOutcome::Timeout:
+            return QStringLiteral("No reply from the analyser");
+        case ExchangeOutcome::ShortReply:
+            return QStringLiteral("Short reply: ");
+        case ExchangeOutcome::SurplusReply:
+            return QStringLiteral("Surplus reply: ");
+        default:
+            return {};
+    }
 }
 
 }  // namespace
@@ -168,15 +189,17 @@ private slots:
     }
 
     void faultyInstrumentUntilItHangsUp() {
+        const int exchanges = SoakExchanges();
         SimProcess sim;
         QString error;
-        QVERIFY2(sim.start({QStringLiteral("--dut"), QStringLiteral("antenna"),
-                            QStringLiteral("--pace"), QStringLiteral("--fault"),
-                            QStringLiteral("random:0.3"), QStringLiteral("--seed"),
-                            QString::fromLatin1(kSeed), QStringLiteral("--hangup-after"),
-                            QString::number(kSoakExchanges + 1), QStringLiteral("-v")},
-                           &error),
-                 qPrintable(error));
+        QVERIFY2(
+            sim.start({QStringLiteral("--dut"), QStringLiteral("antenna"), QStringLiteral("--pace"),
+                       QStringLiteral("--stamp"), QStringLiteral("--fault"),
+                       QStringLiteral("random:0.3"), QStringLiteral("--seed"),
+                       QString::fromLatin1(kSeed), QStringLiteral("--hangup-after"),
+                       QString::number(exchanges + 1), QStringLiteral("-v")},
+                      &error),
+            qPrintable(error));
         Window win(sim.ptyPath());
         QVERIFY(win.nextTick());
 
@@ -196,7 +219,8 @@ private slots:
         connect(&win.w->exchange(), &SweepExchange::finished, this,
                 [&](const ExchangeResult& result) {
                     seen.append({result.outcome, Classify(win.buffers, reference_, sentinel),
-                                 pending, win.running()});
+                                 win.buffers.PhaseSamples[1], pending, win.running(),
+                                 result.staleBytesDrained, result.lateBytesDiscarded});
                     pending.clear();
                     win.buffers = sentinel;
                     win.w->statusBar()->clearMessage();
@@ -209,7 +233,7 @@ private slots:
         win.w->cmdRUN_Click();
         QVERIFY(win.running());
         pending.clear();  // "Running on ..."
-        QTRY_VERIFY_WITH_TIMEOUT(!win.running(), 150000);
+        QTRY_VERIFY_WITH_TIMEOUT(!win.running(), 150000 + 1000 * exchanges);
         const qint64 soakMs = clock.elapsed();
         QVERIFY(win.nextTick());  // the cycle goes on without the instrument
         QVERIFY(win.nextTick());
@@ -222,7 +246,7 @@ private slots:
         const QString warning = win.warnings().first();
         QVERIFY(!warning.isEmpty());
         QCOMPARE(win.warnings().size(), 1);
-        QCOMPARE(seen.size(), kSoakExchanges + 1);  // nothing after it
+        QCOMPARE(seen.size(), exchanges + 1);  // nothing after it
         const Seen& last = seen.last();
         QCOMPARE(last.outcome, ExchangeOutcome::DeviceGone);
         QCOMPARE(last.left, Left::Unchanged);  // half a reply is not decoded
@@ -233,67 +257,104 @@ private slots:
         QVERIFY(sim.process().state() == QProcess::NotRunning ||
                 sim.process().waitForFinished(5000));
         const QList<SimExchange> log = TestSupport::SimExchangesFromLog(sim.output());
-        QCOMPARE(log.size(), kSoakExchanges + 1);
+        QCOMPARE(log.size(), exchanges + 1);
         QCOMPARE(log.last().fault, QStringLiteral("hangup"));
 
         std::map<QString, int> faults;
-        std::map<QString, int> reported;
+        std::map<QString, int> outcomes;
+        qint64 staleBytes = 0;
+        qint64 lateBytes = 0;
+        int lateNotices = 0;
+        int completed = 0;
         QStringList wrong;
-        for (int i = 0; i < kSoakExchanges; ++i) {
+        for (int i = 0; i < exchanges; ++i) {
             const SimExchange& sent = log[i];
             const Seen& got = seen[i];
             ++faults[sent.fault];
+            ++outcomes[QString::fromLatin1(OutcomeName(got.outcome))];
+            staleBytes += got.staleBytes;
+            lateBytes += got.lateBytes;
             if (sent.number != i + 1 || sent.command != referenceCommand_) {
                 wrong << QStringLiteral("exchange %1 asked \"%2\"")
                              .arg(sent.number)
                              .arg(sent.command);
                 continue;
             }
-            const std::optional<Expected> expected = ExpectedFor(sent.fault);
-            if (!expected) {
+            const auto allowed = OutcomesFor(sent.fault);
+            if (!allowed) {
                 wrong << QStringLiteral("exchange %1: unknown fault %2").arg(i + 1).arg(sent.fault);
                 continue;
             }
-            const Expected& want = *expected;
-            const bool reportOk =
-                want.report.isEmpty()
-                    ? got.reports.isEmpty()
-                    : (got.reports.size() == 1 && got.reports.first().startsWith(want.report));
-            if (!want.report.isEmpty() && !got.reports.isEmpty()) {
-                ++reported[sent.fault];
+            // The rest of a late or slow reply that overran its deadline is
+            // drained before the next command, and the status line says so.
+            const bool lateBefore = i > 0 &&
+                                    (log[i - 1].fault == QLatin1String("late") ||
+                                     log[i - 1].fault == QLatin1String("slow")) &&
+                                    (seen[i - 1].outcome == ExchangeOutcome::Timeout ||
+                                     seen[i - 1].outcome == ExchangeOutcome::ShortReply);
+            QString report = ReportOf(got.outcome);
+            if (report.isEmpty() && lateBefore) {
+                report = QStringLiteral("Late reply discarded: ");
             }
-            if (got.outcome != want.outcome || got.left != want.left || !reportOk || !got.running) {
+            const bool reportOk =
+                report.isEmpty()
+                    ? got.reports.isEmpty()
+                    : got.reports.size() == 1 && got.reports.first().startsWith(report) &&
+                          got.reports.first().contains(QStringLiteral("late reply discarded: "),
+                                                       Qt::CaseInsensitive) == lateBefore;
+            lateNotices += lateBefore && reportOk;
+            const bool isCompleted = got.outcome == ExchangeOutcome::Completed;
+            completed += isCompleted;
+            const Left left = !isCompleted ? Left::Unchanged
+                              : sent.fault == QLatin1String("garbage-high")
+                                  ? Left::SweepKeepingBadReadings
+                                  : Left::WholeSweep;
+            // The invariant: a decoded sweep is the reply to its own command.
+            const float stamp =
+                isCompleted ? static_cast<float>((i + 1) % 1024) : sentinel.PhaseSamples[1];
+            if (!allowed->contains(got.outcome) || got.left != left || got.stamp != stamp ||
+                !reportOk || !got.running || got.lateBytes > got.staleBytes) {
                 wrong << QStringLiteral(
-                             "exchange %1, fault %2: outcome %3, buffers %4, reports "
-                             "[%5], running %6")
+                             "exchange %1, fault %2: outcome %3, buffers %4, stamp %5, reports "
+                             "[%6], running %7")
                              .arg(i + 1)
                              .arg(sent.fault)
-                             .arg(static_cast<int>(got.outcome))
+                             .arg(QString::fromLatin1(OutcomeName(got.outcome)))
                              .arg(LeftName(got.left))
+                             .arg(got.stamp)
                              .arg(got.reports.join(QStringLiteral(" | ")))
                              .arg(got.running);
             }
         }
 
-        qInfo("soak: %d exchanges in %.1f s (seed %s), then a hangup", kSoakExchanges,
+        qInfo("soak: %d exchanges in %.1f s (random:0.3, seed %s), then a hangup", exchanges,
               static_cast<double>(soakMs) / 1000.0, kSeed);
         for (const auto& [fault, count] : faults) {
-            qInfo("soak: fault %-12s %3d exchanges, %3d reported in the status bar",
-                  qPrintable(fault), count, reported[fault]);
+            qInfo("soak: fault %-12s %3d exchanges", qPrintable(fault), count);
         }
-        qInfo("soak: %lld sweeps decoded; largest event-loop stall %lld ms (%lld probe beats)",
-              static_cast<long long>(acquired.count()),
-              static_cast<long long>(probe.largestGapMs()), static_cast<long long>(probe.beats()));
+        for (const auto& [outcome, count] : outcomes) {
+            qInfo("soak: outcome %-13s %3d", qPrintable(outcome), count);
+        }
+        qInfo("soak: %lld stale bytes drained, %lld of them late replies (%d reported)",
+              static_cast<long long>(staleBytes), static_cast<long long>(lateBytes), lateNotices);
+        qInfo(
+            "soak: %lld sweeps decoded, each stamped by its own exchange; largest event-loop "
+            "stall %lld ms (%lld probe beats)",
+            static_cast<long long>(acquired.count()), static_cast<long long>(probe.largestGapMs()),
+            static_cast<long long>(probe.beats()));
         qInfo("soak: hangup stopped RUN with %lld warning box(es): \"%s\"",
               static_cast<long long>(win.warnings().size()), qPrintable(warning));
 
         QVERIFY2(wrong.isEmpty(), qPrintable(wrong.mid(0, 10).join(QLatin1Char('\n'))));
-        QCOMPARE(acquired.count(), faults["none"] + faults["garbage-high"]);
-        // Every kind came up, so the run proved something about each.
-        for (const QString& kind : {QStringLiteral("silent"), QStringLiteral("short"),
-                                    QStringLiteral("surplus"), QStringLiteral("garbage-high")}) {
+        QCOMPARE(acquired.count(), completed);
+        // Every kind came up, and a late reply was drained, so the run proved
+        // something about each.
+        for (const QString& kind :
+             {QStringLiteral("silent"), QStringLiteral("short"), QStringLiteral("surplus"),
+              QStringLiteral("garbage-high"), QStringLiteral("late"), QStringLiteral("slow")}) {
             QVERIFY2(faults[kind] > 0, qPrintable(kind));
         }
+        QVERIFY(lateNotices > 0);
         // Answering throughout: a GUI thread that waited for replies would
         // stall for a whole reply deadline (543 ms here) at each silent one.
         QVERIFY2(probe.largestGapMs() < ReplyDeadlineMs(ReplyBytes(kChamp)),
