@@ -202,6 +202,24 @@ private slots:
         QVERIFY(!win.warning().isEmpty());
         QVERIFY(win.nextTick());  // the cycle goes on without the instrument
     }
+
+    // A port that takes no more of a command half written cannot be trusted
+    // with the next one: it is closed, and RUN stops and says why.
+    void aLineThatTakesNoMoreWritesStopsRun() {
+        SimProcess sim;
+        QVERIFY(sim.start());
+        Window win(sim.ptyPath());
+        QVERIFY(win.nextTick());  // the limits are read; the step follows
+        win.w->ui.Timer1->stop();
+        win.w->cmdRUN_Click();
+        win.w->Timer1_Timer();  // line 1 of the sweep command goes out
+        QCOMPARE(win.w->tickWait(), chart1::TickWait::Sweep);
+        win.serial.close();
+        QTRY_COMPARE_WITH_TIMEOUT(win.w->fields.Running, 0.0f, 5000);
+        QCOMPARE(BackColour(win.w->ui.cmdRUN), 255u);
+        QCOMPARE(win.warning(),
+                 QStringLiteral("Cannot write to the serial port %1").arg(sim.ptyPath()));
+    }
 };
 
 QTEST_MAIN(RunControlsTest)
