@@ -13,6 +13,8 @@
 #include <limits>
 #include <vector>
 
+#include "common/display_format.h"
+
 namespace {
 
 constexpr qint64 kTrailerBytes = 8;    // FMin and FMax
@@ -41,6 +43,58 @@ T ElementOrZero(const std::vector<T>& values, std::size_t i) {
 
 QString Shown(const QString& path) {
     return QDir::toNativeSeparators(path);
+}
+
+// The analyser's counts are 10-bit; its range ends well below 1 GHz. A value
+// beyond either is no measurement, and would fill the screen with nonsense.
+constexpr float kHighestCount = 1023.0f;
+constexpr float kHighestLimitHz = 1e9f;
+
+// Why the file cannot hold a sweep, naming its first bad value in file
+// order, or nothing when every value is possible.
+std::optional<QString> FirstImpossibleValue(const VecFileData& data) {
+    const struct {
+        const char* name;
+        const std::vector<float>& counts;
+    } counts[] = {{"magnitude", data.buffers.MagnitudeSamples},
+                  {"phase", data.buffers.PhaseSamples}};
+    for (const auto& block : counts) {
+        for (std::size_t i = 0; i < block.counts.size(); ++i) {
+            const float v = block.counts[i];
+            if (!std::isfinite(v)) {
+                return QStringLiteral("The %1 value of point %2 is not a number")
+                    .arg(QLatin1String(block.name))
+                    .arg(i);
+            }
+            if (v < 0.0f || v > kHighestCount) {
+                return QStringLiteral("The %1 count of point %2 is %3, outside 0 to 1023")
+                    .arg(QLatin1String(block.name))
+                    .arg(i)
+                    .arg(QString::fromStdString(FloatText(v)));
+            }
+        }
+    }
+    const std::vector<double>& reserved = data.buffers.ReservedSamples;
+    for (std::size_t i = 0; i < reserved.size(); ++i) {
+        if (!std::isfinite(reserved[i])) {
+            return QStringLiteral("The reserved value of point %1 is not a number").arg(i);
+        }
+    }
+    const struct {
+        const char* name;
+        float hz;
+    } limits[] = {{"start", data.FMin}, {"stop", data.FMax}};
+    for (const auto& limit : limits) {
+        if (!std::isfinite(limit.hz)) {
+            return QStringLiteral("The sweep limits are not numbers");
+        }
+        if (limit.hz < 0.0f || limit.hz > kHighestLimitHz) {
+            return QStringLiteral("The %1 limit is %2 MHz, %3")
+                .arg(QLatin1String(limit.name), QString::fromStdString(FloatText(limit.hz / 1e6f)),
+                     limit.hz < 0.0f ? QStringLiteral("below 0") : QStringLiteral("above 1 GHz"));
+        }
+    }
+    return std::nullopt;
 }
 
 }  // namespace
@@ -117,30 +171,8 @@ VecReadResult ReadVecBytes(const QByteArray& bytes, std::int32_t champ) {
     data.FMin = GetFloat(at);
     data.FMax = GetFloat(at + 4);
 
-    const auto firstBad = [](const auto& values) -> qsizetype {
-        for (std::size_t i = 0; i < values.size(); ++i) {
-            if (!std::isfinite(values[i])) {
-                return static_cast<qsizetype>(i);
-            }
-        }
-        return -1;
-    };
-    const struct {
-        const char* name;
-        qsizetype index;
-    } blocks[] = {{"magnitude", firstBad(data.buffers.MagnitudeSamples)},
-                  {"phase", firstBad(data.buffers.PhaseSamples)},
-                  {"reserved", firstBad(data.buffers.ReservedSamples)}};
-    for (const auto& block : blocks) {
-        if (block.index >= 0) {
-            result.error = QStringLiteral("The %1 value of point %2 is not a number")
-                               .arg(QLatin1String(block.name))
-                               .arg(block.index);
-            return result;
-        }
-    }
-    if (!std::isfinite(data.FMin) || !std::isfinite(data.FMax)) {
-        result.error = QStringLiteral("The sweep limits are not numbers");
+    if (const std::optional<QString> bad = FirstImpossibleValue(data)) {
+        result.error = *bad;
         return result;
     }
     result.data = std::move(data);

@@ -34,8 +34,10 @@ struct VecReadResult {
 };
 
 // Reads a .vec file written with this champ. Refuses a size other than
-// 16 x (champ + 1) + 8 and any value that is not finite (a NaN count would
-// poison every readout drawn from it).
+// 16 x (champ + 1) + 8, any value that is not finite (a NaN count would
+// poison every readout drawn from it), a count outside 0..1023 and a limit
+// below 0 or above 1 GHz; the message names the first such value and its
+// point. Fractional counts within range are taken.
 VecReadResult ReadVecBytes(const QByteArray& bytes, std::int32_t champ);
 
 // The number of points of a .vec file of this size: (size - 8) / 16 - 1 when

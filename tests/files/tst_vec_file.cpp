@@ -114,7 +114,7 @@ private slots:
         // Values a careless conversion would disturb.
         b.MagnitudeSamples[0] = -0.0f;
         b.PhaseSamples[0] = std::numeric_limits<float>::denorm_min();
-        b.MagnitudeSamples[500] = std::numeric_limits<float>::max();
+        b.MagnitudeSamples[500] = std::nextafter(1023.0f, 0.0f);
         b.ReservedSamples[0] = std::numeric_limits<double>::denorm_min();
         b.ReservedSamples[17] = -1.0 / 3.0;
         b.ReservedSamples[500] = -std::numeric_limits<double>::max();
@@ -159,29 +159,45 @@ private slots:
         QVERIFY(!read.error.isEmpty());
     }
 
-    void nonFiniteValuesAreRefused_data() {
+    // No count outside the analyser's 10 bits, no limit outside 0..1 GHz,
+    // nothing that is not a number; the message names the value and its
+    // point. Fractional counts in range are taken.
+    void impossibleValuesAreRefused_data() {
         QTest::addColumn<int>("offset");  // byte offset of the value, Champ 2
         QTest::addColumn<bool>("isDouble");
         QTest::addColumn<double>("value");
+        QTest::addColumn<QString>("mentions");  // empty: the file is read
         const double nan = std::numeric_limits<double>::quiet_NaN();
         const double inf = std::numeric_limits<double>::infinity();
-        QTest::newRow("NaN magnitude") << 4 << false << nan;
-        QTest::newRow("infinite phase") << 12 + 8 << false << -inf;
-        QTest::newRow("NaN reserved") << 24 + 16 << true << nan;
-        QTest::newRow("infinite FMin") << 48 << false << inf;
-        QTest::newRow("NaN FMax") << 52 << false << nan;
+        QTest::newRow("NaN magnitude") << 4 << false << nan << "point 1 is not a number";
+        QTest::newRow("infinite phase") << 12 + 8 << false << -inf << "point 2 is not a number";
+        QTest::newRow("NaN reserved") << 24 + 16 << true << nan << "point 2 is not a number";
+        QTest::newRow("infinite FMin") << 48 << false << inf << "limits";
+        QTest::newRow("NaN FMax") << 52 << false << nan << "limits";
+        QTest::newRow("magnitude 1e30")
+            << 4 << false << 1e30 << "magnitude count of point 1 is 1E+30";
+        QTest::newRow("phase 5000")
+            << 12 + 8 << false << 5000.0 << "phase count of point 2 is 5000";
+        QTest::newRow("count below 0") << 8 << false << -1.0 << "point 2 is -1";
+        QTest::newRow("count just above 1023") << 4 << false << 1023.001 << "point 1";
+        QTest::newRow("start -1000 MHz") << 48 << false << -1e9 << "start limit is -1000 MHz";
+        QTest::newRow("stop 999999.99 MHz") << 52 << false << 999999.99e6 << "stop limit";
+        QTest::newRow("fractional count") << 4 << false << 512.5 << "";
+        QTest::newRow("count 1023") << 12 + 4 << false << 1023.0 << "";
+        QTest::newRow("stop 1 GHz") << 52 << false << 1e9 << "";
     }
-    void nonFiniteValuesAreRefused() {
+    void impossibleValuesAreRefused() {
         QFETCH(int, offset);
         QFETCH(bool, isDouble);
         QFETCH(double, value);
+        QFETCH(QString, mentions);
         QByteArray bytes = VecFileBytes(Filled(2), 1e6f, 2e6f);
         QCOMPARE(bytes.size(), 56);
         const QByteArray v = isDouble ? Le64(value) : Le32(float(value));
         bytes.replace(offset, v.size(), v);
         const VecReadResult read = ReadVecBytes(bytes, 2);
-        QVERIFY(!read.data.has_value());
-        QVERIFY(!read.error.isEmpty());
+        QCOMPARE(read.data.has_value(), mentions.isEmpty());
+        QVERIFY2(read.error.contains(mentions), qPrintable(read.error));
     }
 
     void safeWriteCreatesAndReplaces() {

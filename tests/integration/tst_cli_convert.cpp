@@ -80,9 +80,9 @@ private slots:
         QVERIFY(f.tick());  // takes the mode's calibration offset
         QCOMPARE(w.fields.CalOffsetDb, calOffsetDb);
 
-        // A sweep with ties and both signs of loss in it.
+        // A sweep with ties and both signs of loss in it (counts up to 1022.5).
         for (std::size_t i = 0; i < f.buffers.MagnitudeSamples.size(); ++i) {
-            f.buffers.MagnitudeSamples[i] = static_cast<float>((i * 37) % 1024) + 0.5f * (i % 2);
+            f.buffers.MagnitudeSamples[i] = static_cast<float>((i * 37) % 1023) + 0.5f * (i % 2);
             f.buffers.PhaseSamples[i] = static_cast<float>((i * 11) % 1024);
         }
         f.settings.FMin = 1500000.0f;

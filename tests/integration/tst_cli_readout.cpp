@@ -114,6 +114,10 @@ private slots:
         QTest::newRow("missing file") << "" << QByteArray() << QStringList{} << 1 << "none.vec";
         QTest::newRow("marker beyond the points")
             << "good.vec" << good << QStringList{"--marker2", "601"} << 2 << "--marker2";
+        SweepBuffers impossible = Resonance();
+        impossible.MagnitudeSamples[12] = 1e30f;
+        QTest::newRow("impossible count") << "huge.vec" << VecFileBytes(impossible, 1e6f, 7e6f)
+                                          << QStringList{} << 1 << "point 12 is 1E+30";
         QTest::newRow("bad settings")
             << "good.vec" << good << QStringList{"--settings", "BAD"} << 2 << "Step";
         QTest::newRow("bad option")

@@ -535,6 +535,12 @@ private slots:
         QTest::newRow("one byte short") << good.left(good.size() - 1) << 0 << file << "t.vec";
         QTest::newRow("one byte more") << good + QByteArray(1, '\0') << 0 << file << "t.vec";
         QTest::newRow("not finite") << VecFileBytes(nan, 1e6f, 2e6f) << 0 << file << "t.vec";
+        SweepBuffers huge = Flat(10, 600.0f, 300.0f);
+        huge.MagnitudeSamples[4] = 1e30f;
+        QTest::newRow("count beyond 10 bits")
+            << VecFileBytes(huge, 1e6f, 2e6f) << 0 << file << "magnitude count of point 4";
+        QTest::newRow("limit below 0")
+            << VecFileBytes(Flat(10, 600.0f, 300.0f), -1e9f, 2e6f) << 0 << file << "start limit";
         QTest::newRow("marker beyond the points")
             << good << 501 << int(CliReadoutFailure::Arguments) << "--marker1 501";
     }
