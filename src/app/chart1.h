@@ -8,6 +8,7 @@
 #include "app/about_window.h"
 #include "app/chart1_widgets.h"
 #include "app/settings.h"
+#include "app/status_line.h"
 #include "common/sweep_buffers.h"
 #include "common/window_fields.h"
 #include "instrument/sweep_exchange.h"
@@ -69,6 +70,8 @@ public:
     void notify(const QString& message);
     // A warning that does not stop the window.
     void warn(const QString& message);
+    // The status bar's passing notes and standing lines.
+    StatusLine& statusLine() { return status_; }
 
     // The About window while it is open (null otherwise).
     AboutWindow* aboutWindow() const { return about_; }
@@ -157,6 +160,7 @@ private:
     QPointer<AboutWindow> about_;
     PortMenu* portMenu_ = nullptr;
     SettingsController* settingsController_ = nullptr;
+    StatusLine status_{this};
     SweepExchange exchange_;
     QTimer zeroSpanPause_;
     TickWait tickWait_ = TickWait::None;

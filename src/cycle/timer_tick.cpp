@@ -6,6 +6,7 @@
 
 #include "app/chart1.h"
 #include "common/colour.h"
+#include "common/decimal_text.h"
 #include "common/leading_number.h"
 #include "cycle/graph_scale.h"
 #include "measure/line_widget.h"
@@ -19,6 +20,14 @@ constexpr int ZeroSpanPauseMs = 300;
 
 float MHzBoxToHz(const QLineEdit* box) {
     return static_cast<float>(LeadingNumber(box->text().toStdString()) * 1000000.0);
+}
+
+QString NoSweepMessage(const Settings& s) {
+    const auto mhz = [](float hz) {
+        return QString::fromStdString(HzAsMHzText(static_cast<double>(hz)));
+    };
+    return QStringLiteral("No sweep from %1 MHz to %2 MHz: Start and Stop must differ")
+        .arg(mhz(s.FMin), mhz(s.FMax));
 }
 }  // namespace
 
@@ -49,11 +58,12 @@ void chart1::tickControlsAndReadouts() {
     ParallelTickClear(parallel_, settings_.Address1);
     showParallelNotice();
 
-    // 4. The step from the limits as they stand, then the limits from the boxes.
-    fields.FreqStep = (static_cast<double>(settings_.FMax) - static_cast<double>(settings_.FMin)) /
-                      static_cast<double>(settings_.Champ);
+    // 4. The limits from the boxes, then the step from those very limits, so
+    //    the sweep sent and the readouts of this tick agree with the boxes.
     settings_.FMax = MHzBoxToHz(ui.txtStop);
     settings_.FMin = MHzBoxToHz(ui.txtStart);
+    fields.FreqStep = (static_cast<double>(settings_.FMax) - static_cast<double>(settings_.FMin)) /
+                      static_cast<double>(settings_.Champ);
 
     tickMarkerReadouts();
 }
@@ -88,6 +98,9 @@ void chart1::tickSweep() {
 
 void chart1::AcquireSweep() {
     tickWait_ = TickWait::Sweep;
+    if (fields.FreqStep != 0.0) {
+        status_.clear(StatusLine::Cause::NoSweep);
+    }
     if (auto now = exchange_.startSweep(settings_.FMin, fields.FreqStep, settings_.Champ,
                                         fields.TransmissionMode)) {
         onExchangeFinished(*now);  // nothing went out: no hurry for the next tick
@@ -99,11 +112,28 @@ void chart1::AcquireSweep() {
 void chart1::onExchangeFinished(const ExchangeResult& result) {
     const TickWait waited = tickWait_;
     // A port error that left the port closed means the line cannot be used.
-    if (result.outcome == ExchangeOutcome::DeviceGone ||
-        (result.outcome == ExchangeOutcome::PortError && !serial_.isOpen())) {
+    const bool lineLost = result.outcome == ExchangeOutcome::DeviceGone ||
+                          (result.outcome == ExchangeOutcome::PortError && !serial_.isOpen());
+    if (lineLost) {
         stopRunning(result.message);
-    } else if (result.outcome != ExchangeOutcome::Discarded) {
-        notify(result.message);  // a completed sweep may tell of a late reply discarded
+    } else {
+        switch (result.outcome) {
+            case ExchangeOutcome::Completed:
+                notify(result.message);  // a completed sweep may tell of a late reply discarded
+                break;
+            case ExchangeOutcome::Discarded:
+                break;
+            case ExchangeOutcome::NothingSent:
+                // RUN stays on: the first valid range sweeps again.
+                if (result.kind == ExchangeKind::Sweep) {
+                    status_.stand(StatusLine::Cause::NoSweep, NoSweepMessage(settings_));
+                }
+                break;
+            default:
+                // Kept until a sweep comes through whole, so it cannot flash by.
+                status_.stand(StatusLine::Cause::LinkFault, result.message);
+                break;
+        }
     }
 
     if (waited == TickWait::SingleFrequency) {
@@ -119,6 +149,7 @@ void chart1::onExchangeFinished(const ExchangeResult& result) {
             if (DecodeSweepReply(bytes, static_cast<std::size_t>(result.reply.size()),
                                  buffers_.PhaseSamples.data(), buffers_.MagnitudeSamples.data(),
                                  settings_.Champ)) {
+                status_.clear(StatusLine::Cause::LinkFault);
                 emit sweepAcquired();
             }
         }

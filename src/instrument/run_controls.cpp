@@ -1,6 +1,5 @@
 // RUN, Hold and Bands, and what happens when the serial line fails.
 #include <QMessageBox>
-#include <QStatusBar>
 
 #include "app/chart1.h"
 #include "common/colour.h"
@@ -16,6 +15,7 @@ void chart1::cmdRUN_Click() {
         exchange_.discard();  // a reply on its way is not decoded
         serial_.close();
         SetBackColour(ui.cmdRUN, Colour::Red);
+        status_.clear(StatusLine::Cause::NoSweep);  // nothing is being swept now
         return;
     }
     fields.Running = 1.0f;
@@ -74,10 +74,7 @@ void chart1::onSerialFailed(const QString& message, bool deviceGone) {
 }
 
 void chart1::notify(const QString& message) {
-    if (message.isEmpty()) {
-        return;
-    }
-    statusBar()->showMessage(message, 8000);
+    status_.pass(message);
 }
 
 void chart1::warn(const QString& message) {

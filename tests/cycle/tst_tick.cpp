@@ -115,17 +115,18 @@ private slots:
         QVERIFY(!ui.lin75ohm->isHidden());  // the other lines stay
     }
 
-    void typedLimitsReachTheStepOneTickLater() {
+    // The step and the marker readouts of a tick follow the limits that
+    // tick reads, so a sweep and its captions always agree with the boxes.
+    void typedLimitsReachTheStepInTheSameTick() {
         Window win;
         win.tick();  // FMin = 1 MHz, FMax = 180 MHz from the boxes
-        win.tick();
         QCOMPARE(win.w->fields.FreqStep, (180e6 - 1e6) / 6000.0);
         win.w->ui.txtStart->setText(QStringLiteral("7"));
         win.tick();
         QCOMPARE(win.settings.FMin, 7000000.0f);
-        QCOMPARE(win.w->fields.FreqStep, (180e6 - 1e6) / 6000.0);
-        win.tick();
         QCOMPARE(win.w->fields.FreqStep, (180e6 - 7e6) / 6000.0);
+        // Marker 1 at point 1467 of 6000 (x 2160 of 8835).
+        QCOMPARE(win.w->ui.lblMkr1Freq->text(), QStringLiteral("49,298,500"));
         win.w->ui.txtStop->setText(QStringLiteral("abc"));  // not a number: 0
         win.tick();
         QCOMPARE(win.settings.FMax, 0.0f);

@@ -127,7 +127,7 @@ private slots:
         Window win(sim.ptyPath());
         win.w->ui.txtStart->setText(QStringLiteral("10"));
         win.w->ui.txtStop->setText(QStringLiteral("20"));
-        QVERIFY(win.nextTick());  // limits read; the step follows one tick later
+        QVERIFY(win.nextTick());  // limits and step read
         win.parallel.clear();
         QSignalSpy acquired(win.w.get(), &chart1::sweepAcquired);
         win.w->cmdRUN_Click();
