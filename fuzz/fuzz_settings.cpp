@@ -96,7 +96,8 @@ void CheckRefusal(std::string_view ini, const SettingsError& error) {
 void CheckAccepted(const Settings& s) {
     FUZZ_CHECK(s.Champ >= 1 && s.Champ <= 32767, "Champ is 1..32767");
     FUZZ_CHECK(s.Step >= 1, "Step is at least 1");
-    FUZZ_CHECK(std::isfinite(s.InputVelFactor), "InputVelFactor is finite");
+    FUZZ_CHECK(s.InputVelFactor > 0.0f && s.InputVelFactor <= 1.0f,
+               "InputVelFactor is above 0 and at most 1");
     for (const float v :
          {s.FMax, s.FMin, s.colorS1, s.colorS2, s.colorS3, s.colorS4, s.colorS5, s.port}) {
         FUZZ_CHECK(IsWholeInt32(v), "integer keys hold whole 32-bit values");

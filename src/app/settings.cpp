@@ -1,5 +1,6 @@
 #include "app/settings.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cstddef>
@@ -258,14 +259,37 @@ public:
         }
         float v = 0.0f;
         const auto result = std::from_chars(text.data(), text.data() + text.size(), v);
-        if (result.ec != std::errc()) {
-            Fail(kInputVelFactor, "is out of range for a 32-bit float");
+        // A wave is never faster in a cable than in free space, and a factor
+        // of 0 would make every cable length 0.
+        if (result.ec != std::errc() || !(v > 0.0f && v <= 1.0f)) {
+            Fail(kInputVelFactor, "is out of range (above 0, at most 1)");
             return std::nullopt;
         }
         return v;
     }
 
     std::string Text(Key key) const { return std::string(Unquote(found_[key].text)); }
+
+    // True when the key is missing or empty, or its value is wholly an
+    // integer as ReadInteger reads it (sign, then decimal or 0x digits).
+    bool IsWholeNumberOrAbsent(Key key) const {
+        std::string_view v = Unquote(found_[key].text);
+        if (!found_[key].present || v.empty()) {
+            return true;
+        }
+        if (v.front() == '+' || v.front() == '-') {
+            v.remove_prefix(1);
+        }
+        const bool hex = v.size() > 2 && v[0] == '0' && (v[1] == 'x' || v[1] == 'X');
+        if (hex) {
+            v.remove_prefix(2);
+        }
+        const auto digit = [hex](char c) {
+            return (c >= '0' && c <= '9') ||
+                   (hex && ((c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F')));
+        };
+        return !v.empty() && std::all_of(v.begin(), v.end(), digit);
+    }
 
     void Fail(Key key, std::string reason) {
         error_ = SettingsError{std::string(kKeyNames[key].name), std::string(found_[key].text),
@@ -382,7 +406,12 @@ SettingsResult ParseSettings(std::string_view iniText) {
             return done();
         }
     }
-    // The serial port number is set from the float rounded to 16 bits.
+    // The serial port number is set from the float rounded to 16 bits. A
+    // port that is no number at all ("COM3") would otherwise name port 0.
+    if (!reader.IsWholeNumberOrAbsent(kPort)) {
+        reader.Fail(kPort, "is not a whole number");
+        return done();
+    }
     if (const auto v = reader.IntegerAsFloat(kPort, s.port)) {
         if (!ToInt16HalfEven(*v)) {
             reader.Fail(kPort, RangeReason(-32768, 32767));

@@ -88,7 +88,9 @@ int Main(QApplication& app) {
     window.Form_Load();
     window.show();
     if (!QFileInfo::exists(iniPath)) {
-        window.notify(NoSettingsFileText(places));
+        // Said once and left standing: black traces and a "Full" of 0.01 MHz
+        // would otherwise go unexplained.
+        window.statusLine().stand(StatusLine::Cause::Notice, NoSettingsFileText(places));
     }
 
     // 6. The splash goes.

@@ -92,8 +92,10 @@ private slots:
         row("FMax", "0x80000000", int32);
         row("colorS1", "2147483648", int32);
         row("colorS6", "99999999999", int32);
-        row("InputVelFactor", "1e39", "is out of range for a 32-bit float");
-        row("InputVelFactor", "-1e39", "is out of range for a 32-bit float");
+        row("InputVelFactor", "1e39", "is out of range (above 0, at most 1)");
+        row("InputVelFactor", "-1e39", "is out of range (above 0, at most 1)");
+        row("InputVelFactor", "0", "is out of range (above 0, at most 1)");
+        row("port", "COM3", "is not a whole number");
         row("InputVelFactor", "0.66.1", "is not a decimal number");
         row("InputVelFactor", "nan", "is not a decimal number");
     }

@@ -144,6 +144,11 @@ void TestSettings::keys_data() {
     row("port", t + "port=3", "port", "3");
     row("port top", t + "port=32767", "port", "32767");
     row("port above 16 bits", t + "port=32768", "port", "", "port");
+    row("port hex", t + "port=0x10", "port", "16");
+    row("port empty is the default", t + "port=", "port", "0");
+    row("port a name", t + "port=COM3", "port", "", "port");
+    row("port digits then text", t + "port=3abc", "port", "", "port");
+    row("port decimal", t + "port=3.5", "port", "", "port");
 
     // Velocity factor
     row("vf trailing blank", p + "InputVelFactor=0.8 ", "InputVelFactor", "0.800000012");
@@ -156,6 +161,10 @@ void TestSettings::keys_data() {
     row("vf trailing letter", p + "InputVelFactor=0.8x", "InputVelFactor", "", "InputVelFactor");
     row("vf infinity", p + "InputVelFactor=inf", "InputVelFactor", "", "InputVelFactor");
     row("vf beyond float", p + "InputVelFactor=1e39", "InputVelFactor", "", "InputVelFactor");
+    row("vf 1", p + "InputVelFactor=1", "InputVelFactor", "1");
+    row("vf 0", p + "InputVelFactor=0", "InputVelFactor", "", "InputVelFactor");
+    row("vf below 0", p + "InputVelFactor=-0.66", "InputVelFactor", "", "InputVelFactor");
+    row("vf above 1", p + "InputVelFactor=1.01", "InputVelFactor", "", "InputVelFactor");
     row("vf quoted blanks", p + "InputVelFactor=\"  \"", "InputVelFactor", "", "InputVelFactor");
     row("vf only 50 characters used", p + "InputVelFactor=0.7" + QByteArray(47, ' ') + "junk",
         "InputVelFactor", "0.699999988");
