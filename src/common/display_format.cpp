@@ -165,7 +165,7 @@ std::string FormatFixed(double value) {
     return r.sign + r.integer + "." + r.fraction;
 }
 
-double ParseReadout(std::string_view text) {
+std::optional<double> ReadoutNumber(std::string_view text) {
     std::size_t i = 0;
     const auto at = [&](std::size_t k) { return k < text.size() ? text[k] : '\0'; };
     const auto isDigit = [](char c) { return c >= '0' && c <= '9'; };
@@ -199,7 +199,7 @@ double ParseReadout(std::string_view text) {
         }
     }
     if (!anyDigit) {
-        return 0.0;
+        return std::nullopt;
     }
     if ((at(i) == 'E' || at(i) == 'e')) {
         std::size_t k = i + 1;
@@ -220,7 +220,11 @@ double ParseReadout(std::string_view text) {
     const auto [end, ec] = std::from_chars(clean.data(), clean.data() + clean.size(), value);
     (void)end;
     if (ec != std::errc{} || !std::isfinite(value)) {
-        return 0.0;
+        return std::nullopt;
     }
     return value == 0.0 ? 0.0 : value;  // no negative zero
+}
+
+double ParseReadout(std::string_view text) {
+    return ReadoutNumber(text).value_or(0.0);
 }

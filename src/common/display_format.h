@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -44,3 +45,7 @@ std::string FormatFixed(double value);
 // without a number (NoValueText, "NaN") gives 0, as does a number beyond the
 // double range; the result is always finite.
 double ParseReadout(std::string_view text);
+
+// The same, but nothing when the text shows no number (or one beyond the
+// double range) instead of 0.
+std::optional<double> ReadoutNumber(std::string_view text);

@@ -8,6 +8,7 @@
 
 #include <bit>
 #include <cmath>
+#include <functional>
 #include <limits>
 
 #include "cli_args.h"
@@ -256,6 +257,12 @@ private slots:
                            "--transmission", "readout",       "x.vec",         "--settings",
                            "v.ini",          "--loss-offset", "-2.5dB"}
             << "x.vec" << 600 << 900 << "v.ini" << true << "-2.5dB" << true;
+        // The empty offset box counts as 0; its text may be given empty.
+        QTest::newRow("empty loss offset") << QStringList{"readout", "s.vec", "--loss-offset", ""}
+                                           << "s.vec" << 0 << 0 << "" << false << "" << false;
+        QTest::newRow("empty loss offset after =")
+            << QStringList{"readout", "--loss-offset=", "s.vec"} << "s.vec" << 0 << 0 << "" << false
+            << "" << false;
         // The file is any plain word after the command, even a command's name.
         QTest::newRow("file named sweep") << QStringList{"readout", "sweep", "--marker1=32767"}
                                           << "sweep" << 32767 << 0 << "" << false << "" << false;
@@ -480,6 +487,15 @@ private slots:
                                 "rs",        "swr",   "uh",   "xs", "z"};
             keys3 = QStringList{"frequency", "index", "loss", "phase", "rs", "swr", "xs", "z"};
         }
+        // Each text has its number beside it.
+        for (QStringList* keys : {&keys1, &keys3}) {
+            for (const QString& key : QStringList(*keys)) {
+                if (key != QLatin1String("index")) {
+                    *keys << key + QStringLiteral("_value");
+                }
+            }
+            keys->sort();
+        }
         QCOMPARE(markers.value("1").toObject().keys(), keys1);
         QCOMPARE(markers.value("2").toObject().keys(), keys1);
         QCOMPARE(markers.value("3").toObject().keys(), keys3);
@@ -519,6 +535,45 @@ private slots:
         QCOMPARE(cable.value("max").toString(), QStringLiteral("1.66"));
         QCOMPARE(cable.value("avg").toString(), QStringLiteral("5.33"));
         QCOMPARE(o.value("cable_length_m").toString(), r.cableLengthMetres);
+    }
+
+    // Beside every text NAME, NAME_value holds the number the text shows,
+    // its grouping commas gone, or null when it shows none. Marker 1 here
+    // stands on an open circuit at zero phase, whose reactance has no value.
+    void readoutJsonValues() {
+        SweepBuffers b = Flat(500, 650.0f, 300.0f);
+        b.MagnitudeSamples[250] = 400.0f;
+        b.PhaseSamples[250] = 100.0f;
+        b.MagnitudeSamples[120] = 600.0f;  // 15.06 dB, less the offset: 0.
+        b.PhaseSamples[120] = 0.0f;
+        ReadoutArguments a;
+        a.marker1 = 120;
+        a.marker2 = 250;
+        a.lossOffset = QStringLiteral("-15.06");
+        const QJsonObject o =
+            QJsonDocument::fromJson(CliReadoutJson(Readout(b, 14.1e6f, 14.3e6f, a))).object();
+        const QJsonObject m2 = o.value("markers").toObject().value("2").toObject();
+        QCOMPARE(m2.value("frequency_value").toDouble(), 14200000.0);  // "14,200,000"
+        QCOMPARE(o.value("cable_loss").toObject().value("max_value").toDouble(), 1.66);
+
+        // Every text of the object, however deep, against its number.
+        int nulls = 0;
+        std::function<void(const QJsonObject&)> check = [&](const QJsonObject& object) {
+            for (const QString& key : object.keys()) {
+                const QJsonValue text = object.value(key);
+                if (text.isObject()) {
+                    check(text.toObject());
+                } else if (text.isString()) {
+                    bool ok = false;
+                    const double shown = text.toString().remove(QLatin1Char(',')).toDouble(&ok);
+                    const QJsonValue value = object.value(key + QStringLiteral("_value"));
+                    QVERIFY2(ok ? value.toDouble() == shown : value.isNull(), qPrintable(key));
+                    nulls += value.isNull();
+                }
+            }
+        };
+        check(o);
+        QVERIFY(nulls > 0);
     }
 
     void readoutRefused_data() {

@@ -30,6 +30,7 @@ struct OptionName {
     Option option;
     bool takesValue;
     unsigned commands;
+    bool mayBeEmpty = false;  // the empty text is a value of its own
 };
 
 constexpr OptionName kOptions[] = {
@@ -43,7 +44,8 @@ constexpr OptionName kOptions[] = {
     {"output", Option::Output, true, kForSweep | kForConvert},
     {"marker1", Option::Marker1, true, kForReadout},
     {"marker2", Option::Marker2, true, kForReadout},
-    {"loss-offset", Option::LossOffset, true, kForSweep | kForReadout | kForConvert},
+    // The text of the offset box, which may be empty (an offset of 0).
+    {"loss-offset", Option::LossOffset, true, kForSweep | kForReadout | kForConvert, true},
     {"json", Option::Json, false, kForReadout},
 };
 
@@ -194,7 +196,7 @@ CliParseResult ParseCliArguments(const QStringList& arguments) {
         } else {
             return Fail(QStringLiteral("--%1 needs a value").arg(name));
         }
-        if (option->takesValue && values[index].isEmpty()) {
+        if (option->takesValue && !option->mayBeEmpty && values[index].isEmpty()) {
             return Fail(QStringLiteral("--%1 needs a value").arg(name));
         }
     }
@@ -361,6 +363,7 @@ QString CliUsageText() {
         "                    .s2p name gets that file, as convert writes it; any\n"
         "                    other name gets a .vec file\n"
         "  --loss-offset TEXT  the text of the loss offset box, for .csv and Touchstone\n"
+        "                    (\"\" is the empty box, an offset of 0)\n"
         "\n"
         "Exit status: 0 saved; 1 the analyser or the line failed (cannot open the\n"
         "device, no reply, short or surplus reply); 2 bad arguments or settings, or a\n"
@@ -382,7 +385,9 @@ QString CliUsageText() {
         "                    defaults)\n"
         "  --transmission    readouts of the Transmission mode\n"
         "  --loss-offset TEXT  the text of the loss offset box, e.g. 1.5\n"
-        "  --json            one JSON object of texts instead of a table\n"
+        "  --json            one JSON object instead of a table: each readout as the\n"
+        "                    window's text, and beside it NAME_value, the number it\n"
+        "                    shows (null when it shows none)\n"
         "\n"
         "Exit status: 0 printed; 1 the file cannot be read or is no .vec file;\n"
         "2 bad arguments or settings, or a marker beyond the file's points; 3 the\n"

@@ -24,6 +24,15 @@ QString Plain(const std::optional<float>& value) {
     return value ? Text(FloatText(*value)) : QString::fromLatin1(NoValueText);
 }
 
+// A readout as the window shows it, and beside it as name_value the number
+// it shows (grouping commas gone), or null when it shows none, so scripts
+// need not parse display texts.
+void InsertText(QJsonObject& object, const QString& name, const QString& text) {
+    object.insert(name, text);
+    const std::optional<double> value = ReadoutNumber(text.toStdString());
+    object.insert(name + QStringLiteral("_value"), value ? QJsonValue(*value) : QJsonValue());
+}
+
 CliReadoutResult Fail(CliReadoutFailure failure, const QString& error) {
     return {std::nullopt, error, failure};
 }
@@ -156,23 +165,25 @@ QByteArray CliReadoutJson(const CliReadout& readout) {
         const CliMarkerTexts& t = readout.markers[static_cast<std::size_t>(m - 1)];
         QJsonObject marker{{QStringLiteral("index"), t.index}};
         for (const auto& [key, text] : Fields(t, m, readout.transmission)) {
-            marker.insert(QLatin1String(key), text);
+            InsertText(marker, QLatin1String(key), text);
         }
         markers.insert(QString::number(m), marker);
     }
-    const QJsonObject root{
+    QJsonObject cableLoss;
+    InsertText(cableLoss, QStringLiteral("min"), readout.cableLossMin);
+    InsertText(cableLoss, QStringLiteral("avg"), readout.cableLossAvg);
+    InsertText(cableLoss, QStringLiteral("max"), readout.cableLossMax);
+    QJsonObject root{
         {QStringLiteral("points"), readout.points},
         {QStringLiteral("fmin_hz"), static_cast<double>(readout.FMin)},
         {QStringLiteral("fmax_hz"), static_cast<double>(readout.FMax)},
         {QStringLiteral("transmission"), readout.transmission},
         {QStringLiteral("markers"), markers},
-        {QStringLiteral("bandwidth"), readout.bandwidth},
-        {QStringLiteral("q"), readout.q},
-        {QStringLiteral("cable_loss"), QJsonObject{{QStringLiteral("min"), readout.cableLossMin},
-                                                   {QStringLiteral("avg"), readout.cableLossAvg},
-                                                   {QStringLiteral("max"), readout.cableLossMax}}},
-        {QStringLiteral("cable_length_m"), readout.cableLengthMetres},
+        {QStringLiteral("cable_loss"), cableLoss},
     };
+    InsertText(root, QStringLiteral("bandwidth"), readout.bandwidth);
+    InsertText(root, QStringLiteral("q"), readout.q);
+    InsertText(root, QStringLiteral("cable_length_m"), readout.cableLengthMetres);
     return QJsonDocument(root).toJson(QJsonDocument::Indented);
 }
 

@@ -65,7 +65,9 @@ struct CliReadoutResult {
 CliReadoutResult ComputeCliReadout(const QString& fileName, const QByteArray& fileBytes,
                                    const ReadoutArguments& arguments, const Settings& settings);
 
-// One indented JSON object; every readout is the window's text as a string.
+// One indented JSON object; every readout is the window's text as a string,
+// with the number it shows beside it under the same name plus "_value" (null
+// when the text shows no number).
 QByteArray CliReadoutJson(const CliReadout& readout);
 
 // An aligned table with a heading line per marker.
