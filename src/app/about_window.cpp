@@ -88,7 +88,12 @@ AboutWindow::AboutWindow(QWidget* parent) : QDialog(parent) {
     layout->addLayout(top);
     layout->addWidget(Line1);
     layout->addLayout(bottom);
-    setFixedWidth(480);
+    // The wrapped texts need the height they take at this width, which the
+    // window's size hint does not know; with less they are cut at the top
+    // and the bottom.
+    constexpr int Width = 480;
+    ensurePolished();
+    setFixedSize(Width, heightForWidth(Width));
 
     DescribeWidgetsByName(*this);
     Form_Load();

@@ -6,6 +6,7 @@
 #include "app/chart1_widgets.h"
 #include "common/colour.h"
 #include "common/twips.h"
+#include "display/fit_text.h"
 #include "display/vb_colour.h"
 #include "measure/graph_widget.h"
 #include "measure/line_widget.h"
@@ -65,6 +66,7 @@ QLineEdit* readout(QWidget* parent, const char* name, const QString& accessibleN
     x->setFocusPolicy(Qt::NoFocus);
     SetBackColour(x, back);
     SetForeColour(x, 0);
+    QObject::connect(x, &QLineEdit::textChanged, x, [x] { FitReadoutText(x); });
     return x;
 }
 

@@ -8,6 +8,7 @@
 #include "common/colour.h"
 #include "cycle/bandwidth.h"
 #include "cycle/marker_readouts.h"
+#include "display/fit_text.h"
 #include "display/vb_colour.h"
 #include "measure/cable.h"
 #include "measure/graph_widget.h"
@@ -84,6 +85,7 @@ void chart1::tickMarkerReadouts() {
     }
     for (std::size_t m = 0; m < 3; ++m) {
         rows[m].freq->setText(Text(r[m].Frequency));
+        FitReadoutText(rows[m].freq);
     }
 
     // 9. Cable loss at markers 1 and 2, bandwidth and Q, cable length.
