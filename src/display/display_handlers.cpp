@@ -6,6 +6,7 @@
 #include "common/colour.h"
 #include "common/twips.h"
 #include "display/vb_colour.h"
+#include "files/touchstone_file.h"
 #include "measure/graph_widget.h"
 #include "measure/line_widget.h"
 
@@ -119,6 +120,8 @@ void chart1::Toolbar1_ButtonClick(const QString& text) {
         ui.lblMkrRL->setVisible(true);
         ui.lblMkrTL->setVisible(false);
     }
+    // The Touchstone item names the file the mode's export writes.
+    ui.mnuSaveTouchstone->setText(TouchstoneMenuCaption(fields.TransmissionMode));
 }
 
 void chart1::cmdAllTraces_Click() {

@@ -8,6 +8,7 @@
 #include "common/decimal_text.h"
 #include "common/leading_number.h"
 #include "files/csv_file.h"
+#include "files/file_names.h"
 #include "files/touchstone_file.h"
 #include "files/vec_file.h"
 
@@ -18,16 +19,23 @@ void chart1::connectFileHandlers() {
     connect(ui.mnuSaveTouchstone, &QAction::triggered, this, &chart1::mnuSaveTouchstone_Click);
     chooseFile = [](QWidget* parent, FileDialog kind, const QString& filter,
                     const QString& fileName) {
-        // No default suffix: the name is used exactly as typed.
-        return kind == FileDialog::Open
-                   ? QFileDialog::getOpenFileName(parent, QString(), fileName, filter)
-                   : QFileDialog::getSaveFileName(parent, QString(), fileName, filter);
+        QFileDialog dialog(parent, QString(), fileName, filter);
+        if (kind == FileDialog::Save) {
+            dialog.setAcceptMode(QFileDialog::AcceptSave);
+            // The dialog adds it before it asks about replacing a file.
+            dialog.setDefaultSuffix(FilterExtension(filter).mid(1));
+        } else {
+            dialog.setFileMode(QFileDialog::ExistingFile);
+        }
+        return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
     };
 }
 
-// The dialog of a file command, after Hold is set; cancel gives an empty name.
+// The dialog of a file command, after Hold is set; cancel gives an empty
+// name. A name saved without an extension gets the filter's.
 QString chart1::askFileName(FileDialog kind, const QString& filter, const QString& fileName) {
-    return chooseFile(this, kind, filter, fileName);
+    const QString path = chooseFile(this, kind, filter, fileName);
+    return kind == FileDialog::Save ? WithFilterExtension(path, filter) : path;
 }
 
 void chart1::keepFileName(const QString& path, bool ok) {
@@ -39,8 +47,9 @@ void chart1::keepFileName(const QString& path, bool ok) {
 void chart1::mnuOpen_Click() {
     ui.chkHold->setChecked(true);
     ui.chkBands->setChecked(false);
-    const QString path = askFileName(FileDialog::Open, QStringLiteral("Zureraru_Files (*.vec)"),
-                                     CommonDialog1FileName);
+    const QString path =
+        askFileName(FileDialog::Open, QStringLiteral("Zureraru_Files (*.vec);;All files (*)"),
+                    OpenDialogStartName(CommonDialog1FileName));
     if (!path.isEmpty()) {
         keepFileName(path, OpenVecFile(path));
     }
@@ -100,9 +109,8 @@ bool chart1::SaveVecFile(const QString& path) {
 // Touchstone: .s1p (S11) in the reflection modes, .s2p (S21) in Transmission.
 void chart1::mnuSaveTouchstone_Click() {
     ui.chkHold->setChecked(true);
-    const QString filter = fields.TransmissionMode == 1.0f
-                               ? QStringLiteral("Touchstone files (*.s2p)")
-                               : QStringLiteral("Touchstone files (*.s1p)");
+    const QString filter =
+        QStringLiteral("Touchstone files (*%1)").arg(TouchstoneExtension(fields.TransmissionMode));
     const QString path = askFileName(FileDialog::Save, filter, {});
     if (!path.isEmpty()) {
         keepFileName(path, ExportTouchstoneFile(path));

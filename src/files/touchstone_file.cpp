@@ -29,6 +29,10 @@ QString TouchstoneExtension(float TransmissionMode) {
     return TransmissionMode != 0.0f ? QStringLiteral(".s2p") : QStringLiteral(".s1p");
 }
 
+QString TouchstoneMenuCaption(float TransmissionMode) {
+    return QStringLiteral("Sa&ve As (%1)").arg(TouchstoneExtension(TransmissionMode));
+}
+
 TouchstoneResult TouchstoneText(const TouchstoneInput& input) {
     const bool transmission = input.TransmissionMode != 0.0f;
     const QString extension = TouchstoneExtension(input.TransmissionMode);

@@ -40,6 +40,10 @@ struct TouchstoneResult {
 // decides), else ".s1p".
 QString TouchstoneExtension(float TransmissionMode);
 
+// The File menu's item for it, with its access key: "Sa&ve As (.s1p)", or
+// "Sa&ve As (.s2p)" in the Transmission mode.
+QString TouchstoneMenuCaption(float TransmissionMode);
+
 // The whole file. Refuses (with a reason, never a crash) a Champ below 1,
 // sample arrays shorter than Champ + 1 and any value that is not finite.
 TouchstoneResult TouchstoneText(const TouchstoneInput& input);

@@ -138,18 +138,27 @@ private slots:
 
     void badFilesChangeNothingAndAreNamed_data() {
         QTest::addColumn<QByteArray>("bytes");
-        QTest::newRow("empty") << QByteArray();
-        QTest::newRow("truncated") << QByteArray(16 * 11, '\0');
-        QTest::newRow("oversized") << QByteArray(16 * 11 + 8 + 16, '\0');
+        QTest::addColumn<QString>("mentions");  // besides the file's name
+        QTest::newRow("empty") << QByteArray() << "";
+        QTest::newRow("truncated") << QByteArray(16 * 11, '\0') << "";
+        QTest::newRow("oversized") << QByteArray(16 * 11 + 8 + 16, '\0') << "";
         QByteArray nan(16 * 11 + 8, '\0');
         nan[4] = char(0x00);
         nan[5] = char(0x00);
         nan[6] = char(0xC0);
         nan[7] = char(0x7F);  // a NaN magnitude
-        QTest::newRow("not a number") << nan;
+        QTest::newRow("not a number") << nan << "point 1";
+        SweepBuffers sweep;
+        sweep.resize(10);
+        QTest::newRow("stop above 1 GHz")
+            << VecFileBytes(sweep, 1e6f, 999999.99e6f) << "stop limit";
+        sweep.PhaseSamples[7] = 5000.0f;
+        QTest::newRow("phase count 5000")
+            << VecFileBytes(sweep, 1e6f, 2e6f) << "phase count of point 7 is 5000";
     }
     void badFilesChangeNothingAndAreNamed() {
         QFETCH(QByteArray, bytes);
+        QFETCH(QString, mentions);
         WindowFixture f;
         f.settings.Champ = 10;
         f.load();
@@ -165,7 +174,59 @@ private slots:
         QVERIFY(f.buffers.MagnitudeSamples == before.MagnitudeSamples);
         QVERIFY(f.buffers.PhaseSamples == before.PhaseSamples);
         QCOMPARE(f.w->ui.txtStart->text(), QStringLiteral("1"));
-        QVERIFY2(warning(*f.w).contains(path), qPrintable(warning(*f.w)));
+        QVERIFY2(warning(*f.w).contains(path) && warning(*f.w).contains(mentions),
+                 qPrintable(warning(*f.w)));
+    }
+
+    // A name typed without an extension gets the one the dialog's filter
+    // offers; the Open dialog lists any file and starts only from a .vec.
+    void dialogNames_data() {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("written");
+        QTest::addColumn<QString>("openStartsWith");
+        const auto row = [](const char* name, const char* command, const char* typed,
+                            const char* written, const char* openStartsWith) {
+            QTest::newRow(name) << QString(command) << QString(typed) << QString(written)
+                                << QString(openStartsWith);
+        };
+        row(".vec", "vec", "ant20m", "ant20m.vec", "ant20m.vec");
+        row(".csv", "csv", "ant20m", "ant20m.csv", "");
+        row(".s1p", "s1p", "ant20m", "ant20m.s1p", "");
+        row(".s2p", "s2p", "ant20m", "ant20m.s2p", "");
+        row("own extension kept", "vec", "ant20m.bin", "ant20m.bin", "");
+        row("trailing point", "vec", "ant20m.", "ant20m.vec", "ant20m.vec");
+    }
+    void dialogNames() {
+        QFETCH(QString, command);
+        QFETCH(QString, typed);
+        QFETCH(QString, written);
+        QFETCH(QString, openStartsWith);
+        QTemporaryDir dir;
+        WindowFixture f;
+        f.settings.Champ = 10;
+        f.load();
+        chart1& w = *f.w;
+        answer(w, dir.filePath(typed));
+        if (command == QLatin1String("s2p")) {
+            w.Toolbar1_ButtonClick(QStringLiteral("Transmission"));
+        }
+        const auto save = command == QLatin1String("vec")   ? &chart1::mnuSaveVec_Click
+                          : command == QLatin1String("csv") ? &chart1::mnuSaveCsv_Click
+                                                            : &chart1::mnuSaveTouchstone_Click;
+        (w.*save)();
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{written});
+        QCOMPARE(w.CommonDialog1FileName, dir.filePath(written));
+
+        QStringList offered;
+        w.chooseFile = [&](QWidget*, chart1::FileDialog, const QString& filter,
+                           const QString& name) {
+            offered << filter << name;
+            return QString();
+        };
+        w.mnuOpen_Click();
+        const QString start = openStartsWith.isEmpty() ? QString() : dir.filePath(openStartsWith);
+        QCOMPARE(offered, (QStringList{"Zureraru_Files (*.vec);;All files (*)", start}));
     }
 
     // A pipe named like a sweep would block the window until something
@@ -223,7 +284,7 @@ private slots:
         f.settings.FMax = 2500000.0f;
         f.buffers.MagnitudeSamples[1] = 600;
         f.buffers.PhaseSamples[1] = 512;
-        const QString path = dir_.filePath(QStringLiteral("sweep"));  // no extension added
+        const QString path = dir_.filePath(QStringLiteral("sweep.csv"));
         answer(*f.w, path);
         f.w->mnuSaveCsv_Click();
         const QList<QByteArray> lines = contents(path).split('\n');
