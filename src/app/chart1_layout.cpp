@@ -4,10 +4,13 @@
 #include <QStatusBar>
 
 #include "app/chart1_widgets.h"
+#include "app/focus_mark.h"
 #include "common/colour.h"
 #include "common/twips.h"
 #include "display/fit_text.h"
+#include "display/mode_keys.h"
 #include "display/vb_colour.h"
+#include "files/touchstone_file.h"
 #include "measure/graph_widget.h"
 #include "measure/line_widget.h"
 #include "range/band_presets.h"
@@ -108,18 +111,20 @@ void buildMenus(QMainWindow* window, Chart1Widgets& ui) {
     ui.mnuFile->setAccessibleDescription(ui.mnuFile->objectName());
     bar->setObjectName(QStringLiteral("menuBar"));
     bar->setAccessibleDescription(bar->objectName());
-    auto item = [&](const char* name, const QString& caption) {
+    auto item = [&](const char* name, const QString& caption, const QKeySequence& keys = {}) {
         QAction* a = ui.mnuFile->addAction(caption);
         a->setObjectName(QLatin1String(name));
+        a->setShortcut(keys);
         return a;
     };
-    ui.mnuOpen = item("mnuOpen", QStringLiteral("&Open..."));
+    ui.mnuOpen = item("mnuOpen", QStringLiteral("&Open..."), QKeySequence(Qt::CTRL | Qt::Key_O));
     ui.mnuFile->addSeparator();
-    ui.mnuSaveVec = item("mnuSaveVec", QStringLiteral("&Save As (.vec)"));
+    ui.mnuSaveVec =
+        item("mnuSaveVec", QStringLiteral("&Save As (.vec)"), QKeySequence(Qt::CTRL | Qt::Key_S));
     ui.mnuSaveCsv = item("mnuSaveCsv", QStringLiteral("S&ave As (.csv)"));
-    ui.mnuSaveTouchstone = item("mnuSaveTouchstone", QStringLiteral("Save As (.s1p)"));
+    ui.mnuSaveTouchstone = item("mnuSaveTouchstone", TouchstoneMenuCaption(0.0f));
     ui.mnuFile->addSeparator();
-    ui.mnuExit = item("mnuExit", QStringLiteral("E&xit"));
+    ui.mnuExit = item("mnuExit", QStringLiteral("E&xit"), QKeySequence(Qt::CTRL | Qt::Key_Q));
     ui.mnuAbout = bar->addAction(QStringLiteral("&About"));
     ui.mnuAbout->setObjectName(QStringLiteral("mnuAbout"));
 }
@@ -191,8 +196,11 @@ void buildToolbar(QWidget* form, Chart1Widgets& ui) {
         const QString text = QLatin1String(texts[i]);
         QAction* a = ui.Toolbar1->addAction(QIcon(QStringLiteral(":/toolbar/%1.svg").arg(i + 1)), text);
         a->setObjectName(QStringLiteral("Toolbar1_") + QString(text).remove(QLatin1Char(' ')));
+        a->setShortcut(
+            QKeySequence(Qt::CTRL | static_cast<Qt::Key>(Qt::Key_1 + static_cast<int>(i))));
         ui.toolbarButtons[i] = a;
     }
+    ReachByKeyboard(ui.Toolbar1);
     ui.txtFileName = box(form, "txtFileName", QStringLiteral("File name"), 7560, 60, 4290, 300, true);
     ui.txtFileName->setFocusPolicy(Qt::NoFocus);
 }
@@ -227,7 +235,12 @@ void buildSweepLimits(QWidget* form, Chart1Widgets& ui) {
     ui.cmdZoomSweep = button(f, "cmdZoomSweep", QStringLiteral("Zoom"), 90, 1365, 1230, 315);
     ui.cmdFullSweep = button(f, "cmdFullSweep", QStringLiteral("Full"), 1380, 1365, 1230, 315);
 
-    // The band frames lie under the sweep-limits frame, in the same place.
+    // The list comes before the buttons it chooses between, in the Tab order too.
+    ui.lstBands = make<QListWidget>(form, "lstBands", L + W + 60, Row1 + 60, 1260, 600);
+    ui.lstBands->setAccessibleName(QStringLiteral("Band groups"));
+
+    // The band frames lie under the sweep-limits frame, in the same place,
+    // hidden until "Bands" uncovers the one the list chooses.
     ui.fraHFAmateur = frame(form, "fraHFAmateur", QStringLiteral("HF AMATEUR BANDS"), L, Row1, W, H);
     for (std::size_t i = 0; i < ui.optA.size(); ++i) {
         const BandPreset& band = HfBandPresets[i];
@@ -243,13 +256,11 @@ void buildSweepLimits(QWidget* form, Chart1Widgets& ui) {
                                         300 + static_cast<double>(i) * 420, 2500, 300);
         ui.optB[i]->setText(QLatin1String(band.caption));
     }
+    ui.fraHFAmateur->setVisible(false);
     ui.fraVHFAmateur->setVisible(false);
     // The sweep limits cover the band frames until "Bands" hides them.
     ui.fraFreqSwpLim->setAutoFillBackground(true);
     ui.fraFreqSwpLim->raise();
-
-    ui.lstBands = make<QListWidget>(form, "lstBands", L + W + 60, Row1 + 60, 1260, 600);
-    ui.lstBands->setAccessibleName(QStringLiteral("Band groups"));
 }
 
 void buildTraceEnable(QWidget* form, Chart1Widgets& ui) {
@@ -457,6 +468,8 @@ void BuildChart1(QMainWindow* window, Chart1Widgets& ui) {
     window->statusBar()->setObjectName(QStringLiteral("statusBar"));
     window->statusBar()->setAccessibleDescription(QStringLiteral("statusBar"));
     window->statusBar()->setSizeGripEnabled(false);
+
+    new FocusMark(form);
 
     ui.Timer1 = new QTimer(window);
     ui.Timer1->setObjectName(QStringLiteral("Timer1"));

@@ -52,7 +52,10 @@ void chart1::chkHold_Click() {
     ui.cmdFullSweep->setVisible(!held);
 }
 
-void chart1::chkBands_Click() { ui.fraFreqSwpLim->setVisible(!ui.chkBands->isChecked()); }
+void chart1::chkBands_Click() {
+    ui.fraFreqSwpLim->setVisible(!ui.chkBands->isChecked());
+    lstBands_Click();  // the band frame it uncovers, or none while covered
+}
 
 // The line and the exchange may both report the same loss; the user is told
 // once, when RUN actually stops.

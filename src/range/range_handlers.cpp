@@ -1,5 +1,7 @@
 // Sweep limits (Zoom, Full, Save, Recall) and the band presets. They only
 // write the start and stop boxes; the next tick reads them.
+#include <memory>
+
 #include "app/chart1.h"
 #include "common/decimal_text.h"
 #include "common/display_format.h"
@@ -11,6 +13,25 @@
 
 namespace {
 QString Text(const std::string& s) { return QString::fromStdString(s); }
+
+// Calls chosen once for every way of choosing a preset button: a click, the
+// arrow keys, Space, the accessibility press action (all of which click it),
+// and the accessibility toggle action (which checks it without a click).
+// Clicking it while chosen counts too. A click is pressed, checks the
+// button, is released and reports clicked(); the check inside it must not
+// count a second time.
+template <class Chosen>
+void ConnectPreset(QAbstractButton* button, QObject* context, Chosen chosen) {
+    auto pressed = std::make_shared<bool>(false);
+    QObject::connect(button, &QAbstractButton::pressed, context, [pressed] { *pressed = true; });
+    QObject::connect(button, &QAbstractButton::released, context, [pressed] { *pressed = false; });
+    QObject::connect(button, &QAbstractButton::toggled, context, [pressed, chosen](bool on) {
+        if (on && !*pressed) {
+            chosen();
+        }
+    });
+    QObject::connect(button, &QAbstractButton::clicked, context, chosen);
+}
 }  // namespace
 
 void chart1::connectRangeHandlers() {
@@ -19,12 +40,14 @@ void chart1::connectRangeHandlers() {
     connect(ui.cmdSaveSweep, &QPushButton::clicked, this, &chart1::cmdSaveSweep_Click);
     connect(ui.cmdRecallSweep, &QPushButton::clicked, this, &chart1::cmdRecallSweep_Click);
     for (std::size_t i = 0; i < ui.optA.size(); ++i) {
-        connect(ui.optA[i], &QRadioButton::clicked, this, [this, i] { bandPreset_Click(HfBandPresets[i]); });
+        ConnectPreset(ui.optA[i], this, [this, i] { bandPreset_Click(HfBandPresets[i]); });
     }
     for (std::size_t i = 0; i < ui.optB.size(); ++i) {
-        connect(ui.optB[i], &QRadioButton::clicked, this, [this, i] { bandPreset_Click(VhfBandPresets[i]); });
+        ConnectPreset(ui.optB[i], this, [this, i] { bandPreset_Click(VhfBandPresets[i]); });
     }
-    connect(ui.lstBands, &QListWidget::itemClicked, this, &chart1::lstBands_Click);
+    // Like the list's Click event of old: every change of the choice counts,
+    // by mouse, by the arrow keys or through the accessibility selection.
+    connect(ui.lstBands, &QListWidget::itemSelectionChanged, this, &chart1::lstBands_Click);
 }
 
 // Narrows the sweep to the span between the markers. The marker captions are
@@ -71,14 +94,21 @@ void chart1::bandPreset_Click(const BandPreset& band) {
     ui.txtStop->setText(QLatin1String(band.stop));
 }
 
+// Shows the band frame the list chooses, while "Bands" uncovers it; while
+// the sweep limits cover the frames they are hidden, so Tab never reaches a
+// button that cannot be seen. The list's current item keeps the choice.
 void chart1::lstBands_Click() {
-    const QListWidgetItem* item = ui.lstBands->currentItem();
-    const QString text = item ? item->text() : QString();
-    if (text == QLatin1String("HF Bands")) {
-        ui.fraHFAmateur->setVisible(true);
-        ui.fraVHFAmateur->setVisible(false);
-    } else if (text == QLatin1String("VHF Bands")) {
-        ui.fraHFAmateur->setVisible(false);
-        ui.fraVHFAmateur->setVisible(true);
+    QListWidget* list = ui.lstBands;
+    if (QListWidgetItem* selected = list->selectedItems().value(0)) {
+        // A selection made through the accessibility interface leaves the
+        // current item where it was.
+        if (selected != list->currentItem()) {
+            list->setCurrentItem(selected);
+        }
     }
+    const QListWidgetItem* item = list->currentItem();
+    const bool vhf = item && item->text() == QLatin1String("VHF Bands");  // else HF
+    const bool uncovered = ui.chkBands->isChecked();
+    ui.fraHFAmateur->setVisible(uncovered && !vhf);
+    ui.fraVHFAmateur->setVisible(uncovered && vhf);
 }

@@ -55,7 +55,8 @@ private slots:
         row("cmdZoomSweep", "QPushButton", "Zoom", true);
         row("cmdFullSweep", "QPushButton", "Full", true);
         row("cmdRecallSweep", "QPushButton", "Recall", true);
-        row("fraHFAmateur", "QGroupBox", "HF AMATEUR BANDS", true);
+        // Under the sweep limits, out of reach of Tab, until "Bands" uncovers it.
+        row("fraHFAmateur", "QGroupBox", "HF AMATEUR BANDS", false);
         row("fraVHFAmateur", "QGroupBox", "VHF AMATEUR BANDS", false);
         row("optA1", "QRadioButton", "1.8 - 2.0", true);
         row("optA6", "QRadioButton", "14.0 - 14.4", true);

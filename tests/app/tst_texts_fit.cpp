@@ -4,7 +4,6 @@
 
 #include "app/about_window.h"
 #include "display/fit_text.h"
-#include "measure/line_widget.h"
 #include "support/test_support.h"
 
 using TestSupport::WindowFixture;

@@ -107,6 +107,32 @@ def press(acc):
     raise AssertionError("%s offers no press action, only %r" % (description(acc), names))
 
 
+# Keys as the keyboard gives them (through the X test extension).
+TAB, BACKTAB, SPACE, DOWN, RETURN = 0xFF09, 0xFE20, 0x20, 0xFF54, 0xFF0D
+CONTROL_MASK = 1 << 2
+
+
+def key(keysym, modifiers=0):
+    if modifiers:
+        pyatspi.Registry.generateKeyboardEvent(modifiers, None, pyatspi.KEY_LOCKMODIFIERS)
+    pyatspi.Registry.generateKeyboardEvent(keysym, None, pyatspi.KEY_SYM)
+    if modifiers:
+        pyatspi.Registry.generateKeyboardEvent(modifiers, None, pyatspi.KEY_UNLOCKMODIFIERS)
+    time.sleep(0.1)
+
+
+def focused(acc):
+    return states(acc).contains(pyatspi.STATE_FOCUSED)
+
+
+def activate(window, spot):
+    """Makes window the active one with a click on spot, a widget that takes
+    no focus: there is no window manager to give it the keyboard."""
+    box = spot.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+    pyatspi.Registry.generateMouseEvent(box.x + box.width // 2, box.y + box.height // 2, "b1c")
+    return wait_until(lambda: states(window).contains(pyatspi.STATE_ACTIVE), 5)
+
+
 class Simulator:
     """zezizav-sim on a pseudo-terminal, reachable through a symbolic link;
     its verbose log on stderr is collected as it comes."""
@@ -152,18 +178,21 @@ class Simulator:
 
 
 class Program:
-    """One copy of the program in a folder of its own, beside its vezizo.ini."""
+    """One copy of the program in a folder of its own, beside its vezizo.ini
+    (when it has a device to name)."""
 
     def __init__(self, device):
         self.dir = tempfile.mkdtemp(prefix="prog.", dir=WORK)
         exe = os.path.join(self.dir, "zezizav")
         shutil.copy2(os.path.join(BIN_DIR, "zezizav"), exe)
-        with open(os.path.join(self.dir, "vezizo.ini"), "w") as ini:
-            ini.write("[PARAMETERS]\nFMin=1000000\nFMax=180000000\nChamp=%d\nStep=1\n"
-                      "InputVelFactor=0.66\n[PORTSETTING]\nport=0\ndevice=%s\n"
-                      "Address1=0\nAddress2=0\n" % (CHAMP, device))
+        # Without a device there is no settings file: the program runs on its defaults.
+        if device is not None:
+            with open(os.path.join(self.dir, "vezizo.ini"), "w") as ini:
+                ini.write("[PARAMETERS]\nFMin=1000000\nFMax=180000000\nChamp=%d\nStep=1\n"
+                          "InputVelFactor=0.66\n[PORTSETTING]\nport=0\ndevice=%s\n"
+                          "Address1=0\nAddress2=0\n" % (CHAMP, device))
         self.log = open(os.path.join(self.dir, "zezizav.log"), "w")
-        self.proc = subprocess.Popen([exe], stdout=self.log, stderr=subprocess.STDOUT)
+        self.proc = subprocess.Popen([exe], stdout=self.log, stderr=subprocess.STDOUT, cwd=self.dir)
         CHILDREN.append(self.proc)
         self.app = None
         self.window = None
@@ -320,6 +349,69 @@ class WindowTest(ProgramCase):
         self.assertTrue(self.program.answers(), "the program stopped answering after the warning")
 
 
+class NoSettingsTest(ProgramCase):
+    def device_for_case(self):
+        return None
+
+    def test_missing_settings_file_is_named_in_the_status_bar(self):
+        bar = self.program.widget("statusBar")
+        self.assertIsNotNone(bar)
+        text = wait_until(lambda: "vezizo.ini" in (fresh(bar).name or "") and bar.name, 5)
+        self.assertTrue(text, "the status bar says nothing of the missing vezizo.ini")
+        self.assertIn(os.path.realpath(self.program.dir), text)
+        self.assertIn("defaults", text)
+
+
+class KeyboardWalkTest(ProgramCase):
+    """The window by keyboard alone: Tab to the bands, a VHF preset, back to
+    the sweep limits, a mode by Ctrl+4 and a save by Ctrl+S."""
+
+    def device_for_case(self):
+        return os.path.join(WORK, "no-such-device")
+
+    def tab_to(self, acc, keysym=TAB):
+        for _ in range(80):
+            if focused(acc):
+                return True
+            key(keysym)
+        return focused(acc)
+
+    def test_keyboard_only_walk(self):
+        p = self.program
+        w = p.widgets("chkBands", "lstBands", "fraVHFAmateur", "optB1", "fraFreqSwpLim",
+                      "txtStart", "txtStop", "lblTL_SWR", "lblPointsCaption")
+        self.assertEqual(len(w), 9, sorted(w))
+        self.assertTrue(activate(p.window, w["lblPointsCaption"]), "the window did not become active")
+
+        self.assertTrue(self.tab_to(w["chkBands"]), "Tab never reached Bands")
+        key(SPACE)
+        self.assertTrue(wait_until(lambda: checked(w["chkBands"]), 5), "Space did not set Bands")
+        self.assertTrue(self.tab_to(w["lstBands"]), "Tab never reached the band list")
+        key(DOWN)
+        self.assertTrue(wait_until(lambda: showing(w["fraVHFAmateur"]), 5),
+                        "the arrow key did not choose the VHF bands")
+        self.assertTrue(self.tab_to(w["optB1"]), "Tab never reached the 6 m preset")
+        key(SPACE)
+        self.assertTrue(self.tab_to(w["chkBands"], BACKTAB), "Shift+Tab never reached Bands")
+        key(SPACE)
+        self.assertTrue(wait_until(lambda: showing(w["fraFreqSwpLim"]), 5), "Bands did not clear")
+        self.assertEqual((text_of(w["txtStart"]), text_of(w["txtStop"])), ("40", "60"))
+
+        key(ord("4"), CONTROL_MASK)
+        self.assertTrue(wait_until(lambda: showing(w["lblTL_SWR"]), 5), "Ctrl+4 chose no mode")
+
+        key(ord("s"), CONTROL_MASK)
+        dialog = wait_until(lambda: next((t for t in p.top_levels()
+                                          if t.getRole() == pyatspi.ROLE_DIALOG), None), 10)
+        self.assertIsNotNone(dialog, "Ctrl+S opened no save dialog")
+        pyatspi.Registry.generateKeyboardEvent(0, "walk", pyatspi.KEY_STRING)
+        key(RETURN)
+        saved = os.path.join(p.dir, "walk.vec")
+        self.assertTrue(wait_until(lambda: os.path.exists(saved), 10),
+                        "nothing saved; the folder holds %r" % os.listdir(p.dir))
+        self.assertTrue(wait_until(lambda: os.path.getsize(saved) == 16 * (CHAMP + 1) + 8, 5))
+
+
 class RunTest(ProgramCase):
     """RUN against the simulator: sweeps flow, stop on RUN again, and the
     program survives the simulator going away."""
@@ -370,6 +462,8 @@ def main():
     loader = unittest.TestLoader()
     suite = unittest.TestSuite()
     suite.addTests(loader.loadTestsFromTestCase(WindowTest))
+    suite.addTests(loader.loadTestsFromTestCase(NoSettingsTest))
+    suite.addTests(loader.loadTestsFromTestCase(KeyboardWalkTest))
     suite.addTests(loader.loadTestsFromTestCase(RunTest))
     result = unittest.TextTestRunner(verbosity=2, stream=sys.stdout).run(suite)
     # A known fault that turns out mended fails too, so its marker gets removed.

@@ -1,4 +1,5 @@
 // Zoom, Full, Save, Recall and the band presets.
+#include <QAccessible>
 #include <QtTest>
 
 #include "common/decimal_text.h"
@@ -11,6 +12,13 @@ using TestSupport::WindowFixture;
 
 class RangeHandlersTest : public QObject {
     Q_OBJECT
+
+    // Keys go to the focused control of the active window only.
+    static bool shownActive(QWidget& w) {
+        w.show();
+        w.activateWindow();
+        return QTest::qWaitForWindowActive(&w);
+    }
 
 private slots:
     // Marker captions are in Hz with commas; the boxes are read in MHz.
@@ -157,6 +165,83 @@ private slots:
         f.w->lstBands_Click();
         QVERIFY(!ui.fraHFAmateur->isHidden());
         QVERIFY(ui.fraVHFAmateur->isHidden());
+    }
+
+    // The list follows its choice however it is made: the arrow keys, or
+    // the selection of the accessibility interface.
+    void bandListByKeysAndAccessibility() {
+        WindowFixture f;
+        f.load();
+        QVERIFY(shownActive(*f.w));
+        Chart1Widgets& ui = f.w->ui;
+        ui.chkBands->setChecked(true);
+        ui.lstBands->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(ui.lstBands, Qt::Key_Down);
+        QVERIFY(!ui.fraVHFAmateur->isHidden() && ui.fraHFAmateur->isHidden());
+        QTest::keyClick(ui.lstBands, Qt::Key_Up);
+        QAccessibleInterface* list = QAccessible::queryAccessibleInterface(ui.lstBands);
+        QVERIFY(list && list->tableInterface());
+        QVERIFY(list->tableInterface()->selectRow(1));
+        QVERIFY(!ui.fraVHFAmateur->isHidden());
+        // Covered by the sweep limits, both are hidden; the choice stays.
+        ui.chkBands->setChecked(false);
+        QVERIFY(ui.fraHFAmateur->isHidden() && ui.fraVHFAmateur->isHidden());
+        ui.chkBands->setChecked(true);
+        QVERIFY(!ui.fraVHFAmateur->isHidden());
+    }
+
+    // Each way of choosing a preset writes its texts exactly once.
+    void presetByEveryRouteWritesOnce_data() {
+        QTest::addColumn<QString>("route");
+        for (const char* route :
+             {"click", "click again", "space", "arrow", "press action", "toggle action"}) {
+            QTest::newRow(route) << route;
+        }
+    }
+    void presetByEveryRouteWritesOnce() {
+        QFETCH(QString, route);
+        WindowFixture f;
+        f.load();
+        QVERIFY(shownActive(*f.w));
+        Chart1Widgets& ui = f.w->ui;
+        ui.chkBands->setChecked(true);
+        QRadioButton* first = ui.optA[0];
+        QRadioButton* preset = ui.optA[1];  // "3.5 - 3.8": 2.8 to 4.5
+        if (route == QLatin1String("click again")) {
+            preset->click();
+        } else if (route == QLatin1String("arrow")) {
+            first->click();
+        }
+        // Every write is seen: the box is set back at once, so writing the
+        // same text again changes it again.
+        ui.txtStart->setText(QStringLiteral("x"));
+        int writes = 0;
+        connect(ui.txtStart, &QLineEdit::textChanged, this, [&](const QString& text) {
+            if (text == QLatin1String("2.8")) {
+                ++writes;
+                ui.txtStart->setText(QStringLiteral("x"));
+            }
+        });
+        QAccessibleActionInterface* actions =
+            QAccessible::queryAccessibleInterface(preset)->actionInterface();
+        if (route.startsWith(QLatin1String("click"))) {
+            QTest::mouseClick(preset, Qt::LeftButton);
+        } else if (route == QLatin1String("space")) {
+            preset->setFocus();
+            QTest::keyClick(preset, Qt::Key_Space);
+        } else if (route == QLatin1String("arrow")) {
+            first->setFocus();
+            QTest::keyClick(first, Qt::Key_Down);
+        } else if (route == QLatin1String("press action")) {
+            actions->doAction(QAccessibleActionInterface::pressAction());
+        } else {
+            actions->doAction(QAccessibleActionInterface::toggleAction());
+        }
+        QTRY_COMPARE(writes, 1);
+        QTest::qWait(200);  // the press action clicks a little later
+        QCOMPARE(writes, 1);
+        QVERIFY(preset->isChecked());
+        QCOMPARE(ui.txtStop->text(), QStringLiteral("4.5"));
     }
 
     void shortestDecimal_data() {
