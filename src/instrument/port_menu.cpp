@@ -53,7 +53,9 @@ void PortMenu::mnuPort_AboutToShow() {
         listPorts ? listPorts() : std::vector<SerialPortEntry>{};
     int n = 0;
     for (const SerialPortEntry& port : ports) {
-        QAction* a = mnuPort_->addAction(MenuText(PortMenuCaption(port)));
+        // The first nine are numbered, which gives them access keys.
+        const QString key = n < 9 ? QStringLiteral("&%1 ").arg(n + 1) : QString();
+        QAction* a = mnuPort_->addAction(key + MenuText(PortMenuCaption(port)));
         a->setObjectName(QStringLiteral("mnuPort%1").arg(n++));
         a->setCheckable(true);
         a->setChecked(SamePort(port.path, inUse));

@@ -3,6 +3,7 @@
 #include <QtTest>
 
 #include "app/focus_mark.h"
+#include "instrument/port_menu.h"
 #include "support/test_support.h"
 
 using TestSupport::WindowFixture;
@@ -118,13 +119,18 @@ private slots:
         QTRY_VERIFY(!k.w->isVisible());
     }
 
-    // Every item has a letter of its own within its menu.
+    // Every item has a key of its own within its menu, the port list too.
     void everyMenuItemHasAnAccessKey() {
         WindowFixture f;
         f.load();
+        f.w->portMenu()->listPorts = [] {
+            return std::vector<SerialPortEntry>{{"/dev/ttyS0", "", "", {}, {}},
+                                                {"/dev/ttyUSB0", "FT232R", "", 0x0403, 0x6001}};
+        };
         QList<QList<QAction*>> menus{f.w->menuBar()->actions()};
         for (QAction* top : f.w->menuBar()->actions()) {
             if (top->menu()) {
+                emit top->menu()->aboutToShow();
                 menus << top->menu()->actions();
             }
         }

@@ -154,11 +154,11 @@ private slots:
 
         emit menu->menu()->aboutToShow();
         QAction* simulated = menu->menu()->findChild<QAction*>("mnuPort1");
-        QCOMPARE(simulated->text(), sim.ptyPath() + " - Simulator, 1d50:60a7");
+        QCOMPARE(simulated->text(), "&2 " + sim.ptyPath() + " - Simulator, 1d50:60a7");
         QVERIFY(simulated->isChecked());
         QVERIFY(!menu->menu()->findChild<QAction*>("mnuPort0")->isChecked());
 
-        QVERIFY(s.f.tick());  // the limits are read; the step follows one tick later
+        QVERIFY(s.f.tick());  // the limits and the step are read
         QSignalSpy acquired(s.f.w.get(), &chart1::sweepAcquired);
         s.f.w->cmdRUN_Click();
         QVERIFY(s.f.running());

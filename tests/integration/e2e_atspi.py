@@ -192,7 +192,10 @@ class Program:
                           "InputVelFactor=0.66\n[PORTSETTING]\nport=0\ndevice=%s\n"
                           "Address1=0\nAddress2=0\n" % (CHAMP, device))
         self.log = open(os.path.join(self.dir, "zezizav.log"), "w")
-        self.proc = subprocess.Popen([exe], stdout=self.log, stderr=subprocess.STDOUT, cwd=self.dir)
+        # A settings file of the user's own must not stand in for the missing one.
+        env = dict(os.environ, XDG_CONFIG_HOME=os.path.join(self.dir, "config"))
+        self.proc = subprocess.Popen([exe], stdout=self.log, stderr=subprocess.STDOUT,
+                                     cwd=self.dir, env=env)
         CHILDREN.append(self.proc)
         self.app = None
         self.window = None
