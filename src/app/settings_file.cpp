@@ -45,6 +45,17 @@ SettingsTarget SettingsTargetFor(const SettingsPlaces& places, const QString& re
     const QFileInfo read(readPath);
     const bool readWritable = read.exists() && QFileInfo(read.absolutePath()).isWritable();
     SettingsTarget target;
+    if (read.exists() && !readWritable && readPath == places.beside) {
+        // Start-up reads this file before the XDG one, so a copy saved there
+        // would never be read: the user must know the save did not happen.
+        target.path = readPath;
+        target.error =
+            QStringLiteral(
+                "Cannot save %1: its folder cannot be written, and the "
+                "program reads this file before %2")
+                .arg(QDir::toNativeSeparators(readPath), QDir::toNativeSeparators(places.xdg));
+        return target;
+    }
     target.path = readWritable ? readPath : places.xdg;
     QString from = target.path;
     if (!QFileInfo::exists(from)) {

@@ -32,7 +32,9 @@ QString NoSettingsFileText(const SettingsPlaces& places);
 
 // Where a save goes and what it starts from: the file that was read, when it
 // exists and its folder can be written; else the XDG file, starting from its
-// own bytes, or the read file's, or else the example settings.
+// own bytes, or the read file's, or else the example settings. A file beside
+// the program in a folder that cannot be written is an error: start-up would
+// keep reading it over any copy.
 struct SettingsTarget {
     QString path;
     QByteArray bytes;

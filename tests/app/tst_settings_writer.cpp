@@ -168,9 +168,11 @@ private slots:
         QTest::newRow("XDG_CONFIG_HOME relative: ~/.config")
             << "relative" << false << false << false << "xdg"
             << "xdg" << QByteArray("example");
-        QTest::newRow("program folder read-only: its file copied to XDG")
+        // Start-up reads the file beside first, so a copy elsewhere would
+        // never be read: the save is refused, naming the file.
+        QTest::newRow("program folder read-only: refused")
             << "cfg" << true << false << true << "beside"
-            << "xdg" << QByteArray("beside");
+            << "beside" << QByteArray();
     }
     void places() {
         QFETCH(QString, xdgHome);
@@ -209,6 +211,13 @@ private slots:
         QCOMPARE(target.path, writes == "beside" ? places.beside : places.xdg);
         QCOMPARE(target.bytes, startsFrom);
         const SettingsSaved saved = SaveSettingsEdits(target, Edits("PARAMETERS/Step=3"));
+        if (startsFrom.isEmpty()) {
+            QVERIFY(!saved.ok);
+            QVERIFY2(saved.error.contains(places.beside), qPrintable(saved.error));
+            QCOMPARE(ReadAll(places.beside), QByteArray("beside"));
+            QVERIFY(!QFileInfo::exists(places.xdg));
+            return;
+        }
         QVERIFY2(saved.ok, qPrintable(saved.error));
         QCOMPARE(ReadAll(target.path), startsFrom + "\n\n[PARAMETERS]\nStep=3\n");
     }
