@@ -1,6 +1,7 @@
 // zezizav-bench: the speed of the sweep path at 6000 points, from the
-// conversion of one point up to a whole tick of the window and the whole loop
-// against the paced simulator. Figures go in bench/README.md.
+// conversion of one point up to a whole tick of the window (also at 4K with
+// up to 32767 points) and the whole loop against the paced simulator.
+// Figures go in bench/README.md.
 //
 //   zezizav-bench [Google Benchmark options]
 //
@@ -111,16 +112,19 @@ void BM_TraceGeometry6000(benchmark::State& state) {
 
 // One whole tick of the real window with the port closed (no exchange): the
 // controls, the marker readouts, both trace passes and the graph painted into
-// an image of its size at the device pixel ratio given (1 or 2).
-void BM_Tick6000(benchmark::State& state) {
-    const int ratio = static_cast<int>(state.range(0));
-    BenchSupport::BenchWindow window(QString(), kPoints);
+// an image of its size at the device pixel ratio given, the window at the
+// size given (its design size when empty).
+void RunTick(benchmark::State& state, std::int32_t points, int ratio, QSize windowSize) {
+    BenchSupport::BenchWindow window(QString(), points);
     chart1& w = *window.w;
     SweepBuffers& buffers = window.buffers;
     const QtSerialPortService& serial = window.serial;
     w.ui.Timer1->stop();
     w.show();
-    FillResonance(buffers.MagnitudeSamples.data(), buffers.PhaseSamples.data(), kPoints);
+    if (!windowSize.isEmpty()) {
+        w.resize(windowSize);
+    }
+    FillResonance(buffers.MagnitudeSamples.data(), buffers.PhaseSamples.data(), points);
     w.cmdAllTraces_Click();
     w.ui.chkMkr1->setChecked(true);
     w.ui.chkMkr2->setChecked(true);
@@ -147,7 +151,7 @@ void BM_Tick6000(benchmark::State& state) {
         state.SkipWithError("a tick did not run to its end");
         return;
     }
-    if (graph->traceSegments(GraphWidget::Swr) < kPoints) {
+    if (graph->traceSegments(GraphWidget::Swr) < points) {
         state.SkipWithError("the SWR trace was not drawn");
         return;
     }
@@ -159,6 +163,16 @@ void BM_Tick6000(benchmark::State& state) {
     }
     state.counters["painted_points_per_trace"] =
         painted / static_cast<double>(GraphWidget::TraceCount);
+}
+
+// At the design size, device pixel ratio 1 or 2.
+void BM_Tick6000(benchmark::State& state) {
+    RunTick(state, kPoints, static_cast<int>(state.range(0)), QSize());
+}
+
+// The window at 3840 x 2160 (the graph about 3650 x 1900), the points given.
+void BM_Tick4K(benchmark::State& state) {
+    RunTick(state, static_cast<std::int32_t>(state.range(0)), 1, QSize(3840, 2160));
 }
 
 // The whole loop against the paced simulator: sweeps of 6000 points back to
@@ -258,6 +272,13 @@ BENCHMARK(BM_Tick6000)
     ->ArgName("dpr")
     ->Arg(1)
     ->Arg(2)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
+BENCHMARK(BM_Tick4K)
+    ->ArgName("points")
+    ->Arg(6000)
+    ->Arg(32767)
     ->Unit(benchmark::kMillisecond)
     ->Repetitions(5)
     ->ReportAggregatesOnly(true);

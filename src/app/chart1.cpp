@@ -7,9 +7,12 @@
 #include "app/about_window.h"
 #include "app/settings_dialog.h"
 #include "common/version.h"
+#include "display/graph_view.h"
+#include "display/marker_controls.h"
 #include "instrument/parallel_port.h"
 #include "instrument/port_menu.h"
 #include "instrument/serial_port_service.h"
+#include "measure/graph_widget.h"
 
 chart1::chart1(Settings& settings, SweepBuffers& buffers, SerialPortService& serial,
                ParallelPort& parallel, QWidget* parent)
@@ -43,6 +46,12 @@ chart1::chart1(Settings& settings, SweepBuffers& buffers, SerialPortService& ser
     connectFileHandlers();
     settingsController_ = new SettingsController(*this);
     portMenu_ = new PortMenu(*this);
+    graphView_ = new GraphView(*this);
+    markerControls_ = new MarkerControls(*this, [this](const QString& m) { notify(m); });
+    // A grown graph, or the 50-ohm line on another impedance scale, moves
+    // the captions and lines.
+    connect(ui.picGraph1, &GraphWidget::resized, this, &chart1::placeScalesAndLines);
+    connect(graphView_, &GraphView::scalesChanged, this, &chart1::placeScalesAndLines);
     zeroSpanPause_.setSingleShot(true);
     connect(&zeroSpanPause_, &QTimer::timeout, this, &chart1::tickSweep);
 }

@@ -11,6 +11,7 @@
 #include "app/status_line.h"
 #include "common/sweep_buffers.h"
 #include "common/window_fields.h"
+#include "cycle/marker_readouts.h"
 #include "instrument/sweep_exchange.h"
 #include "measure/trace_geometry.h"
 #include "range/band_presets.h"
@@ -19,6 +20,8 @@ class SerialPortService;
 class ParallelPort;
 class PortMenu;
 class SettingsController;
+class GraphView;
+class MarkerControls;
 
 // The main window. It owns its widgets and fields; the settings, the sample
 // buffers, the serial port and the parallel port are handed in by start-up and
@@ -75,6 +78,13 @@ public:
 
     // The About window while it is open (null otherwise).
     AboutWindow* aboutWindow() const { return about_; }
+
+    // The View menu (scales, grid, axis, full screen) and the marker keys and
+    // searches.
+    GraphView& graphView() { return *graphView_; }
+    MarkerControls& markerControls() { return *markerControls_; }
+    // What a readout row reads at index, from the buffers as they stand.
+    MarkerReadoutInputs markerReadoutInputs(std::int32_t index = 1) const;
 
     // What the window is waiting for in the middle of a tick.
     enum class TickWait { None, SingleFrequency, ZeroSpanPause, Sweep };
@@ -168,4 +178,6 @@ private:
     PenState pen_;
     LossPhaseGeometry lossPhase_;
     ImpedanceGeometry impedance_;
+    GraphView* graphView_ = nullptr;  // both owned by the window as children
+    MarkerControls* markerControls_ = nullptr;
 };

@@ -3,6 +3,7 @@
 #include <QMenuBar>
 #include <QStatusBar>
 
+#include "app/chart1_resize.h"
 #include "app/chart1_widgets.h"
 #include "app/focus_mark.h"
 #include "common/colour.h"
@@ -23,13 +24,17 @@ constexpr double GraphTop = 480;
 constexpr double GraphWidth = 8835;
 constexpr double GraphHeight = 3795;
 
-// Form size: 800 x 600 pixels less the menu and status bars.
+// Room under the graph for the frequency axis: the window still fits
+// 800 x 600 pixels with its menu and status bars.
+constexpr double AxisRoom = 120;
+
+// Form size: 800 x 600 pixels less the menu and status bars, and the axis.
 constexpr double FormWidth = 11880;
-constexpr double FormHeight = 8340;
+constexpr double FormHeight = 8340 + AxisRoom;
 
 // Rows of frames below the graph.
-constexpr double Row1 = 4380;
-constexpr double Row2 = 6180;
+constexpr double Row1 = 4380 + AxisRoom;
+constexpr double Row2 = 6180 + AxisRoom;
 
 void place(QWidget* w, double left, double top, double width, double height) {
     w->setGeometry(Twips::ToPixels(left), Twips::ToPixels(top), Twips::ToPixels(width),
@@ -160,6 +165,8 @@ void buildGraph(QWidget* form, Chart1Widgets& ui) {
         SetForeColour(l, colour);
         SetBackColour(l, 0xFFFFFF);
         l->setAttribute(Qt::WA_TransparentForMouseEvents);
+        ui.picGraph1->placeTag(l, static_cast<float>(left), 0);
+        ui.picGraph1->setTagTop(l, 3545.0f);
         return l;
     };
     ui.lblM1 = tag("lblM1", QStringLiteral("M1"), 2190, Colour::Red);
@@ -184,6 +191,17 @@ void buildGraph(QWidget* form, Chart1Widgets& ui) {
     ui.lbl300ohm = label(form, "lbl300ohm", QStringLiteral("0° / 0 ohm"), RightL, 4175, RightW, 225);
     ui.lbl50ohm = label(form, "lbl50ohm", QStringLiteral("50 ohm"), RightL, 3696, RightW, 225);
     SetForeColour(ui.lbl50ohm, Colour::Red);
+
+    // The frequency axis; the form's layout places the labels under the graph.
+    for (std::size_t i = 0; i < ui.lblFreqAxis.size(); ++i) {
+        const QByteArray name = "lblFreqAxis" + QByteArray::number(static_cast<int>(i));
+        ui.lblFreqAxis[i] = label(form, name.constData(), QString(), GraphLeft,
+                                  GraphTop + GraphHeight, 0, 195, Qt::AlignHCenter | Qt::AlignTop);
+        ui.lblFreqAxis[i]->setAccessibleName(QStringLiteral("Frequency axis, MHz"));
+    }
+    // The end labels stay inside the graph's width.
+    ui.lblFreqAxis.front()->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    ui.lblFreqAxis.back()->setAlignment(Qt::AlignRight | Qt::AlignTop);
 }
 
 void buildToolbar(QWidget* form, Chart1Widgets& ui) {
@@ -447,7 +465,8 @@ void BuildChart1(QMainWindow* window, Chart1Widgets& ui) {
     auto* form = new QWidget(window);
     form->setObjectName(QStringLiteral("chart1Form"));
     form->setAccessibleDescription(form->objectName());
-    form->setFixedSize(Twips::ToPixels(FormWidth), Twips::ToPixels(FormHeight));
+    // The smallest size is the design's; the graph takes whatever is more.
+    form->setMinimumSize(Twips::ToPixels(FormWidth), Twips::ToPixels(FormHeight));
     window->setCentralWidget(form);
     QFont small = window->font();
     small.setPixelSize(11);
@@ -473,4 +492,7 @@ void BuildChart1(QMainWindow* window, Chart1Widgets& ui) {
 
     ui.Timer1 = new QTimer(window);
     ui.Timer1->setObjectName(QStringLiteral("Timer1"));
+
+    FollowFormSize(form, ui);
+    window->resize(window->minimumSizeHint());
 }

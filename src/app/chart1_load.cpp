@@ -11,6 +11,7 @@
 #include "common/rounding.h"
 #include "common/twips.h"
 #include "cycle/graph_scale.h"
+#include "display/graph_view.h"
 #include "display/vb_colour.h"
 #include "instrument/parallel_sequences.h"
 #include "instrument/serial_device.h"
@@ -84,8 +85,17 @@ void chart1::Form_Load() {
 void chart1::placeScalesAndLines() {
     const float T = static_cast<float>(Twips::FromPixels(ui.picGraph1->y()));
     const float H = ui.picGraph1->ScaleHeight();
-    const GraphScalePositions p = ComputeGraphScalePositions(T, H);
-    auto top = [](QLabel* l, float twips) { l->move(l->x(), Twips::ToPixels(twips)); };
+    const GraphScalePositions p = ComputeGraphScalePositions(T, H, graphView_->scales().Ohm);
+    // Each caption's top lies 100 twips above the line beside it. The line's
+    // y goes through the graph's mapping, so a grown graph keeps the captions
+    // level with their lines; the 100 twips stay as designed.
+    const GraphMapping m = ui.picGraph1->mapping();
+    const double graphTop = ui.picGraph1->y();
+    auto top = [&](QLabel* l, float twips) {
+        const double lineY = static_cast<double>(twips) - T + 100.0;
+        l->move(l->x(), static_cast<int>(
+                            std::lround(graphTop + m.toPixelY(lineY) - 100.0 / Twips::PerPixel)));
+    };
     top(ui.lbl0ohm, p.lbl0ohm);
     top(ui.lbl50ohm, p.lbl50ohm);
     top(ui.lbl75ohm, p.lbl75ohm);
@@ -100,8 +110,8 @@ void chart1::placeScalesAndLines() {
     ui.linM2->setY1(p.markerY1);
     ui.linM1->setY2(p.markerY2);
     ui.linM2->setY2(p.markerY2);
-    top(ui.lblM1, p.lblMTop);
-    top(ui.lblM2, p.lblMTop);
+    ui.picGraph1->setTagTop(ui.lblM1, p.lblMTop);
+    ui.picGraph1->setTagTop(ui.lblM2, p.lblMTop);
     auto level = [](LineWidget* l, float y) {
         l->setY1(y);
         l->setY2(y);

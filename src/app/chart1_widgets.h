@@ -57,6 +57,7 @@ struct Chart1Widgets {
     QLabel* lbl50ohm = nullptr;
     QLabel* lblRL_SWR = nullptr;
     QLabel* lblTL_SWR = nullptr;
+    std::array<QLabel*, 11> lblFreqAxis{};  // lblFreqAxis0..10: MHz under the graph
     QLineEdit* txtFileName = nullptr;
 
     // "CONTROLS" and RUN

@@ -1,6 +1,11 @@
 #include "cycle/graph_scale.h"
 
-GraphScalePositions ComputeGraphScalePositions(const float T, const float H) {
+#include <cmath>
+#include <initializer_list>
+
+#include "common/decimal_text.h"
+
+GraphScalePositions ComputeGraphScalePositions(const float T, const float H, OhmScale ohm) {
     const float third = H / 3.0f;
     const float twoThirds = third * 2.0f;
     const float half = H / 2.0f;
@@ -28,6 +33,10 @@ GraphScalePositions ComputeGraphScalePositions(const float T, const float H) {
     p.lin75ohm = H - 100.0f - quarter;
     p.lin150ohm = H - 100.0f - half;
     p.lin225ohm = H - 100.0f - threeQuarters;
+    if (ohm != OhmScale::To500) {
+        p.lin50ohm = OhmYOn(ohm, H, 50.0f);
+        p.lbl50ohm = T + p.lin50ohm - 100.0f;
+    }
     return p;
 }
 
@@ -36,4 +45,99 @@ LossScaleCaptions LossScaleFor(const bool scaleX2) {
         return {2, " 0dB/10", "20dB", "40dB", "60dB/1.0"};
     }
     return {1, " 0dB/10", "10dB", "20dB", "30dB/1.0"};
+}
+
+namespace {
+
+// To a tenth, shortest: 3.33 -> "3.3", 20 -> "20".
+std::string Tenths(double v) {
+    return ShortestDecimal(std::round(v * 10.0) / 10.0);
+}
+
+// The first of choices (narrowest first) that holds [r.min, r.max] under
+// yOf, unless current still holds it.
+template <class Choice, class YOf>
+Choice Pick(Choice current, std::initializer_list<Choice> narrowestFirst, const ValueRange& r,
+            float H, YOf yOf) {
+    if (!r.any) {
+        return current;
+    }
+    const auto holds = [&](Choice c) {
+        const float a = yOf(c, r.min);
+        const float b = yOf(c, r.max);
+        return a >= 0.0f && a <= H && b >= 0.0f && b <= H;
+    };
+    if (holds(current)) {
+        return current;
+    }
+    for (const Choice c : narrowestFirst) {
+        if (holds(c)) {
+            return c;
+        }
+    }
+    return *(narrowestFirst.end() - 1);
+}
+
+void Merge(ValueRange& into, const ValueRange& r) {
+    if (r.any) {
+        into.take(r.min);
+        into.take(r.max);
+    }
+}
+
+}  // namespace
+
+LossCaptions LossCaptionsFor(bool scaleX2, LossRange range, SwrScale swr) {
+    const LossScaleCaptions designed = LossScaleFor(scaleX2);
+    LossCaptions c{designed.LossScale, designed.lbl0db, designed.lbl10dB, designed.lbl20dB,
+                   designed.lbl30dB};
+    if (range == LossRange::To30 && swr == SwrScale::ZeroTo10) {
+        return c;
+    }
+    const double full = LossRangeDb(range) * c.LossScale;
+    c.lbl0db = " 0dB/" + ShortestDecimal(SwrScaleTop(swr));
+    c.lbl10dB = Tenths(full / 3.0) + "dB";
+    c.lbl20dB = Tenths(full * 2.0 / 3.0) + "dB";
+    c.lbl30dB = Tenths(full) + "dB/1.0";
+    return c;
+}
+
+std::array<std::string, 5> OhmCaptionsFor(OhmScale ohm) {
+    const double top = OhmScaleTop(ohm);
+    const auto ohms = [](double v) { return ShortestDecimal(v) + " ohm"; };
+    return {"180 \u00b0 / " + ohms(top), "135\u00b0 / " + ohms(top * 0.75),
+            "90\u00b0 / " + ohms(top * 0.5), "45\u00b0 / " + ohms(top * 0.25),
+            "0\u00b0 / " + ohms(0.0)};
+}
+
+GraphScales AutoScales(const GraphScales& current, const TracePass& pass, const TraceExtremes& e) {
+    const float H = pass.H;
+    GraphScales next = current;
+    if (pass.Enabled.Swr) {
+        next.Swr = Pick(current.Swr,
+                        {SwrScale::OneTo2, SwrScale::OneTo3, SwrScale::OneTo5, SwrScale::ZeroTo10},
+                        e.Swr, H, [H](SwrScale s, float v) { return SwrYOn(s, H, v); });
+    }
+    ValueRange ohms;
+    if (pass.Enabled.Z) {
+        Merge(ohms, e.Z);
+    }
+    if (pass.Enabled.Xs) {
+        Merge(ohms, e.Xs);
+    }
+    if (pass.Enabled.Rs) {
+        Merge(ohms, e.Rs);
+    }
+    next.Ohm = Pick(
+        current.Ohm,
+        {OhmScale::To100, OhmScale::To200, OhmScale::To500, OhmScale::To1000, OhmScale::To2000},
+        ohms, H, [H](OhmScale s, float v) { return OhmYOn(s, H, v); });
+    if (pass.Enabled.Loss) {
+        next.Loss =
+            Pick(current.Loss, {LossRange::To3, LossRange::To10, LossRange::To30}, e.LossCount, H,
+                 [&pass, H](LossRange r, float n) {
+                     return LossYOn(r, H, n, pass.CalOffsetDb, pass.LossOffset, pass.LossScale);
+                 });
+    }
+    return next;
 }

@@ -44,6 +44,18 @@ QString Text(const std::string& s) { return QString::fromStdString(s); }
 
 }  // namespace
 
+// The offset box's text is the caller's to keep while the inputs are used.
+MarkerReadoutInputs chart1::markerReadoutInputs(std::int32_t index) const {
+    MarkerReadoutInputs in;
+    in.Index = index;
+    in.MagnitudeSamples = buffers_.MagnitudeSamples;
+    in.PhaseSamples = buffers_.PhaseSamples;
+    in.FMin = settings_.FMin;
+    in.FreqStep = fields.FreqStep;
+    in.CalOffsetDb = fields.CalOffsetDb;
+    return in;
+}
+
 void chart1::tickMarkerReadouts() {
     const std::array<Row, 3> rows = Rows(ui);
     const float W = ui.picGraph1->ScaleWidth();
@@ -62,13 +74,7 @@ void chart1::tickMarkerReadouts() {
     const std::string lossOffsetText = ui.txtLossOffset->text().toStdString();
     std::array<MarkerReadout, 3> r;
     for (std::size_t m = 0; m < 3; ++m) {
-        MarkerReadoutInputs in;
-        in.Index = *index[m];
-        in.MagnitudeSamples = buffers_.MagnitudeSamples;
-        in.PhaseSamples = buffers_.PhaseSamples;
-        in.FMin = settings_.FMin;
-        in.FreqStep = fields.FreqStep;
-        in.CalOffsetDb = fields.CalOffsetDb;
+        MarkerReadoutInputs in = markerReadoutInputs(*index[m]);
         in.txtLossOffset = lossOffsetText;
         r[m] = ComputeMarkerReadout(in);
     }

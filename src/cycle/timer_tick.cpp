@@ -8,7 +8,7 @@
 #include "common/colour.h"
 #include "common/decimal_text.h"
 #include "common/leading_number.h"
-#include "cycle/graph_scale.h"
+#include "display/graph_view.h"
 #include "measure/line_widget.h"
 #include "display/vb_colour.h"
 #include "instrument/parallel_sequences.h"
@@ -46,13 +46,9 @@ void chart1::tickControlsAndReadouts() {
     // 1. "Zero span" can be operated only while running and not held.
     ui.Checkzerospan->setEnabled(!ui.chkHold->isChecked() && fields.Running == 1.0f);
 
-    // 2. The loss scale follows "Scale X2"; every caption is written each tick.
-    const LossScaleCaptions scale = LossScaleFor(ui.chkLossx2->isChecked());
-    ui.lbl0db->setText(QLatin1String(scale.lbl0db));
-    ui.lbl10dB->setText(QLatin1String(scale.lbl10dB));
-    ui.lbl20dB->setText(QLatin1String(scale.lbl20dB));
-    ui.lbl30dB->setText(QLatin1String(scale.lbl30dB));
-    fields.LossScale = scale.LossScale;
+    // 2. The loss scale follows "Scale X2" (and the scales chosen in the View
+    //    menu); every caption is written each tick.
+    fields.LossScale = graphView_->writeLossCaptions();
 
     // 3. All data lines of the parallel port low, before the instrument is touched.
     ParallelTickClear(parallel_, settings_.Address1);

@@ -4,7 +4,6 @@
 
 #include "app/chart1.h"
 #include "common/colour.h"
-#include "common/twips.h"
 #include "display/vb_colour.h"
 #include "files/touchstone_file.h"
 #include "measure/graph_widget.h"
@@ -42,8 +41,7 @@ void chart1::connectDisplayHandlers() {
 void chart1::picGraph1_MouseUp(int button, int /*shift*/, float x, float /*y*/) {
     const float half = ui.picGraph1->ScaleWidth() / 2.0f;
     auto place = [&](LineWidget* line, QLabel* tag, QCheckBox* on) {
-        const float left = half < x ? x - static_cast<float>(Twips::FromPixels(tag->width())) : x;
-        tag->move(Twips::ToPixels(left), tag->y());
+        ui.picGraph1->placeTag(tag, x, half < x ? -tag->width() : 0);
         on->setChecked(true);
         line->setX1(x);
         line->setX2(x);

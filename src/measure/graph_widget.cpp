@@ -1,23 +1,49 @@
 #include "measure/graph_widget.h"
 
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <algorithm>
 
 #include "common/colour.h"
-#include "common/twips.h"
 #include "display/vb_colour.h"
+#include "measure/line_widget.h"
+
+namespace {
+
+// The design's pixel, kept for the gaps that stay as designed on a grown graph.
+constexpr double DesignTwipsPerPixel = 15.0;
+
+}  // namespace
+
+// A tag keeps its designed distance, in pixels, from the bottom edge.
+QPoint GraphWidget::TagPosition(const Tag& tag, const GraphMapping& m) {
+    const double fromBottom = (GraphSpace::Height - tag.top) / DesignTwipsPerPixel;
+    return QPoint(m.pixelX(tag.x) + tag.pixelOffset,
+                  static_cast<int>(std::lround(m.toPixelY(GraphSpace::Height) - fromBottom)));
+}
 
 GraphWidget::GraphWidget(QWidget* parent) : QWidget(parent), backColour_(Colour::GraphGrey) {
     setObjectName(QStringLiteral("picGraph1"));
     setAccessibleName(tr("Graph"));
     setAccessibleDescription(objectName());
+    // A click or Tab gives the graph the keys that move the markers.
+    setFocusPolicy(Qt::StrongFocus);
 }
 
 float GraphWidget::ScaleWidth() const {
-    return static_cast<float>(Twips::FromPixels(width()));
+    return static_cast<float>(GraphSpace::Width);
 }
 float GraphWidget::ScaleHeight() const {
-    return static_cast<float>(Twips::FromPixels(height()));
+    return static_cast<float>(GraphSpace::Height);
+}
+
+GraphMapping GraphWidget::mappingFor(QSize pixels) {
+    return GraphMapping{static_cast<double>(pixels.width()), static_cast<double>(pixels.height())};
+}
+
+GraphMapping GraphWidget::mapping() const {
+    return mappingFor(size());
 }
 
 void GraphWidget::setBackColour(std::uint32_t colour) {
@@ -25,36 +51,151 @@ void GraphWidget::setBackColour(std::uint32_t colour) {
     update();
 }
 
+void GraphWidget::setFrequencyGrid(bool on) {
+    grid_ = on;
+    update();
+}
+
 void GraphWidget::Cls() {
     for (Batch& b : traces_) {
+        b.segments.clear();
         b.pixels.clear();
     }
     update();
+}
+
+void GraphWidget::thin(Batch& b) {
+    const GraphMapping m = mapping();
+    ToPixelPolylines(b.segments, m.pixelsPerTwipX(), m.pixelsPerTwipY(), thinnedRatio_, b.pixels);
 }
 
 void GraphWidget::setTrace(Trace trace, const std::vector<Segment>& segments,
                            std::uint32_t colour) {
     Batch& b = traces_[trace];
     b.colour = colour;
-    ToPixelPolylines(segments, 1.0 / Twips::PerPixel, devicePixelRatioF(), b.pixels);
+    b.segments.assign(segments.begin(), segments.end());
+    thinnedRatio_ = devicePixelRatioF();
+    thin(b);
     update();
+}
+
+GraphWidget::Tag& GraphWidget::tagFor(QWidget* widget) {
+    for (Tag& t : tags_) {
+        if (t.widget == widget) {
+            return t;
+        }
+    }
+    Tag t;
+    t.widget = widget;
+    t.top = static_cast<float>(GraphSpace::Height);
+    tags_.push_back(t);
+    return tags_.back();
+}
+
+void GraphWidget::placeTagWidget(const Tag& tag) {
+    if (!tag.widget) {
+        return;
+    }
+    tag.widget->move(TagPosition(tag, mapping()));
+}
+
+void GraphWidget::placeTag(QWidget* tag, float x, int pixelOffset) {
+    Tag& t = tagFor(tag);
+    t.x = x;
+    t.pixelOffset = pixelOffset;
+    placeTagWidget(t);
+}
+
+void GraphWidget::setTagTop(QWidget* tag, float top) {
+    Tag& t = tagFor(tag);
+    t.top = top;
+    placeTagWidget(t);
+}
+
+void GraphWidget::resizeEvent(QResizeEvent*) {
+    thinnedRatio_ = devicePixelRatioF();
+    for (Batch& b : traces_) {
+        thin(b);
+    }
+    for (LineWidget* line : findChildren<LineWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
+        line->followGraph();
+    }
+    for (const Tag& t : tags_) {
+        placeTagWidget(t);
+    }
+    emit resized();
+}
+
+void GraphWidget::paintGraph(QPainter& painter, QSize size, qreal devicePixelRatio,
+                             bool overlays) const {
+    const QRect area(QPoint(0, 0), size);
+    const GraphMapping m = mappingFor(size);
+    painter.save();
+    painter.fillRect(area, VbColour(backColour_));
+    painter.setPen(palette().color(QPalette::Dark));
+    painter.drawRect(area.adjusted(0, 0, -1, -1));
+    painter.setClipRect(area);
+    if (grid_) {
+        const std::uint32_t gridColour = VbFromQColor(palette().color(QPalette::Shadow));
+        for (int tenth = 1; tenth < 10; ++tenth) {
+            const int x = m.pixelX(GraphSpace::Width * tenth / 10.0);
+            LineWidget::paintLine(painter, QRect(x, 0, 1, size.height()), LineWidget::Style::Dot,
+                                  gridColour);
+        }
+    }
+    // The window's own size and ratio were thinned to when the traces were
+    // set; any other picture thins its own copy.
+    const bool cached = size == this->size() && devicePixelRatio == thinnedRatio_;
+    TracePolylines scratch;
+    for (const Batch& b : traces_) {
+        const TracePolylines* pixels = &b.pixels;
+        if (!cached) {
+            ToPixelPolylines(b.segments, m.pixelsPerTwipX(), m.pixelsPerTwipY(), devicePixelRatio,
+                             scratch);
+            pixels = &scratch;
+        }
+        QPen pen(VbColour(b.colour));
+        pen.setCosmetic(true);  // one device pixel wide at any screen scale
+        painter.setPen(pen);
+        std::size_t start = 0;
+        for (const std::size_t end : pixels->runEnds) {
+            painter.drawPolyline(pixels->points.data() + start, static_cast<int>(end - start));
+            start = end;
+        }
+    }
+    if (overlays) {
+        for (const LineWidget* line :
+             findChildren<LineWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
+            if (!line->isHidden()) {
+                LineWidget::paintLine(painter, line->pixelRect(m), line->style(),
+                                      line->borderColour());
+            }
+        }
+        for (const Tag& t : tags_) {
+            if (t.widget && !t.widget->isHidden()) {
+                t.widget->render(&painter, TagPosition(t, m), QRegion(),
+                                 QWidget::DrawWindowBackground);
+            }
+        }
+    }
+    painter.restore();
 }
 
 void GraphWidget::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    painter.fillRect(rect(), VbColour(backColour_));
-    painter.setPen(palette().color(QPalette::Dark));
-    painter.drawRect(rect().adjusted(0, 0, -1, -1));
-    painter.setClipRect(rect());
-    for (const Batch& b : traces_) {
-        QPen pen(VbColour(b.colour));
-        pen.setCosmetic(true);  // one pixel wide at any screen scale
-        painter.setPen(pen);
-        std::size_t start = 0;
-        for (const std::size_t end : b.pixels.runEnds) {
-            painter.drawPolyline(b.pixels.points.data() + start, static_cast<int>(end - start));
-            start = end;
+    if (devicePixelRatioF() != thinnedRatio_) {  // moved to a screen of another ratio
+        thinnedRatio_ = devicePixelRatioF();
+        for (Batch& b : traces_) {
+            thin(b);
         }
+    }
+    paintGraph(painter, size(), devicePixelRatioF(), false);
+    if (hasFocus()) {
+        // The keys go to the markers: a frame just inside the edge says so.
+        QPen focus(palette().color(QPalette::Highlight));
+        focus.setStyle(Qt::DotLine);
+        painter.setPen(focus);
+        painter.drawRect(rect().adjusted(1, 1, -2, -2));
     }
 }
 
@@ -82,6 +223,29 @@ void GraphWidget::mouseReleaseEvent(QMouseEvent* event) {
     if (mods & Qt::AltModifier)
         shift |= 4;
     const QPointF pos = event->position();
-    emit mouseUp(button, shift, static_cast<float>(Twips::FromPixels(pos.x())),
-                 static_cast<float>(Twips::FromPixels(pos.y())));
+    const GraphMapping m = mapping();
+    emit mouseUp(button, shift, static_cast<float>(m.toTwipX(pos.x())),
+                 static_cast<float>(m.toTwipY(pos.y())));
+}
+
+void GraphWidget::keyPressEvent(QKeyEvent* event) {
+    const Qt::KeyboardModifiers other =
+        event->modifiers() & ~(Qt::ShiftModifier | Qt::KeypadModifier);
+    switch (event->key()) {
+        case Qt::Key_1:
+        case Qt::Key_2:
+        case Qt::Key_Left:
+        case Qt::Key_Right:
+        case Qt::Key_Home:
+        case Qt::Key_End:
+            if (other == Qt::NoModifier) {
+                emit markerKey(event->key(), event->modifiers().testFlag(Qt::ShiftModifier));
+                event->accept();
+                return;
+            }
+            break;
+        default:
+            break;
+    }
+    QWidget::keyPressEvent(event);
 }

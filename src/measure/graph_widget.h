@@ -1,29 +1,40 @@
 #pragma once
 
+#include <QPointer>
 #include <QWidget>
 #include <array>
 #include <cstdint>
 #include <vector>
 
+#include "measure/graph_mapping.h"
 #include "measure/trace_geometry.h"
 #include "measure/trace_pixels.h"
 
 // picGraph1: the drawing surface of the traces. Callers work in twips with
-// the origin at the top left, y growing downwards; each batch is scaled to
-// logical pixels and thinned to the device pixel columns once when it is set,
-// and Qt's high-DPI scaling keeps it sharp on any screen. Line objects and marker tags are child
-// widgets lying over it.
+// the origin at the top left, y growing downwards, in the designed drawing
+// space of 8835 x 3795 twips whatever the widget's size; the mapping to
+// logical pixels follows the size, x and y apart. Each batch is kept in twips
+// and thinned to the device pixel columns of the current size once, when it
+// is set or the widget resizes. Line objects and marker tags are child
+// widgets lying over it, placed in twips through the same mapping.
 class GraphWidget : public QWidget {
     Q_OBJECT
 public:
     explicit GraphWidget(QWidget* parent);
 
-    // Width and height in twips (the designed 8835 x 3795).
+    // Width and height in twips: the designed 8835 x 3795 at any size.
     float ScaleWidth() const;
     float ScaleHeight() const;
+    // From twips to this widget's logical pixels and back.
+    GraphMapping mapping() const;
+    static GraphMapping mappingFor(QSize pixels);
 
     std::uint32_t backColour() const { return backColour_; }
     void setBackColour(std::uint32_t colour);
+
+    // Dotted vertical lines at the tenths of the width, under the traces.
+    bool frequencyGrid() const { return grid_; }
+    void setFrequencyGrid(bool on);
 
     // The six traces, in drawing order: the impedance traces lie on top.
     enum Trace { Phase, Loss, Z, Xs, Rs, Swr, TraceCount };
@@ -33,7 +44,7 @@ public:
     void setTrace(Trace trace, const std::vector<Segment>& segments, std::uint32_t colour);
     // Segments of a trace, in twips, as last set.
     qsizetype traceSegments(Trace trace) const {
-        return static_cast<qsizetype>(traces_[trace].pixels.segments);
+        return static_cast<qsizetype>(traces_[trace].segments.size());
     }
     // Points left to paint once the segments are thinned to the pixel columns.
     qsizetype tracePaintedPoints(Trace trace) const {
@@ -41,20 +52,54 @@ public:
     }
     std::uint32_t traceColour(Trace trace) const { return traces_[trace].colour; }
 
+    // A label lying over the graph (a marker tag): its left edge pixelOffset
+    // pixels from x, and its top at top (twips) at the design size; a taller
+    // graph keeps it as far above the bottom edge. It keeps its place through
+    // resizes.
+    void placeTag(QWidget* tag, float x, int pixelOffset);
+    void setTagTop(QWidget* tag, float top);
+
+    // The whole picture at size (logical pixels): background, frame, grid and
+    // traces, and with overlays also the line objects and tags that are not
+    // hidden. The window paints through it, and so can any picture of the
+    // graph, at any size.
+    void paintGraph(QPainter& painter, QSize size, qreal devicePixelRatio, bool overlays) const;
+
 signals:
     // Button as 1 left, 2 right, 4 middle; x and y in twips.
     void mouseUp(int button, int shift, float x, float y);
+    // 1, 2, Left, Right, Home or End pressed while the graph has the focus.
+    void markerKey(int key, bool shift);
+    void resized();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
-    // In pixels, ready to paint; capacity is kept from pass to pass.
+    // In twips as set, and in pixels for the size and ratio last thinned to;
+    // capacity is kept from pass to pass.
     struct Batch {
+        std::vector<Segment> segments;
         TracePolylines pixels;
         std::uint32_t colour = 0;
     };
+    struct Tag {
+        QPointer<QWidget> widget;
+        float x = 0.0f;
+        int pixelOffset = 0;
+        float top = 0.0f;
+    };
+    void thin(Batch& b);
+    void placeTagWidget(const Tag& tag);
+    static QPoint TagPosition(const Tag& tag, const GraphMapping& m);
+    Tag& tagFor(QWidget* widget);
+
     std::uint32_t backColour_;
+    bool grid_ = false;
     std::array<Batch, TraceCount> traces_;
+    qreal thinnedRatio_ = 1.0;
+    std::vector<Tag> tags_;
 };

@@ -3,8 +3,8 @@
 #include <QPainter>
 #include <algorithm>
 
-#include "common/twips.h"
 #include "display/vb_colour.h"
+#include "measure/graph_widget.h"
 
 namespace {
 constexpr int Thickness = 1;
@@ -41,27 +41,44 @@ void LineWidget::setBorderColour(std::uint32_t colour) {
     update();
 }
 
+QRect LineWidget::pixelRect(const GraphMapping& m) const {
+    const int left = m.pixelX(std::min(x1_, x2_));
+    const int right = m.pixelX(std::max(x1_, x2_));
+    const int top = m.pixelY(std::min(y1_, y2_));
+    const int bottom = m.pixelY(std::max(y1_, y2_));
+    return QRect(left, top, std::max(right - left, Thickness), std::max(bottom - top, Thickness));
+}
+
+void LineWidget::followGraph() {
+    relayout();
+}
+
 void LineWidget::relayout() {
-    const int left = Twips::ToPixels(std::min(x1_, x2_));
-    const int right = Twips::ToPixels(std::max(x1_, x2_));
-    const int top = Twips::ToPixels(std::min(y1_, y2_));
-    const int bottom = Twips::ToPixels(std::max(y1_, y2_));
-    setGeometry(left, top, std::max(right - left, Thickness), std::max(bottom - top, Thickness));
+    // Outside a graph (never in the window) the design's 15 twips a pixel hold.
+    const auto* graph = qobject_cast<const GraphWidget*>(parentWidget());
+    setGeometry(pixelRect(graph ? graph->mapping() : GraphMapping{}));
     update();
+}
+
+void LineWidget::paintLine(QPainter& painter, const QRect& rect, Style style,
+                           std::uint32_t colour) {
+    QPen pen(VbColour(colour));
+    pen.setWidth(Thickness);
+    pen.setStyle(style == Style::Solid  ? Qt::SolidLine
+                 : style == Style::Dash ? Qt::DashLine
+                                        : Qt::DotLine);
+    painter.save();
+    painter.setClipRect(rect, Qt::IntersectClip);
+    painter.setPen(pen);
+    if (rect.width() <= Thickness) {
+        painter.drawLine(rect.left(), rect.top(), rect.left(), rect.top() + rect.height());
+    } else {
+        painter.drawLine(rect.left(), rect.top(), rect.left() + rect.width(), rect.top());
+    }
+    painter.restore();
 }
 
 void LineWidget::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    QPen pen(VbColour(colour_));
-    pen.setWidth(Thickness);
-    pen.setStyle(style_ == Style::Solid  ? Qt::SolidLine
-                 : style_ == Style::Dash ? Qt::DashLine
-                                         : Qt::DotLine);
-    painter.setPen(pen);
-    const bool vertical = width() <= Thickness;
-    if (vertical) {
-        painter.drawLine(0, 0, 0, height());
-    } else {
-        painter.drawLine(0, 0, width(), 0);
-    }
+    paintLine(painter, rect(), style_, colour_);
 }

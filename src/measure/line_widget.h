@@ -3,10 +3,16 @@
 #include <QWidget>
 #include <cstdint>
 
+#include "measure/graph_mapping.h"
+
+class QPainter;
+
 // A straight line object lying over the graph, addressed like the graph
 // itself in twips (X1, Y1, X2, Y2). It is a widget of its own so that it keeps
 // its own name, colour and visibility, and clearing the graph leaves it be.
-// Mouse events pass through to the graph below.
+// Its pixels follow the graph's mapping, so it keeps its place in the
+// drawing space when the graph resizes. Mouse events pass through to the
+// graph below.
 class LineWidget : public QWidget {
     Q_OBJECT
 public:
@@ -25,6 +31,16 @@ public:
     std::uint32_t borderColour() const { return colour_; }
     void setBorderColour(std::uint32_t colour);
     Style style() const { return style_; }
+
+    // Where the line lies in pixels under a mapping: at least one pixel wide
+    // and high.
+    QRect pixelRect(const GraphMapping& mapping) const;
+    // Takes its place again after the graph has resized.
+    void followGraph();
+    // Draws a line filling rect: down its left edge when it is one pixel
+    // wide, else along its top edge. The line widgets and every picture of
+    // the graph draw their lines with it.
+    static void paintLine(QPainter& painter, const QRect& rect, Style style, std::uint32_t colour);
 
 protected:
     void paintEvent(QPaintEvent* event) override;

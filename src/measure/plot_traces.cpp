@@ -6,6 +6,7 @@
 #include "common/colour.h"
 #include "common/leading_number.h"
 #include "common/rounding.h"
+#include "display/graph_view.h"
 #include "measure/cable.h"
 #include "measure/graph_widget.h"
 
@@ -37,6 +38,7 @@ TracePass chart1::tracePass() const {
     pass.Enabled.Xs = ui.chkXS->isChecked();
     pass.Enabled.Rs = ui.chkRS->isChecked();
     pass.Enabled.Swr = ui.chkSWR->isChecked();
+    pass.Scales = graphView_->scales();
     return pass;
 }
 
@@ -48,6 +50,7 @@ void chart1::PlotLossPhaseTraces() {
 
     GraphWidget* g = ui.picGraph1;
     g->Cls();
+    graphView_->autoScale(tracePass());
     PlotLossPhasePass(tracePass(), pen_, lossPhase_);
     g->setTrace(GraphWidget::Phase, lossPhase_.Phase, ColourFromSetting(settings_.colorS1));
     g->setTrace(GraphWidget::Loss, lossPhase_.Loss, ColourFromSetting(settings_.colorS2));

@@ -39,15 +39,20 @@ float PhaseYAt(double h, float p) {
 struct LossYTerms {
     double offsets = 0.0;  // CalOffsetDb + LossOffset, each finite
     double scale = 1.0;
+    double stretch = 1.0;  // 30 dB over the range chosen
 };
 
-LossYTerms LossTerms(float CalOffsetDb, double LossOffset, std::uint8_t LossScale) {
+LossYTerms LossTerms(float CalOffsetDb, double LossOffset, std::uint8_t LossScale,
+                     LossRange range = LossRange::To30) {
     return LossYTerms{FiniteOrZero(CalOffsetDb) + FiniteOrZero(LossOffset),
-                      LossScale < 1 ? 1.0 : LossScale};
+                      LossScale < 1 ? 1.0 : LossScale, 30.0 / LossRangeDb(range)};
 }
 
 float LossYAt(double h, float n, const LossYTerms& t) {
-    const double y = h * FiniteOrZero(n) / 512.0 - h + t.offsets * 129.0 + 1250.0;
+    const double designed = h * FiniteOrZero(n) / 512.0 - h + t.offsets * 129.0 + 1250.0;
+    // A narrower range stretches the designed picture down from its top, so
+    // the offsets keep their 129 twips a dB on the designed scale.
+    const double y = t.stretch == 1.0 ? designed : designed * t.stretch;
     // Halving is exact as a product; the usual scale of 1 needs no division.
     return ToFiniteFloat(t.scale == 1.0 ? y : t.scale == 2.0 ? y * 0.5 : y / t.scale);
 }
@@ -58,6 +63,45 @@ float OhmYAt(double h, float ohm) {
 
 float SwrYAt(double h, float swr) {
     return ToFiniteFloat(h - h * FiniteOrZero(swr) / 10.0);
+}
+
+// A scale other than the designed one: bottom lies margin twips above the
+// bottom edge and top margin twips above the top edge.
+struct LinearY {
+    double bottom = 0.0;
+    double span = 1.0;
+    double margin = 0.0;
+    float operator()(double h, float v) const {
+        return ToFiniteFloat(h - h * (FiniteOrZero(v) - bottom) / span - margin);
+    }
+};
+
+LinearY OhmRule(OhmScale s) {
+    return LinearY{0.0, OhmScaleTop(s), 100.0};
+}
+
+LinearY SwrRule(SwrScale s) {
+    return LinearY{SwrScaleBottom(s), SwrScaleTop(s) - SwrScaleBottom(s), 0.0};
+}
+
+// Calls use with the y rule of the scale: the designed function itself for
+// the designed scale, so its arithmetic stays exactly as it was.
+template <class Use>
+void WithOhmRule(OhmScale s, Use use) {
+    if (s == OhmScale::To500) {
+        use(OhmYAt);
+    } else {
+        use(OhmRule(s));
+    }
+}
+
+template <class Use>
+void WithSwrRule(SwrScale s, Use use) {
+    if (s == SwrScale::ZeroTo10) {
+        use(SwrYAt);
+    } else {
+        use(SwrRule(s));
+    }
 }
 
 }  // namespace
@@ -85,6 +129,56 @@ float SwrY(float H, float swr) {
     return SwrYAt(FiniteOrZero(H), swr);
 }
 
+float LossYOn(LossRange range, float H, float n, float CalOffsetDb, double LossOffset,
+              std::uint8_t LossScale) {
+    return LossYAt(FiniteOrZero(H), n, LossTerms(CalOffsetDb, LossOffset, LossScale, range));
+}
+
+float OhmYOn(OhmScale scale, float H, float ohm) {
+    float y = 0.0f;
+    WithOhmRule(scale, [&](auto rule) { y = rule(FiniteOrZero(H), ohm); });
+    return y;
+}
+
+float SwrYOn(SwrScale scale, float H, float swr) {
+    float y = 0.0f;
+    WithSwrRule(scale, [&](auto rule) { y = rule(FiniteOrZero(H), swr); });
+    return y;
+}
+
+void ValueRange::take(float v) {
+    if (!any) {
+        min = max = v;
+        any = true;
+        return;
+    }
+    min = std::min(min, v);
+    max = std::max(max, v);
+}
+
+TraceExtremes SweepExtremes(const TracePass& pass, std::optional<PointConverter>& convert) {
+    TraceExtremes e;
+    if (pass.MagnitudeSamples == nullptr || pass.PhaseSamples == nullptr) {
+        return e;
+    }
+    const std::int32_t last = LastIndex(pass);
+    const std::int32_t step = StepOf(pass);
+    for (std::int32_t i = 1; i <= last; i += step) {
+        e.LossCount.take(static_cast<float>(FiniteOrZero(pass.MagnitudeSamples[i])));
+    }
+    if (!convert || !convert->serves(pass.CalOffsetDb, pass.LossOffset)) {
+        convert.emplace(pass.CalOffsetDb, pass.LossOffset);
+    }
+    for (std::int32_t i = 0; i <= last; i += step) {
+        const PointValues v = (*convert)(pass.MagnitudeSamples[i], pass.PhaseSamples[i]);
+        e.Swr.take(v.Swr);
+        e.Z.take(v.Zmag);
+        e.Xs.take(v.Xs);
+        e.Rs.take(v.Rs);
+    }
+    return e;
+}
+
 void PlotLossPhasePass(const TracePass& pass, PenState& pen, LossPhaseGeometry& out) {
     const std::int32_t last = LastIndex(pass);
     Prepare(out.Phase, last);
@@ -99,7 +193,8 @@ void PlotLossPhasePass(const TracePass& pass, PenState& pen, LossPhaseGeometry& 
     Segment phaseSeg{1.0f, 0.0f, 1.0f, pen.CarryYPhase};
     Segment lossSeg{1.0f, pen.CarryYLoss, 1.0f, pen.CarryYLoss};
     const double h = FiniteOrZero(pass.H);
-    const LossYTerms lossTerms = LossTerms(pass.CalOffsetDb, pass.LossOffset, pass.LossScale);
+    const LossYTerms lossTerms =
+        LossTerms(pass.CalOffsetDb, pass.LossOffset, pass.LossScale, pass.Scales.Loss);
     const std::int32_t step = StepOf(pass);
     for (std::int32_t i = 1; i <= last; i += step) {
         const float n = pass.MagnitudeSamples[i];
@@ -160,7 +255,7 @@ void PlotImpedancePass(const TracePass& pass, PenState& pen, ImpedanceGeometry& 
         w.Swr[k] = v.Swr;
     }
     const auto trace = [&](std::vector<Segment>& batch, float& lastY,
-                           const std::vector<float>& values, float (*yOf)(double, float)) {
+                           const std::vector<float>& values, auto yOf) {
         float* y = w.y.data();
         const float* value = values.data();
         for (std::size_t k = 0; k < count; ++k) {
@@ -175,17 +270,19 @@ void PlotImpedancePass(const TracePass& pass, PenState& pen, ImpedanceGeometry& 
         }
         lastY = from;
     };
-    if (pass.Enabled.Z) {
-        trace(out.Z, pen.LastYZ, w.Zmag, OhmYAt);
-    }
-    if (pass.Enabled.Xs) {
-        trace(out.Xs, pen.LastYXs, w.Xs, OhmYAt);
-    }
-    if (pass.Enabled.Rs) {
-        trace(out.Rs, pen.LastYRs, w.Rs, OhmYAt);
-    }
+    WithOhmRule(pass.Scales.Ohm, [&](auto ohmY) {
+        if (pass.Enabled.Z) {
+            trace(out.Z, pen.LastYZ, w.Zmag, ohmY);
+        }
+        if (pass.Enabled.Xs) {
+            trace(out.Xs, pen.LastYXs, w.Xs, ohmY);
+        }
+        if (pass.Enabled.Rs) {
+            trace(out.Rs, pen.LastYRs, w.Rs, ohmY);
+        }
+    });
     if (pass.Enabled.Swr) {
-        trace(out.Swr, pen.LastYSwr, w.Swr, SwrYAt);
+        WithSwrRule(pass.Scales.Swr, [&](auto swrY) { trace(out.Swr, pen.LastYSwr, w.Swr, swrY); });
     }
     out.Last = v;
 }

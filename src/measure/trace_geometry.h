@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "measure/conversion.h"
+#include "measure/graph_scales.h"
 
 // Where the six traces of one pass run on picGraph1, in twips (origin at the
 // top left, y growing downwards). The painter draws these batches as they
@@ -39,6 +40,7 @@ struct TracePass {
     double LossOffset = 0.0;     // already parsed from the offset box
     std::uint8_t LossScale = 1;  // 1, or 2 with "Scale X2"; below 1 counts as 1
     TraceEnables Enabled;
+    GraphScales Scales;  // the designed scales unless the View menu chose others
 };
 
 // The pens carried from one pass to the next; all start at 0 with the window.
@@ -94,3 +96,30 @@ float PhaseY(float H, float p);
 float LossY(float H, float n, float CalOffsetDb, double LossOffset, std::uint8_t LossScale);
 float OhmY(float H, float ohm);  // |Z|, |Xs| and Rs
 float SwrY(float H, float swr);
+
+// The same on a chosen scale; the designed scale gives the rules above, bit
+// for bit.
+float LossYOn(LossRange range, float H, float n, float CalOffsetDb, double LossOffset,
+              std::uint8_t LossScale);
+float OhmYOn(OhmScale scale, float H, float ohm);
+float SwrYOn(SwrScale scale, float H, float swr);
+
+// The smallest and largest value a pass plots on a trace; any is false when
+// the pass visits no point.
+struct ValueRange {
+    float min = 0.0f;
+    float max = 0.0f;
+    bool any = false;
+    void take(float v);
+};
+
+// What a pass plots, by trace, whether the trace is on or not: the magnitude
+// counts of the loss points and the converted values of the impedance points.
+struct TraceExtremes {
+    ValueRange LossCount;
+    ValueRange Swr, Z, Xs, Rs;
+};
+
+// Visits the points the two passes visit; convert is kept by the caller so
+// that its table serves pass after pass.
+TraceExtremes SweepExtremes(const TracePass& pass, std::optional<PointConverter>& convert);

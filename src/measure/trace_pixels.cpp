@@ -104,8 +104,8 @@ void TracePolylines::clear() {
     segments = 0;
 }
 
-void ToPixelPolylines(const std::vector<Segment>& segments, double pixelsPerTwip,
-                      double devicePixelRatio, TracePolylines& out) {
+void ToPixelPolylines(const std::vector<Segment>& segments, double pixelsPerTwipX,
+                      double pixelsPerTwipY, double devicePixelRatio, TracePolylines& out) {
     out.clear();
     out.segments = segments.size();
     if (segments.empty()) {
@@ -113,17 +113,18 @@ void ToPixelPolylines(const std::vector<Segment>& segments, double pixelsPerTwip
     }
     out.points.reserve(segments.size() + 1);
     Thinner thin(devicePixelRatio < 1.0 ? 1.0 : devicePixelRatio, out);
-    const double k = pixelsPerTwip;
+    const double kx = pixelsPerTwipX;
+    const double ky = pixelsPerTwipY;
     QPointF end;  // where the previous segment ended, before thinning
     bool open = false;
     for (const Segment& s : segments) {
-        const QPointF a(s.x1 * k, s.y1 * k);
+        const QPointF a(s.x1 * kx, s.y1 * ky);
         if (!open || !Near(a, end)) {
             thin.endRun();
             thin.add(a);
             open = true;
         }
-        end = QPointF(s.x2 * k, s.y2 * k);
+        end = QPointF(s.x2 * kx, s.y2 * ky);
         thin.add(end);
     }
     thin.endRun();

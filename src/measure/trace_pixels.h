@@ -25,6 +25,11 @@ struct TracePolylines {
 };
 
 // devicePixelRatio sets the column width (1 / ratio logical pixels); below 1
-// counts as 1. Capacity is kept from call to call.
-void ToPixelPolylines(const std::vector<Segment>& segments, double pixelsPerTwip,
-                      double devicePixelRatio, TracePolylines& out);
+// counts as 1. Capacity is kept from call to call. x and y may scale apart.
+void ToPixelPolylines(const std::vector<Segment>& segments, double pixelsPerTwipX,
+                      double pixelsPerTwipY, double devicePixelRatio, TracePolylines& out);
+
+inline void ToPixelPolylines(const std::vector<Segment>& segments, double pixelsPerTwip,
+                             double devicePixelRatio, TracePolylines& out) {
+    ToPixelPolylines(segments, pixelsPerTwip, pixelsPerTwip, devicePixelRatio, out);
+}

@@ -6,7 +6,6 @@
 #include "common/decimal_text.h"
 #include "common/display_format.h"
 #include "common/leading_number.h"
-#include "common/twips.h"
 #include "measure/graph_widget.h"
 #include "measure/line_widget.h"
 #include "range/band_presets.h"
@@ -59,10 +58,10 @@ void chart1::cmdZoomSweep_Click() {
     ui.txtStart->setText(Text(HzAsMHzText(ParseReadout(ui.lblMkr1Freq->text().toStdString()))));
     ui.linM1->setX1(W * 0.25f);
     ui.linM1->setX2(W * 0.25f);
-    ui.lblM1->move(Twips::ToPixels(W * 0.25f), ui.lblM1->y());
+    ui.picGraph1->placeTag(ui.lblM1, W * 0.25f, 0);
     ui.linM2->setX1(W * 0.75f);
     ui.linM2->setX2(W * 0.75f);
-    ui.lblM2->move(Twips::ToPixels(W * 0.75f) - ui.lblM2->width(), ui.lblM2->y());
+    ui.picGraph1->placeTag(ui.lblM2, W * 0.75f, -ui.lblM2->width());
     ui.chkHold->setChecked(false);
 }
 
