@@ -24,13 +24,14 @@ constexpr double GraphTop = 480;
 constexpr double GraphWidth = 8835;
 constexpr double GraphHeight = 3795;
 
-// Room under the graph for the frequency axis: the window still fits
-// 800 x 600 pixels with its menu and status bars.
+// Room under the graph for the frequency axis. The panels move down by it
+// into the space the design left free below them, so the window keeps its
+// size and still fits 800 x 600 pixels.
 constexpr double AxisRoom = 120;
 
-// Form size: 800 x 600 pixels less the menu and status bars, and the axis.
+// Form size: 800 x 600 pixels less the menu and status bars.
 constexpr double FormWidth = 11880;
-constexpr double FormHeight = 8340 + AxisRoom;
+constexpr double FormHeight = 8340;
 
 // Rows of frames below the graph.
 constexpr double Row1 = 4380 + AxisRoom;

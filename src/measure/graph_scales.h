@@ -28,48 +28,20 @@ struct GraphScales {
 };
 
 // The value at the top edge of an SWR scale (10, 5, 3, 2) and at its bottom
-// edge (0 for the designed scale, else 1).
+// edge (0 for the designed scale, else 1); the upper value of an impedance
+// scale; the range of a loss scale.
 inline double SwrScaleTop(SwrScale s) {
-    switch (s) {
-        case SwrScale::OneTo5:
-            return 5.0;
-        case SwrScale::OneTo3:
-            return 3.0;
-        case SwrScale::OneTo2:
-            return 2.0;
-        case SwrScale::ZeroTo10:
-            break;
-    }
-    return 10.0;
+    constexpr double Tops[] = {10.0, 5.0, 3.0, 2.0};
+    return Tops[static_cast<int>(s)];
 }
 inline double SwrScaleBottom(SwrScale s) {
     return s == SwrScale::ZeroTo10 ? 0.0 : 1.0;
 }
-
 inline double OhmScaleTop(OhmScale s) {
-    switch (s) {
-        case OhmScale::To100:
-            return 100.0;
-        case OhmScale::To200:
-            return 200.0;
-        case OhmScale::To1000:
-            return 1000.0;
-        case OhmScale::To2000:
-            return 2000.0;
-        case OhmScale::To500:
-            break;
-    }
-    return 500.0;
+    constexpr double Tops[] = {500.0, 100.0, 200.0, 1000.0, 2000.0};
+    return Tops[static_cast<int>(s)];
 }
-
 inline double LossRangeDb(LossRange r) {
-    switch (r) {
-        case LossRange::To10:
-            return 10.0;
-        case LossRange::To3:
-            return 3.0;
-        case LossRange::To30:
-            break;
-    }
-    return 30.0;
+    constexpr double Ranges[] = {30.0, 10.0, 3.0};
+    return Ranges[static_cast<int>(r)];
 }

@@ -87,21 +87,22 @@ LinearY SwrRule(SwrScale s) {
 // Calls use with the y rule of the scale: the designed function itself for
 // the designed scale, so its arithmetic stays exactly as it was.
 template <class Use>
-void WithOhmRule(OhmScale s, Use use) {
-    if (s == OhmScale::To500) {
-        use(OhmYAt);
+void WithRule(bool designed, float (*designedRule)(double, float), LinearY other, Use use) {
+    if (designed) {
+        use(designedRule);
     } else {
-        use(OhmRule(s));
+        use(other);
     }
 }
 
 template <class Use>
+void WithOhmRule(OhmScale s, Use use) {
+    WithRule(s == OhmScale::To500, OhmYAt, OhmRule(s), use);
+}
+
+template <class Use>
 void WithSwrRule(SwrScale s, Use use) {
-    if (s == SwrScale::ZeroTo10) {
-        use(SwrYAt);
-    } else {
-        use(SwrRule(s));
-    }
+    WithRule(s == SwrScale::ZeroTo10, SwrYAt, SwrRule(s), use);
 }
 
 }  // namespace

@@ -168,6 +168,18 @@ private slots:
         QCOMPARE(w.ui.lblFreqAxis[10]->text(), QStringLiteral("180"));
     }
 
+    void f11TogglesFullScreen() {
+        WindowFixture f;
+        f.load();
+        chart1& w = *f.w;
+        w.show();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        QTest::keyClick(&w, Qt::Key_F11);
+        QTRY_VERIFY(w.isFullScreen());
+        QTest::keyClick(&w, Qt::Key_F11);
+        QTRY_VERIFY(!w.isFullScreen());
+    }
+
     // The one painting function gives the window's picture, overlays and all.
     void paintedPictureIsTheWindowsPicture() {
         WindowFixture f;
