@@ -29,6 +29,8 @@ GraphWidget::GraphWidget(QWidget* parent) : QWidget(parent), backColour_(Colour:
     setAccessibleDescription(objectName());
     // A click or Tab gives the graph the keys that move the markers.
     setFocusPolicy(Qt::StrongFocus);
+    // Every pixel is painted: nothing under the graph needs painting first.
+    setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
 float GraphWidget::ScaleWidth() const {
@@ -66,14 +68,20 @@ void GraphWidget::Cls() {
 
 void GraphWidget::thin(Batch& b) {
     const GraphMapping m = mapping();
-    ToPixelPolylines(b.segments, m.pixelsPerTwipX(), m.pixelsPerTwipY(), thinnedRatio_, b.pixels);
+    ToPixelPolylines(b.segments, m.pixelsPerTwipX(), m.pixelsPerTwipY(), thinnedRatio_, b.pixels,
+                     m.heightPx);
 }
 
 void GraphWidget::setTrace(Trace trace, const std::vector<Segment>& segments,
                            std::uint32_t colour) {
+    std::vector<Segment> copy(segments);
+    takeTrace(trace, copy, colour);
+}
+
+void GraphWidget::takeTrace(Trace trace, std::vector<Segment>& segments, std::uint32_t colour) {
     Batch& b = traces_[trace];
     b.colour = colour;
-    b.segments.assign(segments.begin(), segments.end());
+    b.segments.swap(segments);
     thinnedRatio_ = devicePixelRatioF();
     thin(b);
     update();
@@ -89,7 +97,24 @@ GraphWidget::Tag& GraphWidget::tagFor(QWidget* widget) {
     t.widget = widget;
     t.top = static_cast<float>(GraphSpace::Height);
     tags_.push_back(t);
+    // A tag fills its own background (eventFilter) instead of Qt doing it:
+    // to Qt an auto-filled child is opaque, and cutting it out of the
+    // graph's clip would leave the traces the slow path of the raster engine.
+    if (widget->autoFillBackground()) {
+        widget->setAutoFillBackground(false);
+        widget->installEventFilter(this);
+    }
     return tags_.back();
+}
+
+bool GraphWidget::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::Paint) {
+        if (auto* tag = qobject_cast<QWidget*>(watched)) {
+            QPainter painter(tag);
+            painter.fillRect(tag->rect(), tag->palette().brush(tag->backgroundRole()));
+        }
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void GraphWidget::placeTagWidget(const Tag& tag) {
@@ -151,7 +176,7 @@ void GraphWidget::paintGraph(QPainter& painter, QSize size, qreal devicePixelRat
         const TracePolylines* pixels = &b.pixels;
         if (!cached) {
             ToPixelPolylines(b.segments, m.pixelsPerTwipX(), m.pixelsPerTwipY(), devicePixelRatio,
-                             scratch);
+                             scratch, m.heightPx);
             pixels = &scratch;
         }
         QPen pen(VbColour(b.colour));

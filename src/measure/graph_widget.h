@@ -42,6 +42,9 @@ public:
     void Cls();
     // One batch of segments (twips) in one colour, drawn with one call.
     void setTrace(Trace trace, const std::vector<Segment>& segments, std::uint32_t colour);
+    // The same without a copy: the graph takes segments and hands back the
+    // storage of the batch it held, for the caller's next pass to fill.
+    void takeTrace(Trace trace, std::vector<Segment>& segments, std::uint32_t colour);
     // Segments of a trace, in twips, as last set.
     qsizetype traceSegments(Trace trace) const {
         return static_cast<qsizetype>(traces_[trace].segments.size());
@@ -73,6 +76,7 @@ signals:
     void resized();
 
 protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;

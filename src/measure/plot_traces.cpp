@@ -52,8 +52,8 @@ void chart1::PlotLossPhaseTraces() {
     g->Cls();
     graphView_->autoScale(tracePass());
     PlotLossPhasePass(tracePass(), pen_, lossPhase_);
-    g->setTrace(GraphWidget::Phase, lossPhase_.Phase, ColourFromSetting(settings_.colorS1));
-    g->setTrace(GraphWidget::Loss, lossPhase_.Loss, ColourFromSetting(settings_.colorS2));
+    g->takeTrace(GraphWidget::Phase, lossPhase_.Phase, ColourFromSetting(settings_.colorS1));
+    g->takeTrace(GraphWidget::Loss, lossPhase_.Loss, ColourFromSetting(settings_.colorS2));
     fields.BestMatchPoint = static_cast<float>(lossPhase_.Best.BestMatchPoint);
     BestMatchCount = lossPhase_.Best.BestMatchCount;
 
@@ -63,10 +63,10 @@ void chart1::PlotLossPhaseTraces() {
 void chart1::PlotImpedanceTraces() {
     GraphWidget* g = ui.picGraph1;
     PlotImpedancePass(tracePass(), pen_, impedance_);
-    g->setTrace(GraphWidget::Z, impedance_.Z, ColourFromSetting(settings_.colorS5));
-    g->setTrace(GraphWidget::Xs, impedance_.Xs, ColourFromSetting(settings_.colorS3));
-    g->setTrace(GraphWidget::Rs, impedance_.Rs, ColourFromSetting(settings_.colorS4));
-    g->setTrace(GraphWidget::Swr, impedance_.Swr, ColourFromSetting(settings_.colorS6));
+    g->takeTrace(GraphWidget::Z, impedance_.Z, ColourFromSetting(settings_.colorS5));
+    g->takeTrace(GraphWidget::Xs, impedance_.Xs, ColourFromSetting(settings_.colorS3));
+    g->takeTrace(GraphWidget::Rs, impedance_.Rs, ColourFromSetting(settings_.colorS4));
+    g->takeTrace(GraphWidget::Swr, impedance_.Swr, ColourFromSetting(settings_.colorS6));
     lastPoint = impedance_.Last;
 }
 

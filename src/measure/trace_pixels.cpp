@@ -2,98 +2,32 @@
 
 #include <cmath>
 #include <cstdint>
+#include <limits>
 
 namespace {
 
 constexpr double kJoinTolerance = 1.0 / 64.0;  // pixels
+// Beyond this many pixels outside the top or bottom edge a one-pixel pen
+// lights nothing inside.
+constexpr double kOutside = 2.0;
 
-// The points of one device pixel column met so far along a polyline. Their
-// sequence numbers keep the lowest and highest in path order.
-struct Column {
-    double key = 0.0;  // floor(x * ratio)
-    QPointF first, low, high, last;
-    std::uint64_t lowAt = 0, highAt = 0;
-    bool open = false;
+struct Pt {
+    double x = 0.0;
+    double y = 0.0;
 };
 
-class Thinner {
-public:
-    Thinner(double ratio, TracePolylines& out) : ratio_(ratio), out_(out) {}
+bool Near(Pt a, Pt b) {
+    return std::fabs(a.x - b.x) <= kJoinTolerance && std::fabs(a.y - b.y) <= kJoinTolerance;
+}
 
-    void add(QPointF p) {
-        const double key = std::floor(p.x() * ratio_);
-        ++seq_;
-        if (col_.open && key == col_.key) {
-            col_.last = p;
-            if (p.y() < col_.low.y()) {
-                col_.low = p;
-                col_.lowAt = seq_;
-            }
-            if (p.y() > col_.high.y()) {
-                col_.high = p;
-                col_.highAt = seq_;
-            }
-            return;
-        }
-        flush();
-        col_ = Column{key, p, p, p, p, seq_, seq_, true};
-        firstAt_ = seq_;
+// floor(v) without a call into the maths library, for the many points of a
+// trace; beyond the range a 64-bit integer holds, the library's.
+double Floor(double v) {
+    if (!(std::fabs(v) < 4.0e18)) {
+        return std::floor(v);
     }
-
-    // Ends the polyline: its last column goes out, then its end is marked.
-    void endRun() {
-        flush();
-        const std::size_t start = runStart();
-        if (out_.points.size() == start) {
-            return;
-        }
-        if (out_.points.size() == start + 1) {
-            // A segment of no length still lights its pixel, as a line would.
-            out_.points.push_back(out_.points.back());
-        }
-        out_.runEnds.push_back(out_.points.size());
-    }
-
-private:
-    void put(QPointF p) {
-        if (out_.points.size() == runStart() || out_.points.back().x() != p.x() ||
-            out_.points.back().y() != p.y()) {
-            out_.points.push_back(p);
-        }
-    }
-
-    std::size_t runStart() const { return out_.runEnds.empty() ? 0 : out_.runEnds.back(); }
-
-    void flush() {
-        if (!col_.open) {
-            return;
-        }
-        put(col_.first);
-        // The extremes between, in the order the path met them.
-        const bool lowFirst = col_.lowAt <= col_.highAt;
-        const QPointF& a = lowFirst ? col_.low : col_.high;
-        const QPointF& b = lowFirst ? col_.high : col_.low;
-        const std::uint64_t aAt = lowFirst ? col_.lowAt : col_.highAt;
-        const std::uint64_t bAt = lowFirst ? col_.highAt : col_.lowAt;
-        if (aAt != firstAt_) {
-            put(a);
-        }
-        if (bAt != firstAt_) {
-            put(b);
-        }
-        put(col_.last);
-        col_.open = false;
-    }
-
-    double ratio_;
-    TracePolylines& out_;
-    Column col_;
-    std::uint64_t seq_ = 0;
-    std::uint64_t firstAt_ = 0;
-};
-
-bool Near(QPointF a, QPointF b) {
-    return std::fabs(a.x() - b.x()) <= kJoinTolerance && std::fabs(a.y() - b.y()) <= kJoinTolerance;
+    const double t = static_cast<double>(static_cast<std::int64_t>(v));
+    return t > v ? t - 1.0 : t;
 }
 
 }  // namespace
@@ -105,27 +39,117 @@ void TracePolylines::clear() {
 }
 
 void ToPixelPolylines(const std::vector<Segment>& segments, double pixelsPerTwipX,
-                      double pixelsPerTwipY, double devicePixelRatio, TracePolylines& out) {
+                      double pixelsPerTwipY, double devicePixelRatio, TracePolylines& out,
+                      double height) {
     out.clear();
     out.segments = segments.size();
     if (segments.empty()) {
         return;
     }
-    out.points.reserve(segments.size() + 1);
-    Thinner thin(devicePixelRatio < 1.0 ? 1.0 : devicePixelRatio, out);
+    std::vector<QPointF>& points = out.points;
+    points.reserve(segments.size() + 1);
+    const double ratio = devicePixelRatio < 1.0 ? 1.0 : devicePixelRatio;
     const double kx = pixelsPerTwipX;
     const double ky = pixelsPerTwipY;
-    QPointF end;  // where the previous segment ended, before thinning
+    const double top = -kOutside;
+    const double bottom = height + kOutside;
+    // -1 beyond the top edge, 1 beyond the bottom edge, else 0.
+    const auto side = [top, bottom](double y) { return y < top ? -1 : y > bottom ? 1 : 0; };
+
+    // The polyline being thinned starts at runStart. The points of one
+    // device pixel column met so far are kept as the first, the lowest, the
+    // highest and the last; their sequence numbers keep the extremes in path
+    // order. All of it lives in locals, which the loop keeps in registers.
+    std::size_t runStart = 0;
     bool open = false;
-    for (const Segment& s : segments) {
-        const QPointF a(s.x1 * kx, s.y1 * ky);
-        if (!open || !Near(a, end)) {
-            thin.endRun();
-            thin.add(a);
-            open = true;
+    double key = 0.0;  // the open column is floor(x * ratio) == key
+    Pt first, low, high, last;
+    std::uint64_t seq = 0, firstAt = 0, lowAt = 0, highAt = 0;
+
+    const auto put = [&](Pt p) {
+        const std::size_t n = points.size();
+        if (n > runStart && points.back().x() == p.x && points.back().y() == p.y) {
+            return;
         }
-        end = QPointF(s.x2 * kx, s.y2 * ky);
-        thin.add(end);
+        // Between two points beyond the same edge, a third beyond it lights
+        // nothing: the path goes straight on. Far off the graph (an SWR of
+        // hundreds) this leaves a run of columns at two points.
+        if (n >= runStart + 2) {
+            const int s = side(p.y);
+            if (s != 0 && side(points[n - 1].y()) == s && side(points[n - 2].y()) == s) {
+                points[n - 1] = QPointF(p.x, p.y);
+                return;
+            }
+        }
+        points.emplace_back(p.x, p.y);
+    };
+    const auto flush = [&] {
+        if (!open) {
+            return;
+        }
+        put(first);
+        // The extremes between, in the order the path met them.
+        const bool lowFirst = lowAt <= highAt;
+        if ((lowFirst ? lowAt : highAt) != firstAt) {
+            put(lowFirst ? low : high);
+        }
+        if ((lowFirst ? highAt : lowAt) != firstAt) {
+            put(lowFirst ? high : low);
+        }
+        put(last);
+        open = false;
+    };
+    const auto add = [&](Pt p) {
+        const double column = p.x * ratio;
+        ++seq;
+        if (open && column >= key && column < key + 1.0) {
+            last = p;
+            if (p.y < low.y) {
+                low = p;
+                lowAt = seq;
+            }
+            if (p.y > high.y) {
+                high = p;
+                highAt = seq;
+            }
+            return;
+        }
+        flush();
+        key = Floor(column);
+        first = low = high = last = p;
+        firstAt = lowAt = highAt = seq;
+        open = true;
+    };
+    // Ends the polyline: its last column goes out, then its end is marked.
+    const auto endRun = [&] {
+        flush();
+        const std::size_t size = points.size();
+        if (size == runStart) {
+            return;
+        }
+        if (size == runStart + 1) {
+            // A segment of no length still lights its pixel, as a line would.
+            points.push_back(points.back());
+        }
+        out.runEnds.push_back(points.size());
+        runStart = points.size();
+    };
+
+    Pt end;  // where the previous segment ended, before thinning
+    const Segment* previous = nullptr;
+    for (const Segment& s : segments) {
+        // Most segments start where the one before ended, to the bit.
+        const bool joined = previous != nullptr && s.x1 == previous->x2 && s.y1 == previous->y2;
+        if (!joined) {
+            const Pt a{s.x1 * kx, s.y1 * ky};
+            if (previous == nullptr || !Near(a, end)) {
+                endRun();
+                add(a);
+            }
+        }
+        end = Pt{s.x2 * kx, s.y2 * ky};
+        add(end);
+        previous = &s;
     }
-    thin.endRun();
+    endRun();
 }

@@ -2,6 +2,7 @@
 
 #include <QPointF>
 #include <cstddef>
+#include <limits>
 #include <vector>
 
 #include "measure/trace_geometry.h"
@@ -26,8 +27,12 @@ struct TracePolylines {
 
 // devicePixelRatio sets the column width (1 / ratio logical pixels); below 1
 // counts as 1. Capacity is kept from call to call. x and y may scale apart.
+// Where the path runs on beyond the top or the bottom edge of a picture
+// height pixels high, it is cut to the points where it turns back: nothing
+// of it is lit there either way.
 void ToPixelPolylines(const std::vector<Segment>& segments, double pixelsPerTwipX,
-                      double pixelsPerTwipY, double devicePixelRatio, TracePolylines& out);
+                      double pixelsPerTwipY, double devicePixelRatio, TracePolylines& out,
+                      double height = std::numeric_limits<double>::infinity());
 
 inline void ToPixelPolylines(const std::vector<Segment>& segments, double pixelsPerTwip,
                              double devicePixelRatio, TracePolylines& out) {

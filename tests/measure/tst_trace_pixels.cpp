@@ -3,6 +3,7 @@
 #include <QImage>
 #include <QPainter>
 #include <QRandomGenerator>
+#include <algorithm>
 #include <vector>
 
 #include "measure/trace_pixels.h"
@@ -121,6 +122,7 @@ private slots:
     void devicePixelRatioNarrowsTheColumns();
     void keepsEveryColumnsHeights_data();
     void keepsEveryColumnsHeights();
+    void runsBeyondTheEdgesAreCut();
 };
 
 void TestTracePixels::runs_data() {
@@ -272,6 +274,35 @@ void TestTracePixels::keepsEveryColumnsHeights() {
                                 .arg(before[x].first)
                                 .arg(before[x].second)));
     }
+}
+
+// An SWR trace of a wide sweep spends most of its points far above the top
+// edge: there the path keeps only where it turns back, and the picture is
+// the same pixel for pixel.
+void TestTracePixels::runsBeyondTheEdgesAreCut() {
+    const QSize size(400, 100);
+    auto rng = QRandomGenerator(11);
+    std::vector<QPointF> path;
+    for (int i = 0; i <= 4000; ++i) {
+        const double x = i * 0.1;
+        // Mostly far above or below, dipping into the picture now and then.
+        const int band = (i / 500) % 3;
+        const double y = band == 0 ? -3000.0 : band == 1 ? 50.0 : 4000.0;
+        path.emplace_back(x, y + (band == 1 ? 80.0 : 2000.0) * (rng.generateDouble() - 0.5));
+    }
+    const std::vector<Segment> segments = Path(path);
+    TracePolylines all;
+    TracePolylines cut;
+    ToPixelPolylines(segments, 1.0, 1.0, 1.0, all);
+    ToPixelPolylines(segments, 1.0, 1.0, 1.0, cut, size.height());
+    const auto beyond = [&](const TracePolylines& t) {
+        return std::count_if(t.points.begin(), t.points.end(), [&](const QPointF& p) {
+            return p.y() < -2.0 || p.y() > size.height() + 2.0;
+        });
+    };
+    QVERIFY2(beyond(all) > 300 && beyond(cut) <= 12,
+             qPrintable(QStringLiteral("%1, then %2 beyond").arg(beyond(all)).arg(beyond(cut))));
+    QCOMPARE(Thinned(size, cut), Thinned(size, all));
 }
 
 QTEST_MAIN(TestTracePixels)
