@@ -19,24 +19,25 @@ struct ScaleChoice {
     int value;
 };
 
-// Widest first in each group; the designed scale is the default.
+// Widest first in each group; the designed scale is the default. Every
+// item has an access key of its own within its menu.
 constexpr ScaleChoice SwrChoices[] = {
-    {"mnuSwr0to10", "0 to 10", static_cast<int>(SwrScale::ZeroTo10)},
-    {"mnuSwr1to5", "1 to 5", static_cast<int>(SwrScale::OneTo5)},
-    {"mnuSwr1to3", "1 to 3", static_cast<int>(SwrScale::OneTo3)},
-    {"mnuSwr1to2", "1 to 2", static_cast<int>(SwrScale::OneTo2)},
+    {"mnuSwr0to10", "&0 to 10", static_cast<int>(SwrScale::ZeroTo10)},
+    {"mnuSwr1to5", "1 to &5", static_cast<int>(SwrScale::OneTo5)},
+    {"mnuSwr1to3", "1 to &3", static_cast<int>(SwrScale::OneTo3)},
+    {"mnuSwr1to2", "1 to &2", static_cast<int>(SwrScale::OneTo2)},
 };
 constexpr ScaleChoice OhmChoices[] = {
-    {"mnuOhm2000", "0 to 2000 ohm", static_cast<int>(OhmScale::To2000)},
-    {"mnuOhm1000", "0 to 1000 ohm", static_cast<int>(OhmScale::To1000)},
-    {"mnuOhm500", "0 to 500 ohm", static_cast<int>(OhmScale::To500)},
-    {"mnuOhm200", "0 to 200 ohm", static_cast<int>(OhmScale::To200)},
-    {"mnuOhm100", "0 to 100 ohm", static_cast<int>(OhmScale::To100)},
+    {"mnuOhm2000", "0 to 2000 &ohm", static_cast<int>(OhmScale::To2000)},
+    {"mnuOhm1000", "0 &to 1000 ohm", static_cast<int>(OhmScale::To1000)},
+    {"mnuOhm500", "0 to &500 ohm", static_cast<int>(OhmScale::To500)},
+    {"mnuOhm200", "0 to &200 ohm", static_cast<int>(OhmScale::To200)},
+    {"mnuOhm100", "0 to &100 ohm", static_cast<int>(OhmScale::To100)},
 };
 constexpr ScaleChoice LossChoices[] = {
-    {"mnuLoss30", "0 to 30 dB", static_cast<int>(LossRange::To30)},
-    {"mnuLoss10", "0 to 10 dB", static_cast<int>(LossRange::To10)},
-    {"mnuLoss3", "0 to 3 dB", static_cast<int>(LossRange::To3)},
+    {"mnuLoss30", "0 to 3&0 dB", static_cast<int>(LossRange::To30)},
+    {"mnuLoss10", "0 to &10 dB", static_cast<int>(LossRange::To10)},
+    {"mnuLoss3", "0 to &3 dB", static_cast<int>(LossRange::To3)},
 };
 
 struct ScaleGroup {
@@ -46,9 +47,9 @@ struct ScaleGroup {
     std::size_t count;
 };
 constexpr ScaleGroup Groups[] = {
-    {"mnuSwrScale", "SWR scale", SwrChoices, std::size(SwrChoices)},
-    {"mnuImpedanceScale", "Impedance scale", OhmChoices, std::size(OhmChoices)},
-    {"mnuLossScale", "Loss scale", LossChoices, std::size(LossChoices)},
+    {"mnuSwrScale", "&SWR scale", SwrChoices, std::size(SwrChoices)},
+    {"mnuImpedanceScale", "&Impedance scale", OhmChoices, std::size(OhmChoices)},
+    {"mnuLossScale", "&Loss scale", LossChoices, std::size(LossChoices)},
 };
 
 int ValueOf(const GraphScales& s, int group) {
@@ -104,10 +105,10 @@ GraphView::GraphView(chart1& window) : QObject(&window), w_(window) {
                     [this, g, value = c.value] { choose(With(scales_, g, value)); });
         }
     }
-    autoScale_ = CheckItem(menu_, "mnuAutoScale", QStringLiteral("Auto scale"), false);
+    autoScale_ = CheckItem(menu_, "mnuAutoScale", QStringLiteral("&Auto scale"), false);
     connect(autoScale_, &QAction::toggled, this, [this] { freshAuto_ = true; });
     menu_->addSeparator();
-    grid_ = CheckItem(menu_, "mnuFrequencyGrid", QStringLiteral("Frequency grid"), true);
+    grid_ = CheckItem(menu_, "mnuFrequencyGrid", QStringLiteral("&Frequency grid"), true);
     connect(grid_, &QAction::toggled, w_.ui.picGraph1, &GraphWidget::setFrequencyGrid);
     w_.ui.picGraph1->setFrequencyGrid(grid_->isChecked());
     InsertInMenuBarOrder(w_.menuBar(), menu_);

@@ -20,11 +20,12 @@ struct Search {
 };
 
 constexpr Search Searches[] = {
-    {"mnuMkr1MinSwr", "Marker 1 to minimum SWR", &MarkerControls::toMinimumSwr, false},
-    {"mnuMkr1MaxZ", "Marker 1 to maximum |Z|", &MarkerControls::toMaximumZ, false},
-    {"mnuMkr1MinZ", "Marker 1 to minimum |Z|", &MarkerControls::toMinimumZ, false},
-    {"mnuMkrSwr2to1", "Markers to SWR 2:1 points", &MarkerControls::toSwrTwoToOnePoints, false},
-    {"mnuMkrMinus3dB", "Markers to \u22123 dB points", &MarkerControls::toMinusThreeDbPoints, true},
+    {"mnuMkr1MinSwr", "Marker 1 to m&inimum SWR", &MarkerControls::toMinimumSwr, false},
+    {"mnuMkr1MaxZ", "Marker 1 to ma&ximum |Z|", &MarkerControls::toMaximumZ, false},
+    {"mnuMkr1MinZ", "Marker 1 to minimum |&Z|", &MarkerControls::toMinimumZ, false},
+    {"mnuMkrSwr2to1", "Markers to SWR &2:1 points", &MarkerControls::toSwrTwoToOnePoints, false},
+    {"mnuMkrMinus3dB", "Markers to \u2212&3 dB points", &MarkerControls::toMinusThreeDbPoints,
+     true},
 };
 
 std::optional<MarkerKey> KeyOf(int qtKey) {
