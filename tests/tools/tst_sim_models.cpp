@@ -146,6 +146,53 @@ private slots:
         }
     }
 
+    // What the program reads from the simulated detector's counts: the load's
+    // resistance sets its loss, and the response adds its own on top.
+    void responseShapes_data() {
+        QTest::addColumn<int>("dut");
+        QTest::addColumn<double>("ohms");
+        QTest::addColumn<QString>("response");
+        QTest::addColumn<double>("mhz");
+        QTest::addColumn<double>("lossDb");
+        QTest::newRow("25 ohm: SWR 2") << int(Dut::Load) << 25.0 << "none" << 14.0 << 9.54;
+        QTest::newRow("100 ohm: SWR 2") << int(Dut::Load) << 100.0 << "none" << 14.0 << 9.54;
+        QTest::newRow("open, flat") << int(Dut::Open) << 50.0 << "none" << 180.0 << 0.0;
+        QTest::newRow("slope at 1 MHz") << int(Dut::Open) << 50.0 << "slope" << 1.0 << 0.0;
+        QTest::newRow("slope half-way") << int(Dut::Short) << 50.0 << "slope" << 90.5 << 1.0;
+        QTest::newRow("slope at 180 MHz") << int(Dut::Open) << 50.0 << "slope" << 180.0 << 2.0;
+        QTest::newRow("25 ohm on the slope") << int(Dut::Load) << 25.0 << "slope" << 180.0 << 11.54;
+    }
+    void responseShapes() {
+        QFETCH(int, dut);
+        QFETCH(QString, response);
+        QFETCH(double, mhz);
+        QFETCH(double, lossDb);
+        DutSettings settings;
+        settings.dut = static_cast<Dut>(dut);
+        QFETCH(double, ohms);
+        settings.loadOhms = ohms;
+        settings.response = *ResponseFromName(response);
+        const QByteArray reply = ReplyFor(settings, Sweep(0, mhz * 1e6, 0, 1));
+        // One count is 0.0587 dB: the reading is within half of it.
+        const double read = LossOf(RecordAt(reply, 0).magnitude);
+        QVERIFY2(std::fabs(read - lossDb) <= 0.03, qPrintable(QString::number(read)));
+    }
+
+    // The ripple stays within 0.5 dB of the slope and reaches it; "none" is
+    // flat, and no name but the three is taken.
+    void rippleAroundTheSlope() {
+        double widest = 0.0;
+        for (double mhz = 1.0; mhz <= 180.0; mhz += 0.05) {
+            const double off =
+                ResponseDb(Response::Ripple, mhz * 1e6) - ResponseDb(Response::Slope, mhz * 1e6);
+            QVERIFY(std::fabs(off) <= 0.5);
+            widest = std::max(widest, std::fabs(off));
+            QCOMPARE(ResponseDb(Response::None, mhz * 1e6), 0.0);
+        }
+        QVERIFY(widest > 0.49);
+        QVERIFY(!ResponseFromName(QStringLiteral("Slope")));
+    }
+
     void antennaMatchesBestAtItsResonance_data() {
         QTest::addColumn<double>("f0");
         QTest::newRow("20 m band") << 14.2e6;

@@ -32,6 +32,14 @@ constexpr double kFilterFractionalBandwidth = 0.035;
 constexpr double kFilterUnloadedQ = 200.0;
 constexpr double kButterworthG = std::numbers::sqrt2;
 
+// The detector's response: a slope from 0 dB at 1 MHz to 2 dB at 180 MHz,
+// and a ripple of 0.5 dB with a period of 20 MHz, as a mismatched line behind
+// the bridge would give.
+constexpr double kSlopeStartHz = 1e6;
+constexpr double kSlopeDbPerHz = 2.0 / 179e6;
+constexpr double kRippleDb = 0.5;
+constexpr double kRipplePeriodHz = 20e6;
+
 // Below 1 Hz the reactances of the models blow up; the analyser never gets there.
 double UsableHz(double hz) {
     return std::max(1.0, std::fabs(hz));
@@ -122,11 +130,44 @@ QString DutName(Dut dut) {
     return {};
 }
 
+std::optional<Response> ResponseFromName(const QString& name) {
+    for (const Response r : {Response::None, Response::Slope, Response::Ripple}) {
+        if (name == ResponseName(r)) {
+            return r;
+        }
+    }
+    return std::nullopt;
+}
+
+QString ResponseName(Response response) {
+    switch (response) {
+        case Response::None:
+            return QStringLiteral("none");
+        case Response::Slope:
+            return QStringLiteral("slope");
+        case Response::Ripple:
+            return QStringLiteral("ripple");
+    }
+    return {};
+}
+
+double ResponseDb(Response response, double hz) {
+    if (response == Response::None) {
+        return 0.0;
+    }
+    const double slope = (hz - kSlopeStartHz) * kSlopeDbPerHz;
+    if (response == Response::Slope) {
+        return slope;
+    }
+    return slope +
+           kRippleDb * std::sin(2.0 * std::numbers::pi * (hz - kSlopeStartHz) / kRipplePeriodHz);
+}
+
 Complex Reflection(const DutSettings& settings, double hz) {
     const double f = UsableHz(hz);
     switch (settings.dut) {
         case Dut::Load:
-            return 0.0;
+            return GammaOf(settings.loadOhms);
         case Dut::Open:
             return 1.0;
         case Dut::Short:
@@ -185,8 +226,10 @@ QByteArray ReplyFor(const DutSettings& settings, const SweepCommand& command) {
     auto* out = reinterpret_cast<unsigned char*>(reply.data());
     for (std::int32_t k = 0; k < command.points; ++k, out += 4) {
         const double hz = RecordHz(command, k);
+        const Complex ratio =
+            command.mode == 1 ? Transmission(settings, hz) : Reflection(settings, hz);
         const Counts counts =
-            CountsOf(command.mode == 1 ? Transmission(settings, hz) : Reflection(settings, hz));
+            CountsOf(ratio * std::pow(10.0, -ResponseDb(settings.response, hz) / 20.0));
         out[0] = static_cast<unsigned char>(counts.phase & 0xFF);
         out[1] = static_cast<unsigned char>(counts.phase >> 8);
         out[2] = static_cast<unsigned char>(counts.magnitude & 0xFF);

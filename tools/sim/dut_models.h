@@ -16,8 +16,22 @@ enum class Dut { Load, Open, Short, Antenna, Cable, Filter };
 std::optional<Dut> DutFromName(const QString& name);
 QString DutName(Dut dut);
 
+// The detector's own frequency response, a magnitude error added to every
+// model so that normalisation has something to correct: none (a flat
+// detector), a slope of about 0 dB at 1 MHz rising to about 2 dB at 180 MHz,
+// or that slope with +-0.5 dB of ripple on it.
+enum class Response { None, Slope, Ripple };
+
+std::optional<Response> ResponseFromName(const QString& name);
+QString ResponseName(Response response);
+
+// The extra loss in dB the detector reads at hz.
+double ResponseDb(Response response, double hz);
+
 struct DutSettings {
     Dut dut = Dut::Antenna;
+    double loadOhms = 50.0;  // load: a resistor; 50 ohm reflects nothing
+    Response response = Response::None;
     double f0Hz = 14.2e6;          // antenna resonance, filter centre
     double lengthM = 10.0;         // cable
     double velocityFactor = 0.66;  // cable

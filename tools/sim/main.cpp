@@ -60,6 +60,16 @@ int main(int argc, char* argv[]) {
     const QCommandLineOption vfOption(QStringLiteral("vf"),
                                       QStringLiteral("Cable velocity factor (0.66)."),
                                       QStringLiteral("factor"), QStringLiteral("0.66"));
+    const QCommandLineOption resistanceOption(
+        QStringList{QStringLiteral("r"), QStringLiteral("resistance")},
+        QStringLiteral("Resistance of the load in ohms (50)."), QStringLiteral("ohms"),
+        QStringLiteral("50"));
+    const QCommandLineOption responseOption(
+        QStringLiteral("response"),
+        QStringLiteral("The detector's own magnitude error on every model: none (default), "
+                       "slope (about 0 dB at 1 MHz rising to about 2 dB at 180 MHz), ripple "
+                       "(that slope +-0.5 dB)."),
+        QStringLiteral("shape"), QStringLiteral("none"));
     const QCommandLineOption linkOption(QStringLiteral("link"),
                                         QStringLiteral("Make PATH a symbolic link to the device."),
                                         QStringLiteral("PATH"));
@@ -79,8 +89,9 @@ int main(int argc, char* argv[]) {
         QStringLiteral("Put the exchange number (modulo 1024) in the phase count of point 1."));
     const QCommandLineOption verboseOption(
         QStringLiteral("v"), QStringLiteral("Log every command line and reply to stderr."));
-    parser.addOptions({dutOption, f0Option, lengthOption, vfOption, linkOption, paceOption,
-                       faultOption, hangupOption, seedOption, stampOption, verboseOption});
+    parser.addOptions({dutOption, f0Option, lengthOption, vfOption, resistanceOption,
+                       responseOption, linkOption, paceOption, faultOption, hangupOption,
+                       seedOption, stampOption, verboseOption});
     if (!parser.parse(QCoreApplication::arguments())) {
         return Usage(parser.errorText());
     }
@@ -110,6 +121,19 @@ int main(int argc, char* argv[]) {
     if (!vf || *vf > 1.0) {
         return Usage(QStringLiteral("--vf wants a factor above 0 and at most 1"));
     }
+    const auto ohms = PositiveNumber(parser.value(resistanceOption), true);
+    if (!ohms || *ohms > 1e9) {
+        return Usage(QStringLiteral("--r wants ohms, 0 or more"));
+    }
+    if (parser.isSet(resistanceOption) && options.dut.dut != Sim::Dut::Load) {
+        return Usage(QStringLiteral("--r is the resistance of --dut load"));
+    }
+    const auto response = Sim::ResponseFromName(parser.value(responseOption));
+    if (!response) {
+        return Usage(QStringLiteral("unknown --response %1").arg(parser.value(responseOption)));
+    }
+    options.dut.loadOhms = *ohms;
+    options.dut.response = *response;
     options.dut.f0Hz = *f0 * 1e6;
     options.dut.lengthM = *length;
     options.dut.velocityFactor = *vf;
