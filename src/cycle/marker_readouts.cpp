@@ -197,7 +197,8 @@ bool ValuesFrameShown(bool chkMkr1, bool chkMkr2, bool chkMinSWR) {
 }
 
 XsColumnDisplay XcXlDisplay(std::optional<float> Mkr1Pf, std::optional<float> Mkr2Pf,
-                            std::optional<float> Mkr1Uh, std::optional<float> Mkr2Uh) {
+                            std::optional<float> Mkr1Uh, std::optional<float> Mkr2Uh, double Mkr1Hz,
+                            double Mkr2Hz) {
     const auto throughText = [](std::optional<float> v) -> std::optional<double> {
         if (!v || !std::isfinite(*v)) {
             return std::nullopt;
@@ -209,7 +210,11 @@ XsColumnDisplay XcXlDisplay(std::optional<float> Mkr1Pf, std::optional<float> Mk
 
     XsColumnDisplay d;
     d.XjShown = true;
-    d.Inductive = pf1 && pf2 && *pf2 < *pf1;
+    // An inductance's capacitance equivalent falls as the frequency rises.
+    const bool swapped = Mkr1Hz > Mkr2Hz;
+    const std::optional<double>& lowerPf = swapped ? pf2 : pf1;
+    const std::optional<double>& higherPf = swapped ? pf1 : pf2;
+    d.Inductive = lowerPf && higherPf && *higherPf < *lowerPf;
     if (d.Inductive) {
         d.lblMkrXSCaption = "| Xs | +j";
         d.lblMkrXSColour = d.lblMkrXJColour = Colour::Red;

@@ -97,12 +97,14 @@ struct XsColumnDisplay {
     std::string txtMkr2XJ;
 };
 
-// "Xc / Xl" checked: the reactance counts as inductive when marker 2's
-// capacitance equivalent (through its plain text and back) is below marker
-// 1's, which takes marker 2 to lie higher in frequency; equal values, or a
-// marker without a value, count as capacitive.
+// "Xc / Xl" checked: the reactance counts as inductive when the capacitance
+// equivalent (through its plain text and back) of the marker at the higher
+// frequency is below that of the marker at the lower one; at equal
+// frequencies marker 2 counts as the higher, as the markers were designed.
+// Equal values, or a marker without a value, count as capacitive.
 XsColumnDisplay XcXlDisplay(std::optional<float> Mkr1Pf, std::optional<float> Mkr2Pf,
-                            std::optional<float> Mkr1Uh, std::optional<float> Mkr2Uh);
+                            std::optional<float> Mkr1Uh, std::optional<float> Mkr2Uh, double Mkr1Hz,
+                            double Mkr2Hz);
 
 // "Xc / Xl" unchecked: the plain "| Xs |" header in the Xs trace's colour.
 XsColumnDisplay PlainXsColumn(float colorS3);

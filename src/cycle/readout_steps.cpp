@@ -182,7 +182,11 @@ void chart1::tickMarkerReadouts() {
         ui.chkXS->setChecked(true);
         ui.chkMkr1->setChecked(true);
         ui.chkMkr2->setChecked(true);
-        xs = XcXlDisplay(r[0].Pf, r[1].Pf, r[0].Uh, r[1].Uh);
+        const auto hz = [&](std::int32_t index) {
+            return index * fields.FreqStep + settings_.FMin;
+        };
+        xs = XcXlDisplay(r[0].Pf, r[1].Pf, r[0].Uh, r[1].Uh, hz(fields.Mkr1Index),
+                         hz(fields.Mkr2Index));
         ui.txtMkr1XJ->setText(Text(xs.txtMkr1XJ));
         ui.txtMkr2XJ->setText(Text(xs.txtMkr2XJ));
         ui.lblMkrXJ->setText(Text(xs.lblMkrXJCaption));

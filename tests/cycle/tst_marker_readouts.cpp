@@ -290,25 +290,41 @@ void TestMarkerReadouts::widgets() {
 void TestMarkerReadouts::xcXl_data() {
     QTest::addColumn<float>("pf1");
     QTest::addColumn<float>("pf2");
+    QTest::addColumn<double>("f1");
+    QTest::addColumn<double>("f2");
     QTest::addColumn<bool>("inductive");
     QTest::addColumn<QString>("xj1");
     QTest::addColumn<QString>("xj2");
-    QTest::newRow("marker 2 lower: inductive") << 651.59f << 89.57f << true << "0.19"
+    QTest::newRow("marker 2 lower: inductive") << 651.59f << 89.57f << 7e6 << 14e6 << true << "0.19"
                                                << "1.4";
-    QTest::newRow("marker 2 higher: capacitive") << 89.57f << 651.59f << false << "89.57"
-                                                 << "651.59";
-    QTest::newRow("equal: capacitive") << 651.59f << 651.59f << false << "651.59"
+    QTest::newRow("marker 2 higher: capacitive")
+        << 89.57f << 651.59f << 7e6 << 14e6 << false << "89.57"
+        << "651.59";
+    QTest::newRow("equal: capacitive") << 651.59f << 651.59f << 7e6 << 14e6 << false << "651.59"
                                        << "651.59";
     // Equal in their seven-digit texts although the floats differ
-    QTest::newRow("equal as text") << 12345678.0f << 12345679.0f << false << "1.234568E+07"
-                                   << "1.234568E+07";
+    QTest::newRow("equal as text")
+        << 12345678.0f << 12345679.0f << 7e6 << 14e6 << false << "1.234568E+07"
+        << "1.234568E+07";
+    // Marker 1 above marker 2: the one at the higher frequency decides.
+    QTest::newRow("swapped, higher lower: inductive")
+        << 89.57f << 651.59f << 14e6 << 7e6 << true << "0.19"
+        << "1.4";
+    QTest::newRow("swapped, higher higher: capacitive")
+        << 651.59f << 89.57f << 14e6 << 7e6 << false << "651.59"
+        << "89.57";
+    QTest::newRow("same frequency: marker 2 counts as higher")
+        << 651.59f << 89.57f << 7e6 << 7e6 << true << "0.19"
+        << "1.4";
 }
 
 void TestMarkerReadouts::xcXl() {
     QFETCH(float, pf1);
     QFETCH(float, pf2);
+    QFETCH(double, f1);
+    QFETCH(double, f2);
     QFETCH(bool, inductive);
-    const XsColumnDisplay d = XcXlDisplay(pf1, pf2, 0.19f, 1.4f);
+    const XsColumnDisplay d = XcXlDisplay(pf1, pf2, 0.19f, 1.4f, f1, f2);
     QVERIFY(d.XjShown);
     QCOMPARE(d.Inductive, inductive);
     QCOMPARE(Q(d.lblMkrXSCaption), inductive ? QString("| Xs | +j") : QString("| Xs | -j"));
@@ -321,12 +337,12 @@ void TestMarkerReadouts::xcXl() {
 }
 
 void TestMarkerReadouts::xcXlWithoutValues() {
-    const XsColumnDisplay d = XcXlDisplay(std::nullopt, 10.0f, std::nullopt, 1.0f);
+    const XsColumnDisplay d = XcXlDisplay(std::nullopt, 10.0f, std::nullopt, 1.0f, 7e6, 14e6);
     QVERIFY(!d.Inductive);
     QCOMPARE(Q(d.txtMkr1XJ), None);
     QCOMPARE(Q(d.txtMkr2XJ), QString("10"));
     const XsColumnDisplay n =
-        XcXlDisplay(std::numeric_limits<float>::quiet_NaN(), 10.0f, 1.0f, 1.0f);
+        XcXlDisplay(std::numeric_limits<float>::quiet_NaN(), 10.0f, 1.0f, 1.0f, 7e6, 14e6);
     QCOMPARE(Q(n.txtMkr1XJ), None);
 }
 
