@@ -27,9 +27,10 @@ Shown ShowTwoDecimals(std::optional<double> v) {
 }
 
 // A count outside the buffers reads as 0 rather than outside the memory.
-float SampleAt(std::span<const float> samples, std::int32_t index) {
+template <typename T>
+T SampleAt(std::span<const T> samples, std::int32_t index) {
     if (index < 0 || static_cast<std::size_t>(index) >= samples.size()) {
-        return 0.0f;
+        return T{0};
     }
     return samples[static_cast<std::size_t>(index)];
 }
@@ -95,7 +96,11 @@ float CalOffsetDbFor(float TransmissionMode, std::int16_t caloffsetrx, std::int1
     return static_cast<float>(static_cast<double>(tenths) / 10.0);
 }
 
-MarkerReadout ComputeMarkerReadout(const MarkerReadoutInputs& in) {
+double LossErrorAt(std::span<const double> LossErrors, std::int32_t index) {
+    return SampleAt(LossErrors, index);
+}
+
+MarkerReadout ComputeMarkerReadout(const MarkerReadoutInputs& in, double LossError) {
     MarkerReadout r;
     const float n = SampleAt(in.MagnitudeSamples, in.Index);
     const float p = SampleAt(in.PhaseSamples, in.Index);
@@ -104,7 +109,8 @@ MarkerReadout ComputeMarkerReadout(const MarkerReadoutInputs& in) {
     r.Phase = phase.text;
 
     const double LossOffset = LeadingNumber(in.txtLossOffset);
-    const Shown loss = ShowTwoDecimals((n * 0.0587 - 20.16) + (in.CalOffsetDb + LossOffset));
+    const Shown loss =
+        ShowTwoDecimals(((n * 0.0587 - 20.16) - LossError) + (in.CalOffsetDb + LossOffset));
     r.Loss = loss.text;
 
     r.Frequency = FormatThousands(in.Index * in.FreqStep + in.FMin);

@@ -56,7 +56,13 @@ struct MarkerReadout {
     std::optional<float> Pf;
 };
 
-MarkerReadout ComputeMarkerReadout(const MarkerReadoutInputs& in);
+// LossError is a normalisation's error at the marker's point in dB, taken
+// off the loss before anything else is worked out from it (0: none).
+MarkerReadout ComputeMarkerReadout(const MarkerReadoutInputs& in, double LossError = 0.0);
+
+// The error of point index in a normalisation's errors of points 0..Champ;
+// 0 when there are none or the point lies outside them.
+double LossErrorAt(std::span<const double> LossErrors, std::int32_t index);
 
 // Which widgets of marker 1's or marker 2's row are shown, from its check box
 // (value 1) and the mode: all of them in reflection, only line, frequency,

@@ -154,7 +154,8 @@ CsvResult CsvText(const CsvInput& input) {
         return Refused(QStringLiteral("the sweep has no points (Champ is %1)").arg(Champ));
     }
     const auto needed = static_cast<std::size_t>(Champ) + 1;
-    if (input.MagnitudeSamples.size() < needed || input.PhaseSamples.size() < needed) {
+    if (input.MagnitudeSamples.size() < needed || input.PhaseSamples.size() < needed ||
+        (!input.LossErrors.empty() && input.LossErrors.size() < needed)) {
         return Refused(QStringLiteral("the sweep holds fewer than %1 points").arg(Champ));
     }
     if (!std::isfinite(input.FMin) || !std::isfinite(input.FMax)) {
@@ -189,13 +190,15 @@ CsvResult CsvText(const CsvInput& input) {
                 QStringLiteral("point %1 holds a count that is not a finite number").arg(i));
         }
         const double counts = n * 0.0587;
-        const double loss = counts - 20.16 - calibration + userOffsets;
+        const double error = input.LossErrors.empty() ? 0.0 : input.LossErrors[at];
+        const double loss = counts - 20.16 - calibration + userOffsets - error;
         const double phase = p * 0.176;
         if (!std::isfinite(loss)) {
             return Refused(QStringLiteral("the loss of point %1 is out of range").arg(i));
         }
+        const double scale = std::max({std::fabs(counts), offsetScale, std::fabs(error)});
         out.append(CsvLine(SweepFrequencyText(input.FMin, input.FMax, Champ, i),
-                           DecimalHalfEvenText(loss, 2, std::max(std::fabs(counts), offsetScale)),
+                           DecimalHalfEvenText(loss, 2, scale),
                            DecimalHalfEvenText(phase, 2, phase)));
     }
 

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <span>
+#include <string>
 
 // What every export of a sweep reads: the counts, the limits and how they
 // were measured. The .csv and Touchstone inputs add their own few fields.
@@ -14,4 +15,8 @@ struct SweepExportInput {
     float TransmissionMode = 0.0f;
     float CalOffsetDb = 0.0f;  // dB, of the current mode
     double LossOffset = 0.0;   // dB, the number typed in the loss offset box
+    // A normalisation's loss error of each point 0..Champ, dB, taken off the
+    // loss; empty: none. NormalisedTo names its references ("open+short").
+    std::span<const double> LossErrors;
+    std::string NormalisedTo;
 };

@@ -42,7 +42,8 @@ TouchstoneResult TouchstoneText(const TouchstoneInput& input) {
                        QStringLiteral("the sweep has no points (Champ is %1)").arg(Champ));
     }
     const auto needed = static_cast<std::size_t>(Champ) + 1;
-    if (input.MagnitudeSamples.size() < needed || input.PhaseSamples.size() < needed) {
+    if (input.MagnitudeSamples.size() < needed || input.PhaseSamples.size() < needed ||
+        (!input.LossErrors.empty() && input.LossErrors.size() < needed)) {
         return Refused(extension,
                        QStringLiteral("the sweep holds fewer than %1 points").arg(Champ));
     }
@@ -74,6 +75,10 @@ TouchstoneResult TouchstoneText(const TouchstoneInput& input) {
     out.append(
         "! The detector gives the phase without sign (0..180 degrees), so the sign of the "
         "imaginary part is not known\n");
+    if (!input.LossErrors.empty()) {
+        out.append("! Normalised: the magnitudes are corrected point by point against " +
+                   input.NormalisedTo + "; the phase is not changed\n");
+    }
     out.append("# Hz S RI R 50\n");
 
     PointConverter convert(input.CalOffsetDb, input.LossOffset);
@@ -86,7 +91,8 @@ TouchstoneResult TouchstoneText(const TouchstoneInput& input) {
                 extension,
                 QStringLiteral("point %1 holds a count that is not a finite number").arg(point));
         }
-        const PointValues v = convert(n, p);
+        const PointValues v =
+            input.LossErrors.empty() ? convert(n, p) : convert(n, p, input.LossErrors[at]);
         // Products of two floats are exact in a double: the file holds the
         // reflection coefficient the graph's GammaRe and GammaIm round.
         const double re = static_cast<double>(v.Rho) * static_cast<double>(v.CosPhi);

@@ -20,15 +20,16 @@ float HeldFloat(double v) {
 }
 }  // namespace
 
-float CableLoss(float n, std::int16_t caloffsetvalue, float CalOffsetDb) {
-    return HeldFloat(((n * 0.0587 - 20.16) - caloffsetvalue / 10.0 + CalOffsetDb) / 2.0);
+float CableLoss(float n, std::int16_t caloffsetvalue, float CalOffsetDb, double LossError) {
+    return HeldFloat(((n * 0.0587 - 20.16) - LossError - caloffsetvalue / 10.0 + CalOffsetDb) /
+                     2.0);
 }
 
 CableLossReadout ComputeCableLoss(float n1, float n2, std::int16_t caloffsetvalue,
-                                  float CalOffsetDb) {
+                                  float CalOffsetDb, double LossError1, double LossError2) {
     CableLossReadout r;
-    r.MinCableLoss = CableLoss(n1, caloffsetvalue, CalOffsetDb);
-    r.MaxCableLoss = CableLoss(n2, caloffsetvalue, CalOffsetDb);
+    r.MinCableLoss = CableLoss(n1, caloffsetvalue, CalOffsetDb, LossError1);
+    r.MaxCableLoss = CableLoss(n2, caloffsetvalue, CalOffsetDb, LossError2);
     r.txtMinCL = FormatTwoDecimals(r.MinCableLoss);
     r.txtMaxCL = FormatTwoDecimals(r.MaxCableLoss);
     // Two losses near the float limit would overflow their sum; halving each

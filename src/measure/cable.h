@@ -7,8 +7,9 @@
 
 // Half the measured loss of a count n, corrected by caloffsetvalue (tenths
 // of a dB) and without the user's loss offset, stored as a 32-bit float:
-// ((n x 0.0587 - 20.16) - caloffsetvalue / 10 + CalOffsetDb) / 2.
-float CableLoss(float n, std::int16_t caloffsetvalue, float CalOffsetDb);
+// ((n x 0.0587 - 20.16) - LossError - caloffsetvalue / 10 + CalOffsetDb) / 2,
+// LossError being a normalisation's error at the point (0 without one).
+float CableLoss(float n, std::int16_t caloffsetvalue, float CalOffsetDb, double LossError = 0.0);
 
 struct CableLossReadout {
     float MinCableLoss = 0.0f;  // at marker 1
@@ -21,7 +22,8 @@ struct CableLossReadout {
 // n1 and n2 are the magnitude counts under marker 1 and marker 2. "Min." and
 // "Max." only name the markers; the values are not sorted.
 CableLossReadout ComputeCableLoss(float n1, float n2, std::int16_t caloffsetvalue,
-                                  float CalOffsetDb);
+                                  float CalOffsetDb, double LossError1 = 0.0,
+                                  double LossError2 = 0.0);
 
 struct CableLengthReadout {
     std::string lblVF;      // plain text of the velocity factor

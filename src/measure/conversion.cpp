@@ -4,6 +4,7 @@
 #include <bit>
 #include <cfloat>
 #include <cmath>
+#include <type_traits>
 
 namespace {
 
@@ -13,8 +14,8 @@ double FiniteOrZero(double v) {
 
 // The first two stages of a point (ConvertImpedance is the third); the
 // converter looks them up for whole counts.
-void LossStage(double nd, double cal, double offset, PointValues& v) {
-    v.L = ToFiniteFloat(nd * 0.0587 - 20.16 + cal + offset);
+void LossStage(double nd, double cal, double offset, PointValues& v, double error = 0.0) {
+    v.L = ToFiniteFloat(nd * 0.0587 - 20.16 + cal + offset - error);
     v.a = ToFiniteFloat(std::pow(10.0, static_cast<double>(v.L) / 20.0));
     const double rho = 1.0 / static_cast<double>(v.a);  // a == 0 gives +inf
     v.Rho = ToFiniteFloat(rho);
@@ -42,9 +43,10 @@ const PointConverter::PhaseTable& Phases() {
 
 }  // namespace
 
-PointValues ConvertPoint(float n, float p, float CalOffsetDb, double LossOffset) {
+PointValues ConvertPoint(float n, float p, float CalOffsetDb, double LossOffset, double LossError) {
     PointValues v;
-    LossStage(FiniteOrZero(n), FiniteOrZero(CalOffsetDb), FiniteOrZero(LossOffset), v);
+    LossStage(FiniteOrZero(n), FiniteOrZero(CalOffsetDb), FiniteOrZero(LossOffset), v,
+              FiniteOrZero(LossError));
     PhaseStage(FiniteOrZero(p), v);
     ConvertImpedance(v);
     return v;
@@ -71,24 +73,66 @@ void PointConverter::lossMiss(float n, int index, PointValues& v) {
     loss_[index] = LossStep{v.L, v.a, v.Rho, true};
 }
 
+PointValues PointConverter::operator()(float n, float p, double LossError) {
+    if (LossError == 0.0 || !std::isfinite(LossError)) {
+        return (*this)(n, p);
+    }
+    PointValues v;
+    LossStage(FiniteOrZero(n), cal_, offset_, v, LossError);
+    const int pi = CountIndex(p);
+    if (pi >= 0) {
+        v.CosPhi = phases_->CosPhi[pi];
+        v.SinPhi = phases_->SinPhi[pi];
+    } else {
+        phaseMiss(p, v);
+    }
+    ConvertImpedance(v);
+    return v;
+}
+
 void PointConverter::phaseMiss(float p, PointValues& v) {
     PhaseStage(FiniteOrZero(p), v);
 }
 
-BestMatchResult BestMatch(const float* magnitude, std::int32_t Champ, std::int16_t Step) {
+namespace {
+// Points 1, 1 + Step, ... up to Champ; the strictly largest count wins, so
+// the first of equal maxima is kept, and none above 0 leaves point 0.
+template <typename T, typename CountAt>
+BestMatchResult LargestCount(std::int32_t Champ, std::int16_t Step, CountAt countAt) {
     BestMatchResult best;
-    if (magnitude == nullptr) {
-        return best;
-    }
+    T bestCount = 0;
     const std::int32_t last = std::min(Champ, Conversion::CounterLimit);
     const std::int32_t step = std::max<std::int32_t>(Step, 1);
     // int32 counters: i + step stays below 65535, so passing the last point ends the loop.
     for (std::int32_t i = 1; i <= last; i += step) {
-        const float count = magnitude[i];
-        if (count > best.BestMatchCount) {
+        const T count = countAt(i);
+        if (count > bestCount) {
             best.BestMatchPoint = i;
-            best.BestMatchCount = count;
+            bestCount = count;
         }
     }
+    if constexpr (std::is_same_v<T, float>) {
+        best.BestMatchCount = bestCount;
+    } else {
+        best.BestMatchCount = ToFiniteFloat(bestCount);
+    }
     return best;
+}
+}  // namespace
+
+BestMatchResult BestMatch(const float* magnitude, std::int32_t Champ, std::int16_t Step) {
+    if (magnitude == nullptr) {
+        return {};
+    }
+    return LargestCount<float>(Champ, Step, [magnitude](std::int32_t i) { return magnitude[i]; });
+}
+
+BestMatchResult BestMatch(const float* magnitude, const double* LossErrors, std::int32_t Champ,
+                          std::int16_t Step) {
+    if (LossErrors == nullptr || magnitude == nullptr) {
+        return BestMatch(magnitude, Champ, Step);
+    }
+    return LargestCount<double>(Champ, Step, [magnitude, LossErrors](std::int32_t i) {
+        return CountLessLossError(magnitude[i], FiniteOrZero(LossErrors[i]));
+    });
 }

@@ -49,8 +49,16 @@ struct PointValues {
 
 // n and p are the magnitude and phase counts (0..1023); CalOffsetDb is the
 // calibration offset of the current mode and LossOffset the number typed in
-// the loss offset box, both in dB.
-PointValues ConvertPoint(float n, float p, float CalOffsetDb, double LossOffset);
+// the loss offset box, both in dB. LossError is a normalisation's error at
+// the point, subtracted last in step 1, so an error of 0 changes no bit.
+PointValues ConvertPoint(float n, float p, float CalOffsetDb, double LossOffset,
+                         double LossError = 0.0);
+
+// The count whose plain loss is the count's loss less a loss error: what the
+// loss trace and the best-match search read on a normalised sweep.
+inline double CountLessLossError(double n, double LossError) {
+    return n - LossError / 0.0587;
+}
 
 // Stores a double as a 32-bit float without ever producing a non-finite
 // value: beyond the float range it is held at +-FLT_MAX, NaN gives 0.
@@ -129,6 +137,9 @@ public:
         ConvertImpedance(v);
         return v;
     }
+    // A point of a normalised sweep: the loss step is worked in full with the
+    // error taken off (an error of 0 is looked up as above).
+    PointValues operator()(float n, float p, double LossError);
     // Whether this converter serves these offsets (compared bit for bit).
     bool serves(float CalOffsetDb, double LossOffset) const;
 
@@ -179,3 +190,9 @@ struct BestMatchResult {
 // Champ counts at most to 32767; a Step below 1 counts as 1 so the search
 // always ends.
 BestMatchResult BestMatch(const float* magnitude, std::int32_t Champ, std::int16_t Step);
+
+// The same on a normalised sweep: the largest loss after the error of each
+// point (indices 0..Champ) is taken off wins; BestMatchCount is the count
+// that loss stands for. Without errors it is BestMatch.
+BestMatchResult BestMatch(const float* magnitude, const double* LossErrors, std::int32_t Champ,
+                          std::int16_t Step);

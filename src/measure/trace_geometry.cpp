@@ -48,7 +48,7 @@ LossYTerms LossTerms(float CalOffsetDb, double LossOffset, std::uint8_t LossScal
                       LossScale < 1 ? 1.0 : LossScale, 30.0 / LossRangeDb(range)};
 }
 
-float LossYAt(double h, float n, const LossYTerms& t) {
+float LossYAt(double h, double n, const LossYTerms& t) {
     const double designed = h * FiniteOrZero(n) / 512.0 - h + t.offsets * 129.0 + 1250.0;
     // A narrower range stretches the designed picture down from its top, so
     // the offsets keep their 129 twips a dB on the designed scale.
@@ -184,7 +184,7 @@ void PlotLossPhasePass(const TracePass& pass, PenState& pen, LossPhaseGeometry& 
     const std::int32_t last = LastIndex(pass);
     Prepare(out.Phase, last);
     Prepare(out.Loss, last);
-    out.Best = BestMatch(pass.MagnitudeSamples, pass.Champ, pass.Step);
+    out.Best = BestMatch(pass.MagnitudeSamples, pass.LossErrors, pass.Champ, pass.Step);
     if (pass.MagnitudeSamples == nullptr || pass.PhaseSamples == nullptr) {
         return;
     }
@@ -198,7 +198,11 @@ void PlotLossPhasePass(const TracePass& pass, PenState& pen, LossPhaseGeometry& 
         LossTerms(pass.CalOffsetDb, pass.LossOffset, pass.LossScale, pass.Scales.Loss);
     const std::int32_t step = StepOf(pass);
     for (std::int32_t i = 1; i <= last; i += step) {
-        const float n = pass.MagnitudeSamples[i];
+        // A normalised count is a double: the error is rarely whole counts.
+        const double n = pass.LossErrors == nullptr
+                             ? pass.MagnitudeSamples[i]
+                             : CountLessLossError(FiniteOrZero(pass.MagnitudeSamples[i]),
+                                                  FiniteOrZero(pass.LossErrors[i]));
         const float p = pass.PhaseSamples[i];
         const float x = PointX(i, pass.PointWidth);
         if (pass.Enabled.Phase) {
@@ -234,6 +238,7 @@ void PlotImpedancePass(const TracePass& pass, PenState& pen, ImpedanceGeometry& 
         out.Converter.emplace(pass.CalOffsetDb, pass.LossOffset);
     }
     PointConverter& convert = *out.Converter;
+    const double* errors = pass.LossErrors;
     const double h = FiniteOrZero(pass.H);
     const std::int32_t step = StepOf(pass);
     // Every point is converted first; then each trace works out its y in a
@@ -246,7 +251,8 @@ void PlotImpedancePass(const TracePass& pass, PenState& pen, ImpedanceGeometry& 
     PointValues v = out.Last;
     for (std::size_t k = 0; k < count; ++k) {
         const auto i = static_cast<std::int32_t>(k) * step;
-        v = convert(pass.MagnitudeSamples[i], pass.PhaseSamples[i]);
+        v = errors == nullptr ? convert(pass.MagnitudeSamples[i], pass.PhaseSamples[i])
+                              : convert(pass.MagnitudeSamples[i], pass.PhaseSamples[i], errors[i]);
         const float x1 = PointX(i, pass.PointWidth);
         w.x1[k] = x1;
         w.x2[k] = ToFiniteFloat(static_cast<double>(x1) + pass.PointWidth);

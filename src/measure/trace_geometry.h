@@ -41,6 +41,10 @@ struct TracePass {
     std::uint8_t LossScale = 1;  // 1, or 2 with "Scale X2"; below 1 counts as 1
     TraceEnables Enabled;
     GraphScales Scales;  // the designed scales unless the View menu chose others
+    // A normalisation's loss error of each point 0..Champ, dB; null: none.
+    // It moves the loss trace, the best match and every impedance trace; the
+    // phase stays.
+    const double* LossErrors = nullptr;
 };
 
 // The pens carried from one pass to the next; all start at 0 with the window.
