@@ -6,6 +6,7 @@
 
 #include "app/about_window.h"
 #include "app/settings_dialog.h"
+#include "calibrate/calibrate_controller.h"
 #include "common/version.h"
 #include "display/graph_view.h"
 #include "display/marker_controls.h"
@@ -52,6 +53,7 @@ chart1::chart1(Settings& settings, SweepBuffers& buffers, SerialPortService& ser
     // the captions and lines.
     connect(ui.picGraph1, &GraphWidget::resized, this, &chart1::placeScalesAndLines);
     connect(graphView_, &GraphView::scalesChanged, this, &chart1::placeScalesAndLines);
+    calibrate_ = std::make_unique<CalibrateController>(*this);
     zeroSpanPause_.setSingleShot(true);
     connect(&zeroSpanPause_, &QTimer::timeout, this, &chart1::tickSweep);
 }

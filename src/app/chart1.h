@@ -3,7 +3,9 @@
 #include <QMainWindow>
 #include <QPointer>
 #include <functional>
+#include <memory>
 #include <optional>
+#include <span>
 
 #include "app/about_window.h"
 #include "app/chart1_widgets.h"
@@ -22,6 +24,7 @@ class PortMenu;
 class SettingsController;
 class GraphView;
 class MarkerControls;
+class CalibrateController;
 
 // The main window. It owns its widgets and fields; the settings, the sample
 // buffers, the serial port and the parallel port are handed in by start-up and
@@ -90,6 +93,8 @@ public:
     enum class TickWait { None, SingleFrequency, ZeroSpanPause, Sweep };
     TickWait tickWait() const { return tickWait_; }
     SweepExchange& exchange() { return exchange_; }
+    // The "&Calibrate" menu and its normalisation.
+    CalibrateController& calibrate() { return *calibrate_; }
 
 public slots:
     void mnuExit_Click();
@@ -124,6 +129,10 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    friend class CalibrateController;  // tells the user through notify and warn
+    // The normalisation's loss error of each point of the sweep in the
+    // buffers; empty without one.
+    std::span<const double> lossErrors() const;
     void connectDisplayHandlers();
     void connectRangeHandlers();
     void connectFileHandlers();
@@ -180,4 +189,5 @@ private:
     ImpedanceGeometry impedance_;
     GraphView* graphView_ = nullptr;  // both owned by the window as children
     MarkerControls* markerControls_ = nullptr;
+    std::unique_ptr<CalibrateController> calibrate_;
 };

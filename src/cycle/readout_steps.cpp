@@ -72,11 +72,12 @@ void chart1::tickMarkerReadouts() {
     fields.CalOffsetDb = CalOffsetDbFor(fields.TransmissionMode, settings_.caloffsetrx,
                                         settings_.caloffsettx);
     const std::string lossOffsetText = ui.txtLossOffset->text().toStdString();
+    const std::span<const double> errors = lossErrors();
     std::array<MarkerReadout, 3> r;
     for (std::size_t m = 0; m < 3; ++m) {
         MarkerReadoutInputs in = markerReadoutInputs(*index[m]);
         in.txtLossOffset = lossOffsetText;
-        r[m] = ComputeMarkerReadout(in);
+        r[m] = ComputeMarkerReadout(in, LossErrorAt(errors, in.Index));
     }
 
     // 6. Phase; 7. loss (in Transmission marker 1's SWR is hidden); 8. frequency.
@@ -98,7 +99,8 @@ void chart1::tickMarkerReadouts() {
     const CableLossReadout cable = ComputeCableLoss(
         buffers_.MagnitudeSamples[static_cast<std::size_t>(fields.Mkr1Index)],
         buffers_.MagnitudeSamples[static_cast<std::size_t>(fields.Mkr2Index)],
-        settings_.caloffsetvalue, fields.CalOffsetDb);
+        settings_.caloffsetvalue, fields.CalOffsetDb, LossErrorAt(errors, fields.Mkr1Index),
+        LossErrorAt(errors, fields.Mkr2Index));
     fields.MinCableLoss = cable.MinCableLoss;
     fields.MaxCableLoss = cable.MaxCableLoss;
     ui.txtMinCL->setText(Text(cable.txtMinCL));

@@ -5,6 +5,7 @@
 #include <QFileDialog>
 
 #include "app/chart1.h"
+#include "calibrate/calibrate_controller.h"
 #include "common/decimal_text.h"
 #include "common/leading_number.h"
 #include "files/csv_file.h"
@@ -118,9 +119,11 @@ void chart1::mnuSaveTouchstone_Click() {
 }
 
 namespace {
-// The sweep as both exports read it: buffers, limits, mode and offsets.
+// The sweep as both exports read it: buffers, limits, mode, offsets and the
+// normalisation's loss errors.
 SweepExportInput ExportInput(const SweepBuffers& buffers, const Settings& settings,
-                             const WindowFields& fields, const QLineEdit* lossOffset) {
+                             const WindowFields& fields, const QLineEdit* lossOffset,
+                             CalibrateController& calibrate) {
     SweepExportInput in;
     in.MagnitudeSamples = buffers.MagnitudeSamples;
     in.PhaseSamples = buffers.PhaseSamples;
@@ -130,6 +133,8 @@ SweepExportInput ExportInput(const SweepBuffers& buffers, const Settings& settin
     in.TransmissionMode = fields.TransmissionMode;
     in.CalOffsetDb = fields.CalOffsetDb;
     in.LossOffset = LeadingNumber(lossOffset->text().toStdString());
+    in.LossErrors = calibrate.lossErrors();
+    in.NormalisedTo = calibrate.inUseText();
     return in;
 }
 }  // namespace
@@ -138,7 +143,8 @@ bool chart1::ExportCsvFile(const QString& path) {
     fields.FreqStep = (static_cast<double>(settings_.FMax) - static_cast<double>(settings_.FMin)) /
                       static_cast<double>(settings_.Champ);
     CsvInput in;
-    static_cast<SweepExportInput&>(in) = ExportInput(buffers_, settings_, fields, ui.txtLossOffset);
+    static_cast<SweepExportInput&>(in) =
+        ExportInput(buffers_, settings_, fields, ui.txtLossOffset, *calibrate_);
     in.caloffsetvalue = settings_.caloffsetvalue;
     const CsvResult result = CsvText(in);
     return writeExport(path, result.text, result.error);
@@ -146,7 +152,8 @@ bool chart1::ExportCsvFile(const QString& path) {
 
 bool chart1::ExportTouchstoneFile(const QString& path) {
     TouchstoneInput in;
-    static_cast<SweepExportInput&>(in) = ExportInput(buffers_, settings_, fields, ui.txtLossOffset);
+    static_cast<SweepExportInput&>(in) =
+        ExportInput(buffers_, settings_, fields, ui.txtLossOffset, *calibrate_);
     in.date = QDateTime::currentDateTime();
     const TouchstoneResult result = TouchstoneText(in);
     return writeExport(path, result.text, result.error);

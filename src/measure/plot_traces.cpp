@@ -39,6 +39,8 @@ TracePass chart1::tracePass() const {
     pass.Enabled.Rs = ui.chkRS->isChecked();
     pass.Enabled.Swr = ui.chkSWR->isChecked();
     pass.Scales = graphView_->scales();
+    const std::span<const double> errors = lossErrors();
+    pass.LossErrors = errors.empty() ? nullptr : errors.data();
     return pass;
 }
 

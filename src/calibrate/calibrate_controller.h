@@ -1,0 +1,70 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+#include <span>
+
+#include "calibrate/normalisation.h"
+
+class chart1;
+class QAction;
+class QLabel;
+class QMenu;
+
+// The "&Calibrate" menu of the main window and the normalisation it holds:
+// each "Normalise to ..." takes the sweep now in the buffers as that
+// standard's reference, "Clear normalisation" drops them all, and the last
+// two save and load them as a .norm file. The mark lblNorm in the INFO frame
+// names the references that correct the sweep in the current mode.
+class CalibrateController : public QObject {
+    Q_OBJECT
+public:
+    explicit CalibrateController(chart1& window);
+
+    // The loss error of every point 0..Champ of the sweep in the buffers, at
+    // the limits and in the mode as they stand; empty when no reference
+    // applies. Worked out again only when those change; the first time some
+    // points lie outside the references, the status bar says so.
+    std::span<const double> lossErrors();
+    // The references behind lossErrors(), such as "open+short".
+    std::string inUseText();
+
+    const Normalisation& normalisation() const { return normalisation_; }
+
+    QMenu* mnuCalibrate = nullptr;
+    QAction* mnuNormOpen = nullptr;
+    QAction* mnuNormShort = nullptr;
+    QAction* mnuNormThrough = nullptr;
+    QAction* mnuNormClear = nullptr;
+    QAction* mnuNormSave = nullptr;
+    QAction* mnuNormLoad = nullptr;
+    QLabel* lblNorm = nullptr;
+
+public slots:
+    void normaliseTo(Standard standard);
+    void mnuNormClear_Click();
+    void mnuNormSave_Click();
+    void mnuNormLoad_Click();
+
+private:
+    void buildMenu();
+    // After the references changed: the errors are worked out afresh.
+    void changed();
+    void showMark(const std::vector<Standard>& inUse);
+
+    struct Key {
+        float FMin = 0.0f;
+        float FMax = 0.0f;
+        std::int32_t Champ = 0;
+        bool transmission = false;
+        bool operator==(const Key&) const = default;
+    };
+
+    chart1& w_;
+    int infoHeight_ = 0;  // the INFO frame's height without the mark, pixels
+    Normalisation normalisation_;
+    bool valid_ = false;
+    Key key_;
+    LossErrors errors_;
+};
