@@ -14,6 +14,8 @@
 // - an accepted `readout` always has a file name and marker indices within
 //   1..32767, reads back the same from its canonical line, and is refused
 //   without its file;
+// - the normalisation options of an accepted `readout` or `convert` suit each
+//   other and the mode, and read back the same from the canonical line;
 // - an accepted `convert` always has a file and a .csv, .s1p or .s2p output,
 //   is in the Transmission mode when a .s2p forces it and never with a
 //   .s1p, reads back the same from its canonical line, and is refused without
@@ -31,6 +33,7 @@
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 #include "cli_args.h"
@@ -120,7 +123,24 @@ void CheckCanonical(const SweepArguments& s) {
 bool SameReadout(const ReadoutArguments& a, const ReadoutArguments& b) {
     return a.file == b.file && a.marker1 == b.marker1 && a.marker2 == b.marker2 &&
            a.settingsPath == b.settingsPath && a.transmission == b.transmission &&
-           a.lossOffset == b.lossOffset && a.json == b.json;
+           a.lossOffset == b.lossOffset && a.json == b.json && a.normalisation == b.normalisation;
+}
+
+// The normalisation options as written out, and what an accepted set obeys.
+QStringList NormalisationOptions(const NormalisationArguments& n, bool transmission) {
+    FUZZ_CHECK(!CheckNormalisationArguments(n, transmission),
+               "accepted normalisation options suit each other and the mode");
+    QStringList options;
+    const std::pair<const char*, const QString*> given[] = {{"open", &n.open},
+                                                            {"short", &n.shortFile},
+                                                            {"through", &n.through},
+                                                            {"normalise", &n.norm}};
+    for (const auto& [name, value] : given) {
+        if (!value->isEmpty()) {
+            options << QStringLiteral("--%1=%2").arg(QLatin1String(name), *value);
+        }
+    }
+    return options;
 }
 
 void CheckReadout(const ReadoutArguments& r) {
@@ -147,6 +167,7 @@ void CheckReadout(const ReadoutArguments& r) {
     if (r.json) {
         options << QStringLiteral("--json");
     }
+    options << NormalisationOptions(r.normalisation, r.transmission);
     QStringList backward;
     for (const QString& o : options) {
         backward.prepend(o);
@@ -165,7 +186,8 @@ void CheckReadout(const ReadoutArguments& r) {
 
 bool SameConvert(const ConvertArguments& a, const ConvertArguments& b) {
     return a.file == b.file && a.outputPath == b.outputPath && a.settingsPath == b.settingsPath &&
-           a.transmission == b.transmission && a.lossOffset == b.lossOffset;
+           a.transmission == b.transmission && a.lossOffset == b.lossOffset &&
+           a.normalisation == b.normalisation;
 }
 
 void CheckConvert(const ConvertArguments& c) {
@@ -184,6 +206,7 @@ void CheckConvert(const ConvertArguments& c) {
     if (!c.lossOffset.isEmpty()) {
         options << "--loss-offset=" + c.lossOffset;
     }
+    options << NormalisationOptions(c.normalisation, c.transmission);
     QStringList backward;
     for (const QString& o : options) {
         backward.prepend(o);

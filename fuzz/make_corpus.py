@@ -188,6 +188,42 @@ def cli_args():
                                      "v.ini", "--transmission", "--loss-offset", "2"),
         "convert_no_output": line("convert", "sweep.vec"),
         "convert_unknown_kind": line("convert", "sweep.vec", "--output", "out.txt"),
+        "readout_open_short": line("readout", "sweep.vec", "--open", "o.vec", "--short=s.vec"),
+        "readout_norm_through": line("readout", "sweep.vec", "--normalise", "n.norm",
+                                     "--transmission"),
+        "readout_through_reflection": line("readout", "sweep.vec", "--through", "t.vec"),
+        "convert_norm_and_open": line("convert", "sweep.vec", "--output", "o.s2p", "--normalise",
+                                      "n.norm", "--open", "o.vec"),
+    }
+
+
+def norm_file():
+    head = b"Zezizav normalisation 1\n"
+
+    def ref(name, fmin, fmax, counts, eol=b"\n"):
+        lines = [b"%s %s %s %d" % (name, fmin, fmax, len(counts))] + counts
+        return eol.join(lines) + eol
+
+    ramp = [b"%d" % (343 + k) for k in range(12)]
+    return {
+        "open": head + ref(b"open", b"1000000", b"180000000", ramp),
+        "open_short_through": head + ref(b"open", b"1000000", b"30000000", ramp)
+        + ref(b"short", b"1500000", b"14350000", [b"343.25", b"1023", b"0.5"])
+        + ref(b"through", b"180000000", b"1000000", [b"400"]),
+        "crlf": (head + ref(b"short", b"1e6", b"2e6", ramp[:3])).replace(b"\n", b"\r\n"),
+        "version_2": b"Zezizav normalisation 2\n" + ref(b"open", b"1", b"2", [b"5"]),
+        "empty": b"",
+        "no_reference": head,
+        "unknown_standard": head + ref(b"load", b"1", b"2", [b"5"]),
+        "twice": head + ref(b"open", b"1", b"2", [b"5"]) + ref(b"open", b"1", b"2", [b"5"]),
+        "count_missing": head + b"open 1 2 3\n5\n",
+        "count_left_over": head + ref(b"open", b"1", b"2", [b"5"]) + b"6\n",
+        "count_range": head + ref(b"open", b"1", b"2", [b"1024", b"-1"]),
+        "all_zero": head + ref(b"through", b"1", b"2", [b"0", b"0"]),
+        "same_limits": head + ref(b"open", b"7", b"7", [b"5"]),
+        "limits_text": head + ref(b"open", b"nan", b"inf", [b"5"]),
+        "points_huge": head + b"open 1 2 99999999999\n5\n",
+        "blanks": head + b"  open\t1000000   2000000 2  \n 5 \n\t6\n\n\n",
     }
 
 
@@ -206,6 +242,7 @@ def main():
     write("sweep_reply", sweep_reply())
     write("vec_file", vec_file())
     write("cli_args", cli_args())
+    write("norm_file", norm_file())
 
 
 if __name__ == "__main__":

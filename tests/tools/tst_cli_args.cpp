@@ -173,6 +173,18 @@ private slots:
             << QStringList{"convert", "a.vec", "--output", "a.csv", "--points", "5"} << "--points";
         QTest::newRow("convert two files")
             << QStringList{"convert", "a.vec", "b.vec", "--output", "a.csv"} << "b.vec";
+        // The normalisation options: one kind of reference file, of the mode.
+        QTest::newRow("normalise with open")
+            << QStringList{"readout", "a.vec", "--normalise", "n.norm", "--open", "o.vec"}
+            << "--normalise";
+        QTest::newRow("through without transmission")
+            << QStringList{"readout", "a.vec", "--through", "t.vec"} << "--transmission";
+        QTest::newRow("short with transmission")
+            << QStringList{"convert", "a.vec", "--output", "a.s2p", "--short", "s.vec"}
+            << "--through";
+        QTest::newRow("open to sweep") << With({"--open", "o.vec"}) << "--open";
+        QTest::newRow("open without a file")
+            << QStringList{"readout", "a.vec", "--open="} << "--open";
         for (const char* index : {"0", "-3", "32768", "1.5", "12x", ""}) {
             QTest::addRow("marker2 \"%s\"", index)
                 << QStringList{"readout", "a.vec", QStringLiteral("--marker2=%1").arg(index)}
@@ -239,6 +251,30 @@ private slots:
         QTEST(int(r.plan->Champ), "Champ");
         QTEST(r.plan->FreqStep, "FreqStep");
         QTEST(r.plan->TransmissionMode, "mode");
+    }
+
+    void normalisationAccepted_data() {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QStringList>("files");  // open, short, through, .norm
+        QTest::newRow("open and short")
+            << QStringList{"readout", "a.vec", "--open", "o.vec", "--short=s.vec"}
+            << QStringList{"o.vec", "s.vec", "", ""};
+        QTest::newRow("through of a .s2p")
+            << QStringList{"convert", "a.vec", "--through", "t.vec", "--output", "a.s2p"}
+            << QStringList{"", "", "t.vec", ""};
+        QTest::newRow("a .norm in any mode")
+            << QStringList{"--normalise", "n.norm", "readout", "a.vec", "--transmission"}
+            << QStringList{"", "", "", "n.norm"};
+    }
+    void normalisationAccepted() {
+        QFETCH(QStringList, args);
+        QFETCH(QStringList, files);
+        const CliParseResult r = ParseCliArguments(args);
+        QVERIFY2(r.arguments, qPrintable(r.error));
+        const NormalisationArguments& n = r.arguments->command == CliCommand::Readout
+                                              ? r.arguments->readout.normalisation
+                                              : r.arguments->convert.normalisation;
+        QCOMPARE(QStringList({n.open, n.shortFile, n.through, n.norm}), files);
     }
 
     void readoutAccepted_data() {

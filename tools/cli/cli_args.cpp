@@ -19,11 +19,14 @@ enum class Option {
     Marker1,
     Marker2,
     LossOffset,
-    Json
+    Json,
+    Normalisation  // --open, --short, --through, --normalise
 };
 
 // Which commands an option belongs to.
 enum : unsigned { kForSweep = 1, kForReadout = 2, kForConvert = 4 };
+// The commands that convert a saved sweep take the normalisation options.
+constexpr unsigned kNormalised = kForReadout | kForConvert;
 
 struct OptionName {
     const char* name;
@@ -47,6 +50,10 @@ constexpr OptionName kOptions[] = {
     // The text of the offset box, which may be empty (an offset of 0).
     {"loss-offset", Option::LossOffset, true, kForSweep | kForReadout | kForConvert, true},
     {"json", Option::Json, false, kForReadout},
+    {"open", Option::Normalisation, true, kNormalised},
+    {"short", Option::Normalisation, true, kNormalised},
+    {"through", Option::Normalisation, true, kNormalised},
+    {"normalise", Option::Normalisation, true, kNormalised},
 };
 
 const OptionName* FindOption(const QString& name) {
@@ -291,6 +298,9 @@ CliParseResult ParseCliArguments(const QStringList& arguments) {
             case Option::Json:
                 r.json = true;
                 break;
+            case Option::Normalisation:
+                *NormalisationValue(convert ? c.normalisation : r.normalisation, name) = value;
+                break;
         }
     }
 
@@ -299,6 +309,10 @@ CliParseResult ParseCliArguments(const QStringList& arguments) {
             return Fail(QStringLiteral("Missing the FILE.vec to read; try --help"));
         }
         if (!convert) {
+            if (const auto error = CheckNormalisationArguments(out.readout.normalisation,
+                                                               out.readout.transmission)) {
+                return Fail(*error);
+            }
             return {out, {}};
         }
         ConvertArguments& c = out.convert;
@@ -310,6 +324,9 @@ CliParseResult ParseCliArguments(const QStringList& arguments) {
                             .arg(c.outputPath));
         }
         if (const auto error = MatchOutputToMode(c.outputPath, &c.transmission)) {
+            return Fail(*error);
+        }
+        if (const auto error = CheckNormalisationArguments(c.normalisation, c.transmission)) {
             return Fail(*error);
         }
         return {out, {}};
@@ -341,8 +358,10 @@ QString CliUsageText() {
         "                         [--settings FILE] [--loss-offset TEXT]\n"
         "       zezizav-cli readout FILE.vec [--marker1 I] [--marker2 I] [--settings FILE]\n"
         "                         [--transmission] [--loss-offset TEXT] [--json]\n"
+        "                         [NORMALISATION]\n"
         "       zezizav-cli convert FILE.vec --output OUT.csv|OUT.s1p|OUT.s2p\n"
         "                         [--settings FILE] [--transmission] [--loss-offset TEXT]\n"
+        "                         [NORMALISATION]\n"
         "       zezizav-cli --help\n"
         "\n"
         "sweep: takes one sweep from the analyser on the serial device PATH and saves\n"
@@ -411,7 +430,19 @@ QString CliUsageText() {
         "\n"
         "Exit status: 0 written; 1 the file cannot be read or is no .vec file;\n"
         "2 bad arguments or settings; 3 the output could not be written, and an\n"
-        "existing one is left as it was.\n");
+        "existing one is left as it was.\n"
+        "\n"
+        "NORMALISATION, for readout and convert: the sweep's loss is corrected point\n"
+        "by point as the window's \"Calibrate\" menu does (the phase is not changed):\n"
+        "\n"
+        "  --open FILE.vec     a sweep of an open (reflection modes)\n"
+        "  --short FILE.vec    a sweep of a short (reflection modes); with --open, the\n"
+        "                      mean of the two\n"
+        "  --through FILE.vec  a sweep of a through (with --transmission)\n"
+        "  --normalise FILE.norm  the references of a saved normalisation, in place of\n"
+        "                      the three above; those of the mode serve\n"
+        "\n"
+        "A file that cannot be read or holds no usable reference exits with 1.\n");
 }
 
 SweepPlanResult PlanSweep(const SweepArguments& arguments, std::int32_t settingsChamp) {

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <optional>
 
+#include "cli_normalise.h"
+
 // The command line of zezizav-cli, read by pure functions (no I/O, no
 // exceptions) so that they can be fed anything.
 
@@ -30,6 +32,7 @@ struct ReadoutArguments {
     bool transmission = false;
     QString lossOffset;  // the text of txtLossOffset
     bool json = false;
+    NormalisationArguments normalisation;
 };
 
 // What `convert` reads and writes: a saved sweep to a .csv or Touchstone file,
@@ -40,6 +43,7 @@ struct ConvertArguments {
     QString settingsPath;       // else the settings file the window reads
     bool transmission = false;  // set by --transmission or by a .s2p output
     QString lossOffset;         // the text of txtLossOffset
+    NormalisationArguments normalisation;
 };
 
 enum class CliCommand { Sweep, Readout, Convert };
@@ -73,6 +77,7 @@ constexpr qint64 kMaxCliTimeoutMs = 3'600'000;
 // the command it belongs to. `readout` and `convert` take the file as their
 // one plain argument. A .s2p output holds the Transmission mode's S21, so it
 // implies --transmission; a .s1p output with --transmission is refused.
+// The normalisation options must suit the mode (CheckNormalisationArguments).
 CliParseResult ParseCliArguments(const QStringList& arguments);
 
 QString CliUsageText();

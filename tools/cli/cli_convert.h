@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "app/settings.h"
+#include "calibrate/normalisation.h"
 #include "cli_args.h"
 #include "common/sweep_buffers.h"
 
@@ -22,11 +23,13 @@ struct CliExportInput {
     bool transmission = false;
     QString lossOffset;  // the text of txtLossOffset
     QDateTime date;      // the Touchstone date comment
+    const Normalisation* normalisation = nullptr;  // its references of the mode correct the loss
 };
 
 struct CliExportResult {
     std::optional<QByteArray> bytes;  // the whole file
     QString error;                    // one line, when bytes is empty
+    QString warning;                  // points the references do not cover
 };
 
 // kind must be Csv, S1p or S2p. The calibration offset is the mode's
@@ -38,7 +41,8 @@ enum class CliConvertFailure { None, File, Arguments };
 
 struct CliConvertResult {
     std::optional<QByteArray> bytes;
-    QString error;  // one line, when bytes is empty
+    QString error;    // one line, when bytes is empty
+    QString warning;  // points the references do not cover
     CliConvertFailure failure = CliConvertFailure::None;
 };
 
@@ -47,4 +51,4 @@ struct CliConvertResult {
 // refused.
 CliConvertResult ComputeCliConvert(const QString& fileName, const QByteArray& fileBytes,
                                    const ConvertArguments& arguments, const Settings& settings,
-                                   const QDateTime& date);
+                                   const QDateTime& date, const Normalisation& normalisation = {});

@@ -1,5 +1,6 @@
 #include "cli_readout.h"
 
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 
@@ -64,7 +65,8 @@ std::int32_t MarkerIndexAtPoint(std::int32_t point, std::int32_t Champ, std::int
 }
 
 CliReadoutResult ComputeCliReadout(const QString& fileName, const QByteArray& fileBytes,
-                                   const ReadoutArguments& arguments, const Settings& settings) {
+                                   const ReadoutArguments& arguments, const Settings& settings,
+                                   const Normalisation& normalisation) {
     const std::optional<std::int32_t> points = VecPointsForSize(fileBytes.size());
     if (!points || *points > kMaxCliPoints) {
         return Fail(CliReadoutFailure::File,
@@ -103,8 +105,18 @@ CliReadoutResult ComputeCliReadout(const QString& fileName, const QByteArray& fi
 
     const double W = kReadoutGraphWidth;
     const std::int16_t Step = settings.Step;
+    const float TransmissionMode = arguments.transmission ? 1.0f : 0.0f;
+    const LossErrors errors =
+        ComputeLossErrors(normalisation, data.FMin, data.FMax, Champ, TransmissionMode,
+                          settings.caloffsetrx, settings.caloffsettx);
+    for (const Standard s : errors.Standards) {
+        out.normalised << QLatin1String(StandardName(s).data());
+    }
+    out.warning = QString::fromStdString(OutsideText(errors));
+    const std::span<const double> error(errors.Error);
     const std::span<const float> magnitude(data.buffers.MagnitudeSamples);
-    const BestMatchResult best = BestMatch(magnitude.data(), Champ, Step);
+    const BestMatchResult best =
+        BestMatch(magnitude.data(), error.empty() ? nullptr : error.data(), Champ, Step);
     const float linM3X =
         MinSwrMarkerX(static_cast<float>(W), static_cast<float>(best.BestMatchPoint), Champ);
     const std::int32_t index[3] = {
@@ -115,7 +127,6 @@ CliReadoutResult ComputeCliReadout(const QString& fileName, const QByteArray& fi
         MarkerIndex(linM3X, W, Champ, Step),
     };
 
-    const float TransmissionMode = arguments.transmission ? 1.0f : 0.0f;
     const float CalOffsetDb =
         CalOffsetDbFor(TransmissionMode, settings.caloffsetrx, settings.caloffsettx);
     const double FreqStep =
@@ -131,7 +142,7 @@ CliReadoutResult ComputeCliReadout(const QString& fileName, const QByteArray& fi
         in.FreqStep = FreqStep;
         in.CalOffsetDb = CalOffsetDb;
         in.txtLossOffset = lossOffset;
-        const MarkerReadout r = ComputeMarkerReadout(in);
+        const MarkerReadout r = ComputeMarkerReadout(in, LossErrorAt(error, in.Index));
         CliMarkerTexts& t = out.markers[m];
         t.index = index[m];
         t.frequency = Text(r.Frequency);
@@ -147,7 +158,8 @@ CliReadoutResult ComputeCliReadout(const QString& fileName, const QByteArray& fi
 
     const auto at = [&](std::int32_t i) { return magnitude[static_cast<std::size_t>(i)]; };
     const CableLossReadout cable =
-        ComputeCableLoss(at(index[0]), at(index[1]), settings.caloffsetvalue, CalOffsetDb);
+        ComputeCableLoss(at(index[0]), at(index[1]), settings.caloffsetvalue, CalOffsetDb,
+                         LossErrorAt(error, index[0]), LossErrorAt(error, index[1]));
     out.cableLossMin = Text(cable.txtMinCL);
     out.cableLossAvg = Text(cable.txtAvgCL);
     out.cableLossMax = Text(cable.txtMaxCL);
@@ -180,6 +192,7 @@ QByteArray CliReadoutJson(const CliReadout& readout) {
         {QStringLiteral("transmission"), readout.transmission},
         {QStringLiteral("markers"), markers},
         {QStringLiteral("cable_loss"), cableLoss},
+        {QStringLiteral("normalised"), QJsonArray::fromStringList(readout.normalised)},
     };
     InsertText(root, QStringLiteral("bandwidth"), readout.bandwidth);
     InsertText(root, QStringLiteral("q"), readout.q);
@@ -233,5 +246,9 @@ QString CliReadoutTable(const CliReadout& readout) {
     text += line(QStringLiteral("Loss avg. (dB)"), readout.cableLossAvg);
     text += line(QStringLiteral("Loss max. (dB)"), readout.cableLossMax);
     text += line(QStringLiteral("Length (m)"), readout.cableLengthMetres);
+    if (!readout.normalised.isEmpty()) {
+        text += QStringLiteral("\nNormalised to %1: the phase is not changed\n")
+                    .arg(readout.normalised.join(QLatin1Char('+')));
+    }
     return text;
 }

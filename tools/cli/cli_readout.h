@@ -2,12 +2,14 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 #include <array>
 #include <cstdint>
 #include <optional>
 
 #include "app/settings.h"
+#include "calibrate/normalisation.h"
 #include "cli_args.h"
 
 // The readouts of `zezizav-cli readout`: what the window's marker rows,
@@ -49,6 +51,8 @@ struct CliReadout {
     QString cableLossAvg;
     QString cableLossMax;
     QString cableLengthMetres;
+    QStringList normalised;  // the references in use: "open", "short", "through"
+    QString warning;         // points the references do not cover; empty when none
 };
 
 enum class CliReadoutFailure { None, File, Arguments };
@@ -61,9 +65,12 @@ struct CliReadoutResult {
 
 // fileName only names the file in messages. The points come from the size of
 // fileBytes; a size that fits no point count, a value that is not finite, or
-// a marker beyond the points is refused.
+// a marker beyond the points is refused. The references of normalisation
+// that suit the mode correct the losses, and so every readout from them and
+// the best match, as in the window.
 CliReadoutResult ComputeCliReadout(const QString& fileName, const QByteArray& fileBytes,
-                                   const ReadoutArguments& arguments, const Settings& settings);
+                                   const ReadoutArguments& arguments, const Settings& settings,
+                                   const Normalisation& normalisation = {});
 
 // One indented JSON object; every readout is the window's text as a string,
 // with the number it shows beside it under the same name plus "_value" (null

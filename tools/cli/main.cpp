@@ -136,16 +136,46 @@ SweepFileInput ReadSweepFile(const QString& settingsPath, const QString& file) {
     return in;
 }
 
+// The references the normalisation options name; a file that cannot serve
+// is a failure of the line's kind (1), like the sweep file itself.
+struct NormalisationInput {
+    Normalisation normalisation;
+    int failure = kSaved;
+};
+
+NormalisationInput ReadNormalisation(const NormalisationArguments& arguments) {
+    NormalisationInput in;
+    CliNormalisationResult read = ReadCliNormalisation(arguments);
+    if (!read.normalisation) {
+        in.failure = Fail(read.error, kLineFailed);
+    } else {
+        in.normalisation = std::move(*read.normalisation);
+    }
+    return in;
+}
+
+void Warn(const QString& warning) {
+    if (!warning.isEmpty()) {
+        Fail(QStringLiteral("warning: ") + warning, 0);
+    }
+}
+
 int Readout(const ReadoutArguments& request) {
     const SweepFileInput in = ReadSweepFile(request.settingsPath, request.file);
     if (in.failure != kSaved) {
         return in.failure;
     }
-    const CliReadoutResult result = ComputeCliReadout(request.file, in.bytes, request, in.settings);
+    const NormalisationInput norm = ReadNormalisation(request.normalisation);
+    if (norm.failure != kSaved) {
+        return norm.failure;
+    }
+    const CliReadoutResult result =
+        ComputeCliReadout(request.file, in.bytes, request, in.settings, norm.normalisation);
     if (!result.readout) {
         return Fail(result.error,
                     result.failure == CliReadoutFailure::Arguments ? kBadRequest : kLineFailed);
     }
+    Warn(result.readout->warning);
     const QByteArray text =
         request.json ? CliReadoutJson(*result.readout) : CliReadoutTable(*result.readout).toUtf8();
     std::fwrite(text.constData(), 1, static_cast<std::size_t>(text.size()), stdout);
@@ -159,12 +189,18 @@ int Convert(const ConvertArguments& request) {
     if (in.failure != kSaved) {
         return in.failure;
     }
-    const CliConvertResult result = ComputeCliConvert(request.file, in.bytes, request, in.settings,
-                                                      QDateTime::currentDateTime());
+    const NormalisationInput norm = ReadNormalisation(request.normalisation);
+    if (norm.failure != kSaved) {
+        return norm.failure;
+    }
+    const CliConvertResult result =
+        ComputeCliConvert(request.file, in.bytes, request, in.settings,
+                          QDateTime::currentDateTime(), norm.normalisation);
     if (!result.bytes) {
         return Fail(result.error,
                     result.failure == CliConvertFailure::Arguments ? kBadRequest : kLineFailed);
     }
+    Warn(result.warning);
     QString error;
     if (!WriteFileSafely(request.outputPath, *result.bytes, &error)) {
         return Fail(error, kNotWritten);
