@@ -151,7 +151,10 @@ std::vector<Standard> InUse(const Normalisation& normalisation, float Transmissi
 std::string StandardsText(const std::vector<Standard>& standards) {
     std::string text;
     for (const Standard s : standards) {
-        text += (text.empty() ? "" : "+") + std::string(StandardName(s));
+        if (!text.empty()) {
+            text += '+';
+        }
+        text += StandardName(s);
     }
     return text;
 }

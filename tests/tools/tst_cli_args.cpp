@@ -253,30 +253,6 @@ private slots:
         QTEST(r.plan->TransmissionMode, "mode");
     }
 
-    void normalisationAccepted_data() {
-        QTest::addColumn<QStringList>("args");
-        QTest::addColumn<QStringList>("files");  // open, short, through, .norm
-        QTest::newRow("open and short")
-            << QStringList{"readout", "a.vec", "--open", "o.vec", "--short=s.vec"}
-            << QStringList{"o.vec", "s.vec", "", ""};
-        QTest::newRow("through of a .s2p")
-            << QStringList{"convert", "a.vec", "--through", "t.vec", "--output", "a.s2p"}
-            << QStringList{"", "", "t.vec", ""};
-        QTest::newRow("a .norm in any mode")
-            << QStringList{"--normalise", "n.norm", "readout", "a.vec", "--transmission"}
-            << QStringList{"", "", "", "n.norm"};
-    }
-    void normalisationAccepted() {
-        QFETCH(QStringList, args);
-        QFETCH(QStringList, files);
-        const CliParseResult r = ParseCliArguments(args);
-        QVERIFY2(r.arguments, qPrintable(r.error));
-        const NormalisationArguments& n = r.arguments->command == CliCommand::Readout
-                                              ? r.arguments->readout.normalisation
-                                              : r.arguments->convert.normalisation;
-        QCOMPARE(QStringList({n.open, n.shortFile, n.through, n.norm}), files);
-    }
-
     void readoutAccepted_data() {
         QTest::addColumn<QStringList>("args");
         QTest::addColumn<QString>("file");
