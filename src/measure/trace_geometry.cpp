@@ -197,30 +197,39 @@ void PlotLossPhasePass(const TracePass& pass, PenState& pen, LossPhaseGeometry& 
     const LossYTerms lossTerms =
         LossTerms(pass.CalOffsetDb, pass.LossOffset, pass.LossScale, pass.Scales.Loss);
     const std::int32_t step = StepOf(pass);
-    for (std::int32_t i = 1; i <= last; i += step) {
+    // One loop for each kind of sweep, so that the plain one stays as lean as
+    // it was.
+    const auto points = [&](auto countAt) {
+        for (std::int32_t i = 1; i <= last; i += step) {
+            const double n = countAt(i);
+            const float p = pass.PhaseSamples[i];
+            const float x = PointX(i, pass.PointWidth);
+            if (pass.Enabled.Phase) {
+                phaseSeg.x2 = x;
+                phaseSeg.y2 = PhaseYAt(h, p);
+                out.Phase.push_back(phaseSeg);
+                phaseSeg.x1 = phaseSeg.x2;
+                phaseSeg.y1 = phaseSeg.y2;
+            }
+            if (pass.Enabled.Loss) {
+                lossSeg.x2 = x;
+                lossSeg.y2 = LossYAt(h, n, lossTerms);
+                out.Loss.push_back(lossSeg);
+                lossSeg.x1 = lossSeg.x2;
+                lossSeg.y1 = lossSeg.y2;
+            }
+            pen.CarryYPhase = ToFiniteFloat(h * FiniteOrZero(p) / 1024.0);
+            pen.CarryYLoss = ToFiniteFloat(h - h * FiniteOrZero(n) / 512.0);
+        }
+    };
+    const float* magnitude = pass.MagnitudeSamples;
+    if (const double* errors = pass.LossErrors) {
         // A normalised count is a double: the error is rarely whole counts.
-        const double n = pass.LossErrors == nullptr
-                             ? pass.MagnitudeSamples[i]
-                             : CountLessLossError(FiniteOrZero(pass.MagnitudeSamples[i]),
-                                                  FiniteOrZero(pass.LossErrors[i]));
-        const float p = pass.PhaseSamples[i];
-        const float x = PointX(i, pass.PointWidth);
-        if (pass.Enabled.Phase) {
-            phaseSeg.x2 = x;
-            phaseSeg.y2 = PhaseYAt(h, p);
-            out.Phase.push_back(phaseSeg);
-            phaseSeg.x1 = phaseSeg.x2;
-            phaseSeg.y1 = phaseSeg.y2;
-        }
-        if (pass.Enabled.Loss) {
-            lossSeg.x2 = x;
-            lossSeg.y2 = LossYAt(h, n, lossTerms);
-            out.Loss.push_back(lossSeg);
-            lossSeg.x1 = lossSeg.x2;
-            lossSeg.y1 = lossSeg.y2;
-        }
-        pen.CarryYPhase = ToFiniteFloat(h * FiniteOrZero(p) / 1024.0);
-        pen.CarryYLoss = ToFiniteFloat(h - h * FiniteOrZero(n) / 512.0);
+        points([=](std::int32_t i) {
+            return CountLessLossError(FiniteOrZero(magnitude[i]), FiniteOrZero(errors[i]));
+        });
+    } else {
+        points([=](std::int32_t i) { return static_cast<double>(magnitude[i]); });
     }
 }
 
@@ -249,17 +258,25 @@ void PlotImpedancePass(const TracePass& pass, PenState& pen, ImpedanceGeometry& 
         column->resize(count);
     }
     PointValues v = out.Last;
-    for (std::size_t k = 0; k < count; ++k) {
-        const auto i = static_cast<std::int32_t>(k) * step;
-        v = errors == nullptr ? convert(pass.MagnitudeSamples[i], pass.PhaseSamples[i])
-                              : convert(pass.MagnitudeSamples[i], pass.PhaseSamples[i], errors[i]);
-        const float x1 = PointX(i, pass.PointWidth);
-        w.x1[k] = x1;
-        w.x2[k] = ToFiniteFloat(static_cast<double>(x1) + pass.PointWidth);
-        w.Zmag[k] = v.Zmag;
-        w.Xs[k] = v.Xs;
-        w.Rs[k] = v.Rs;
-        w.Swr[k] = v.Swr;
+    const auto points = [&](auto convertAt) {
+        for (std::size_t k = 0; k < count; ++k) {
+            const auto i = static_cast<std::int32_t>(k) * step;
+            v = convertAt(i);
+            const float x1 = PointX(i, pass.PointWidth);
+            w.x1[k] = x1;
+            w.x2[k] = ToFiniteFloat(static_cast<double>(x1) + pass.PointWidth);
+            w.Zmag[k] = v.Zmag;
+            w.Xs[k] = v.Xs;
+            w.Rs[k] = v.Rs;
+            w.Swr[k] = v.Swr;
+        }
+    };
+    const float* magnitude = pass.MagnitudeSamples;
+    const float* phase = pass.PhaseSamples;
+    if (errors != nullptr) {
+        points([&](std::int32_t i) { return convert(magnitude[i], phase[i], errors[i]); });
+    } else {
+        points([&](std::int32_t i) { return convert(magnitude[i], phase[i]); });
     }
     const auto trace = [&](std::vector<Segment>& batch, float& lastY,
                            const std::vector<float>& values, auto yOf) {
