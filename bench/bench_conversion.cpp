@@ -21,17 +21,7 @@ void BM_FullTracePass(benchmark::State& state) {
         phase[static_cast<std::size_t>(i)] = static_cast<float>((i * 101) % 1024);
     }
     const TracePass pass = BenchSupport::SixTracePass(magnitude.data(), phase.data(), champ);
-    PenState pen;
-    LossPhaseGeometry lossPhase;
-    ImpedanceGeometry impedance;
-    for (auto _ : state) {
-        PlotLossPhasePass(pass, pen, lossPhase);
-        PlotImpedancePass(pass, pen, impedance);
-        benchmark::DoNotOptimize(lossPhase.Loss.data());
-        benchmark::DoNotOptimize(impedance.Swr.data());
-        benchmark::ClobberMemory();
-    }
-    state.SetItemsProcessed(state.iterations() * champ);
+    BenchSupport::TimeTracePasses(state, pass, false);
 }
 
 // The conversion alone, for comparison with the pass above.

@@ -30,6 +30,7 @@
 #include <unistd.h>
 
 #include "app/chart1.h"
+#include "calibrate/normalisation.h"
 #include "measure/conversion.h"
 #include "measure/graph_widget.h"
 #include "measure/trace_geometry.h"
@@ -93,19 +94,39 @@ void BM_TraceGeometry6000(benchmark::State& state) {
     std::vector<float> phase(kPoints + 1);
     FillResonance(magnitude.data(), phase.data(), kPoints);
     const TracePass pass = BenchSupport::SixTracePass(magnitude.data(), phase.data(), kPoints);
-    PenState pen;
-    LossPhaseGeometry lossPhase;
-    ImpedanceGeometry impedance;
-    const bool cold = state.range(0) != 0;
+    BenchSupport::TimeTracePasses(state, pass, state.range(0) != 0);
+}
+
+// The same two passes on a normalised sweep: an open 6000 points wide over the
+// same limits, so every point carries a loss error and the loss step is
+// worked in full rather than looked up.
+void BM_TraceGeometry6000Normalised(benchmark::State& state) {
+    std::vector<float> magnitude(kPoints + 1);
+    std::vector<float> phase(kPoints + 1);
+    FillResonance(magnitude.data(), phase.data(), kPoints);
+    Normalisation n;
+    n[Standard::Open] = Reference{1e6f, 180e6f, std::vector<float>(kPoints)};
+    for (std::int32_t j = 0; j < kPoints; ++j) {
+        n[Standard::Open]->Counts[static_cast<std::size_t>(j)] =
+            static_cast<float>(343 + (j * 34) / kPoints + (j % 5));
+    }
+    const LossErrors errors = ComputeLossErrors(n, 1e6f, 180e6f, kPoints, 0.0f, 0, 0);
+    TracePass pass = BenchSupport::SixTracePass(magnitude.data(), phase.data(), kPoints);
+    pass.LossErrors = errors.Error.data();
+    BenchSupport::TimeTracePasses(state, pass, false);
+}
+
+// Working out the loss errors of a 6000-point sweep against a 6000-point open
+// and short, as the window does when the limits, the mode or the references
+// change (not on every tick).
+void BM_LossErrors6000(benchmark::State& state) {
+    Normalisation n;
+    for (const Standard s : {Standard::Open, Standard::Short}) {
+        n[s] = Reference{1e6f, 180e6f, std::vector<float>(kPoints, 350.0f)};
+    }
     for (auto _ : state) {
-        if (cold) {
-            impedance.Converter.reset();  // as after an offset change: the table starts empty
-        }
-        PlotLossPhasePass(pass, pen, lossPhase);
-        PlotImpedancePass(pass, pen, impedance);
-        benchmark::DoNotOptimize(lossPhase.Loss.data());
-        benchmark::DoNotOptimize(impedance.Swr.data());
-        benchmark::ClobberMemory();
+        const LossErrors errors = ComputeLossErrors(n, 0.5e6f, 100e6f, kPoints, 0.0f, 0, 0);
+        benchmark::DoNotOptimize(errors.Error.data());
     }
     state.SetItemsProcessed(state.iterations() * kPoints);
 }
@@ -268,6 +289,8 @@ BENCHMARK(BM_ConvertSweep6000)
     ->Arg(1)
     ->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_TraceGeometry6000)->ArgName("cold")->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_TraceGeometry6000Normalised)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_LossErrors6000)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_Tick6000)
     ->ArgName("dpr")
     ->Arg(1)

@@ -1,7 +1,10 @@
 #pragma once
 // Pieces the benchmark programs share: a parallel port that does nothing, the
 // process's resident memory, a trace pass with all six traces on at the
-// graph's design size, the simulator, and the real window.
+// graph's design size and the timing of its passes, the simulator, and the
+// real window.
+#include <benchmark/benchmark.h>
+
 #include <QProcess>
 #include <QString>
 #include <QStringList>
@@ -59,6 +62,26 @@ inline TracePass SixTracePass(const float* magnitude, const float* phase, std::i
     pass.LossScale = 1;
     pass.Enabled = TraceEnables{true, true, true, true, true, true};
     return pass;
+}
+
+// Times both trace passes over pass as the window runs them, buffers and
+// converter kept from pass to pass; with coldConverter the converter's table
+// starts empty every pass, as after an offset change.
+inline void TimeTracePasses(benchmark::State& state, const TracePass& pass, bool coldConverter) {
+    PenState pen;
+    LossPhaseGeometry lossPhase;
+    ImpedanceGeometry impedance;
+    for (auto _ : state) {
+        if (coldConverter) {
+            impedance.Converter.reset();
+        }
+        PlotLossPhasePass(pass, pen, lossPhase);
+        PlotImpedancePass(pass, pen, impedance);
+        benchmark::DoNotOptimize(lossPhase.Loss.data());
+        benchmark::DoNotOptimize(impedance.Swr.data());
+        benchmark::ClobberMemory();
+    }
+    state.SetItemsProcessed(state.iterations() * pass.Champ);
 }
 
 // Starts bin/zezizav-sim with these arguments; the device path it prints, or
