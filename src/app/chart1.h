@@ -129,7 +129,6 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    friend class CalibrateController;  // tells the user through notify and warn
     // The normalisation's loss error of each point of the sweep in the
     // buffers; empty without one.
     std::span<const double> lossErrors() const;

@@ -101,7 +101,8 @@ std::span<const double> CalibrateController::lossErrors() {
         return {};
     }
     const Settings& s = w_.settings();
-    const Key key{s.FMin, s.FMax, s.Champ, w_.fields.TransmissionMode != 0.0f};
+    const bool transmission = w_.fields.TransmissionMode != 0.0f;
+    const Key key{s.FMin, s.FMax, s.Champ, transmission, s.caloffsetrx, s.caloffsettx};
     if (!valid_ || !(key == key_)) {
         key_ = key;
         valid_ = true;

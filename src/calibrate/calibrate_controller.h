@@ -53,11 +53,15 @@ private:
     void changed();
     void showMark(const std::vector<Standard>& inUse);
 
+    // What the errors depend on; the calibration offsets can change while
+    // the program runs (the settings dialog applies them at once).
     struct Key {
         float FMin = 0.0f;
         float FMax = 0.0f;
         std::int32_t Champ = 0;
         bool transmission = false;
+        std::int16_t caloffsetrx = 0;
+        std::int16_t caloffsettx = 0;
         bool operator==(const Key&) const = default;
     };
 

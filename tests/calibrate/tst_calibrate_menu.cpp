@@ -69,7 +69,7 @@ private slots:
         for (QAction* a : f_.w->menuBar()->actions()) {
             menus << a->text();
         }
-        QCOMPARE(menus, QStringList({"&File", "&Calibrate", "&About"}));
+        QCOMPARE(menus, QStringList({"&File", "&Calibrate", "&Port", "&About"}));
         QStringList items;
         for (QAction* a : calibrate().mnuCalibrate->actions()) {
             items << WithoutAccessKey(a->text());
@@ -120,6 +120,12 @@ private slots:
         answer(vec);
         w.mnuSaveVec_Click();
         QCOMPARE(Contents(vec), VecFileBytes(f_.buffers, w.settings().FMin, w.settings().FMax));
+
+        // A calibration offset changed while running cancels as before.
+        w.settings().caloffsetrx = 20;
+        QVERIFY(f_.tick());
+        QCOMPARE(w.ui.txtMkr1RL->text(), QStringLiteral("9.57"));
+        w.settings().caloffsetrx = 0;
 
         // In the Transmission mode the open corrects nothing and the mark goes.
         w.ui.chkHold->setChecked(false);
