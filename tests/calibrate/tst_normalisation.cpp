@@ -226,7 +226,8 @@ private slots:
                                << "line 4: a second open";
         QTest::newRow("limit no number") << v + "open 1MHz 2 1\n5\n"
                                          << "are no numbers";
-        << "are no numbers";
+        QTest::newRow("limit infinite") << v + "open inf 2 1\n5\n"
+                                        << "are no numbers";
         QTest::newRow("no points") << v + "open 1 2 0\n"
                                    << "wants 1 to 32767 points";
         QTest::newRow("count missing") << v + "open 1 2 3\n5\n6\n"
@@ -237,7 +238,8 @@ private slots:
                                             << "line 4: a count";
         QTest::newRow("count beyond 1023") << v + "short 1 2 2\n5\n1024\n"
                                            << "point 2 holds no detector count";
-        << "point 1 holds no detector count";
+        QTest::newRow("negative count") << v + "short 1 2 1\n-1\n"
+                                        << "point 1 holds no detector count";
         QTest::newRow("same limits") << v + "open 2 2 1\n5\n"
                                      << "same frequency";
         QTest::newRow("all zero") << v + "through 1 2 2\n0\n0\n"
