@@ -79,13 +79,7 @@ PointValues PointConverter::operator()(float n, float p, double LossError) {
     }
     PointValues v;
     LossStage(FiniteOrZero(n), cal_, offset_, v, LossError);
-    const int pi = CountIndex(p);
-    if (pi >= 0) {
-        v.CosPhi = phases_->CosPhi[pi];
-        v.SinPhi = phases_->SinPhi[pi];
-    } else {
-        phaseMiss(p, v);
-    }
+    phaseStep(p, v);
     ConvertImpedance(v);
     return v;
 }

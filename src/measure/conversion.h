@@ -127,13 +127,7 @@ public:
         } else {
             lossMiss(n, ni, v);
         }
-        const int pi = CountIndex(p);
-        if (pi >= 0) {
-            v.CosPhi = phases_->CosPhi[pi];
-            v.SinPhi = phases_->SinPhi[pi];
-        } else {
-            phaseMiss(p, v);
-        }
+        phaseStep(p, v);
         ConvertImpedance(v);
         return v;
     }
@@ -171,6 +165,16 @@ private:
     // The loss step in full; a whole count's result is kept in the table.
     void lossMiss(float n, int index, PointValues& v);
     static void phaseMiss(float p, PointValues& v);
+    // The phase step, looked up for a whole count; both kinds of point share it.
+    void phaseStep(float p, PointValues& v) const {
+        const int pi = CountIndex(p);
+        if (pi >= 0) {
+            v.CosPhi = phases_->CosPhi[pi];
+            v.SinPhi = phases_->SinPhi[pi];
+        } else {
+            phaseMiss(p, v);
+        }
+    }
 
     float cal_;
     double offset_;
