@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds with warnings as errors, and runs every
-# test headless: once as built, once under the address and undefined-behaviour
-# sanitizers, then a short run of each fuzzer as a regression check.
+# Installs what is missing, builds with warnings as errors and with the
+# address and undefined-behaviour sanitizers, runs every test headless, then
+# gives each fuzzer a short run as a regression check. One sanitized build
+# serves every test: a second, plain build doubled the run's time and found
+# nothing the sanitized one does not.
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 
 ensure_packages "${PACKAGES[@]}" "${TEST_PACKAGES[@]}"
@@ -12,20 +14,14 @@ if ! locale -a 2>/dev/null | grep -qi '^de_DE\.utf-\?8$'; then
 fi
 jobs="$(nproc)"
 
-echo "== Build and test"
-BUILD="$ROOT/build-test"
-build "$BUILD" -DCMAKE_BUILD_TYPE=Debug -DZEZIZAV_WERROR=ON
-ctest --test-dir "$BUILD" --output-on-failure -j "$jobs"
-
 echo "== Build and test under the sanitizers"
-ASAN_BUILD="$ROOT/build-asan"
-build "$ASAN_BUILD" -DCMAKE_BUILD_TYPE=Debug -DZEZIZAV_WERROR=ON -DZEZIZAV_SANITIZE=ON \
-  -DZEZIZAV_BENCH=OFF
+BUILD="$ROOT/build-asan"
+build "$BUILD" -DCMAKE_BUILD_TYPE=Debug -DZEZIZAV_WERROR=ON -DZEZIZAV_SANITIZE=ON
 # Leaks inside the system's Qt and font libraries are theirs, not ours.
 export LSAN_OPTIONS="suppressions=$ROOT/scripts/lsan.supp:print_suppressions=0"
 export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
-ctest --test-dir "$ASAN_BUILD" --output-on-failure -j "$jobs"
+ctest --test-dir "$BUILD" --output-on-failure -j "$jobs"
 
 if [ -x "$ROOT/fuzz/run.sh" ]; then
   echo "== Fuzz regressions"
