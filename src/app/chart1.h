@@ -159,8 +159,8 @@ private:
     void tickRedrawAndFinish();
     // The traces: conversion and geometry rules, painted by picGraph1.
     TracePass tracePass() const;
-    void PlotLossPhaseTraces();
-    void PlotImpedanceTraces();
+    // Both trace passes: loss and phase, then the impedance traces.
+    void PlotTraces();
     void ApplyCableMarkerRules();
     void SetSingleFrequency();
     void AcquireSweep();

@@ -158,8 +158,7 @@ void chart1::tickRedrawAndFinish() {
     tickWait_ = TickWait::None;
 
     // 12, end. Held, stopped or sweeping: the graph is redrawn from the buffers.
-    PlotLossPhaseTraces();
-    PlotImpedanceTraces();
+    PlotTraces();
 
     // 13. While held, the file last opened or saved is named; leaving Hold forgets it.
     if (ui.chkHold->isChecked()) {

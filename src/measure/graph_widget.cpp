@@ -7,6 +7,7 @@
 
 #include "common/colour.h"
 #include "display/vb_colour.h"
+#include "measure/fork_join.h"
 #include "measure/line_widget.h"
 
 namespace {
@@ -66,7 +67,7 @@ void GraphWidget::Cls() {
     update();
 }
 
-void GraphWidget::thin(Batch& b) {
+void GraphWidget::thin(Batch& b) const {
     const GraphMapping m = mapping();
     ToPixelPolylines(b.segments, m.pixelsPerTwipX(), m.pixelsPerTwipY(), thinnedRatio_, b.pixels,
                      m.heightPx);
@@ -84,6 +85,35 @@ void GraphWidget::takeTrace(Trace trace, std::vector<Segment>& segments, std::ui
     b.segments.swap(segments);
     thinnedRatio_ = devicePixelRatioF();
     thin(b);
+    update();
+}
+
+void GraphWidget::takeTraces(std::span<const TraceTake> takes) {
+    thinnedRatio_ = devicePixelRatioF();
+    std::size_t total = 0;
+    for (const TraceTake& t : takes) {
+        Batch& b = traces_[t.trace];
+        b.colour = t.colour;
+        b.segments.swap(*t.segments);
+        total += b.segments.size();
+    }
+    // Below this, handing work to the other core costs more than it saves.
+    constexpr std::size_t kShared = 20000;
+    // The batches split where half of the segments lie.
+    std::size_t split = 0;
+    for (std::size_t sum = 0; split < takes.size() && 2 * sum < total; ++split) {
+        sum += traces_[takes[split].trace].segments.size();
+    }
+    const auto thinRange = [this, takes](std::size_t from, std::size_t to) {
+        for (std::size_t k = from; k < to; ++k) {
+            thin(traces_[takes[k].trace]);
+        }
+    };
+    if (total < kShared) {
+        thinRange(0, takes.size());
+    } else {
+        ForkJoin([&] { thinRange(split, takes.size()); }, [&] { thinRange(0, split); });
+    }
     update();
 }
 

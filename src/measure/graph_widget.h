@@ -4,6 +4,7 @@
 #include <QWidget>
 #include <array>
 #include <cstdint>
+#include <span>
 #include <vector>
 
 #include "measure/graph_mapping.h"
@@ -45,6 +46,14 @@ public:
     // The same without a copy: the graph takes segments and hands back the
     // storage of the batch it held, for the caller's next pass to fill.
     void takeTrace(Trace trace, std::vector<Segment>& segments, std::uint32_t colour);
+    // Several at once, as takeTrace each; the thinning of large batches is
+    // shared between two cores.
+    struct TraceTake {
+        Trace trace;
+        std::vector<Segment>* segments;
+        std::uint32_t colour;
+    };
+    void takeTraces(std::span<const TraceTake> takes);
     // Segments of a trace, in twips, as last set.
     qsizetype traceSegments(Trace trace) const {
         return static_cast<qsizetype>(traces_[trace].segments.size());
@@ -96,7 +105,7 @@ private:
         int pixelOffset = 0;
         float top = 0.0f;
     };
-    void thin(Batch& b);
+    void thin(Batch& b) const;
     void placeTagWidget(const Tag& tag);
     static QPoint TagPosition(const Tag& tag, const GraphMapping& m);
     Tag& tagFor(QWidget* widget);

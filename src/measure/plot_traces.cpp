@@ -1,5 +1,4 @@
-// PlotLossPhaseTraces and PlotImpedanceTraces: the geometry rules compute the
-// segments, the graph paints them.
+// PlotTraces: the geometry rules compute the segments, the graph paints them.
 #include <QElapsedTimer>
 
 #include "app/chart1.h"
@@ -8,6 +7,7 @@
 #include "common/rounding.h"
 #include "display/graph_view.h"
 #include "measure/cable.h"
+#include "measure/fork_join.h"
 #include "measure/graph_widget.h"
 
 namespace {
@@ -44,7 +44,7 @@ TracePass chart1::tracePass() const {
     return pass;
 }
 
-void chart1::PlotLossPhaseTraces() {
+void chart1::PlotTraces() {
     // The time from the start of the previous pass to the start of this one.
     TickNow = TickCount();
     ui.txtSpeed->setText(QString::number(TickNow - TickPrev));
@@ -53,23 +53,25 @@ void chart1::PlotLossPhaseTraces() {
     GraphWidget* g = ui.picGraph1;
     g->Cls();
     graphView_->autoScale(tracePass());
-    PlotLossPhasePass(tracePass(), pen_, lossPhase_);
-    g->takeTrace(GraphWidget::Phase, lossPhase_.Phase, ColourFromSetting(settings_.colorS1));
-    g->takeTrace(GraphWidget::Loss, lossPhase_.Loss, ColourFromSetting(settings_.colorS2));
+    // The loss and phase pass and the impedance pass share only what they
+    // read, so a second core takes one of them.
+    const TracePass pass = tracePass();
+    ForkJoin([&] { PlotLossPhasePass(pass, pen_, lossPhase_); },
+             [&] { PlotImpedancePass(pass, pen_, impedance_); });
+    const GraphWidget::TraceTake takes[] = {
+        {GraphWidget::Phase, &lossPhase_.Phase, ColourFromSetting(settings_.colorS1)},
+        {GraphWidget::Loss, &lossPhase_.Loss, ColourFromSetting(settings_.colorS2)},
+        {GraphWidget::Z, &impedance_.Z, ColourFromSetting(settings_.colorS5)},
+        {GraphWidget::Xs, &impedance_.Xs, ColourFromSetting(settings_.colorS3)},
+        {GraphWidget::Rs, &impedance_.Rs, ColourFromSetting(settings_.colorS4)},
+        {GraphWidget::Swr, &impedance_.Swr, ColourFromSetting(settings_.colorS6)},
+    };
+    g->takeTraces(takes);
     fields.BestMatchPoint = static_cast<float>(lossPhase_.Best.BestMatchPoint);
     BestMatchCount = lossPhase_.Best.BestMatchCount;
+    lastPoint = impedance_.Last;
 
     ApplyCableMarkerRules();
-}
-
-void chart1::PlotImpedanceTraces() {
-    GraphWidget* g = ui.picGraph1;
-    PlotImpedancePass(tracePass(), pen_, impedance_);
-    g->takeTrace(GraphWidget::Z, impedance_.Z, ColourFromSetting(settings_.colorS5));
-    g->takeTrace(GraphWidget::Xs, impedance_.Xs, ColourFromSetting(settings_.colorS3));
-    g->takeTrace(GraphWidget::Rs, impedance_.Rs, ColourFromSetting(settings_.colorS4));
-    g->takeTrace(GraphWidget::Swr, impedance_.Swr, ColourFromSetting(settings_.colorS6));
-    lastPoint = impedance_.Last;
 }
 
 // At the end of every loss and phase pass: the cable modes keep the markers

@@ -3,9 +3,13 @@
 #include <QImage>
 #include <QPainter>
 #include <QRandomGenerator>
+#include <QThread>
 #include <algorithm>
+#include <atomic>
+#include <stdexcept>
 #include <vector>
 
+#include "measure/fork_join.h"
 #include "measure/trace_pixels.h"
 
 namespace {
@@ -123,6 +127,8 @@ private slots:
     void keepsEveryColumnsHeights_data();
     void keepsEveryColumnsHeights();
     void runsBeyondTheEdgesAreCut();
+    void forkJoin_data();
+    void forkJoin();
 };
 
 void TestTracePixels::runs_data() {
@@ -303,6 +309,45 @@ void TestTracePixels::runsBeyondTheEdgesAreCut() {
     QVERIFY2(beyond(all) > 300 && beyond(cut) <= 12,
              qPrintable(QStringLiteral("%1, then %2 beyond").arg(beyond(all)).arg(beyond(cut))));
     QCOMPARE(Thinned(size, cut), Thinned(size, all));
+}
+
+// Both halves always run to their end before the call returns, on two threads
+// when a second core is there, and a failure on either side reaches the caller.
+void TestTracePixels::forkJoin_data() {
+    QTest::addColumn<bool>("sideThrows");
+    QTest::addColumn<bool>("hereThrows");
+    QTest::newRow("both finish") << false << false;
+    QTest::newRow("side fails") << true << false;
+    QTest::newRow("here fails") << false << true;
+}
+
+void TestTracePixels::forkJoin() {
+    QFETCH(bool, sideThrows);
+    QFETCH(bool, hereThrows);
+    std::atomic<int> finished = 0;
+    Qt::HANDLE sideThread = nullptr;
+    bool failed = false;
+    try {
+        ForkJoin(
+            [&] {
+                sideThread = QThread::currentThreadId();
+                ++finished;
+                if (sideThrows) {
+                    throw std::runtime_error("side");
+                }
+            },
+            [&] {
+                ++finished;
+                if (hereThrows) {
+                    throw std::runtime_error("here");
+                }
+            });
+    } catch (const std::runtime_error&) {
+        failed = true;
+    }
+    QCOMPARE(finished.load(), 2);
+    QCOMPARE(failed, sideThrows || hereThrows);
+    QCOMPARE(sideThread != QThread::currentThreadId(), QThread::idealThreadCount() > 1);
 }
 
 QTEST_MAIN(TestTracePixels)
