@@ -135,6 +135,34 @@ def vec_file():
     }
 
 
+def touchstone():
+    # Byte 0: even for a .s1p, odd for a .s2p.
+    def s1p(text):
+        return b"\x00" + text
+
+    def s2p(text):
+        return b"\x01" + text
+
+    return {
+        "ri_mhz_75": s1p(b"!Created by hand\n# MHz S RI R 75.0\n10.0 -0.37 -0.26\n"
+                         b"14.25 -0.42 -0.048\n15.5 -0.41 0.158\n"),
+        "ma_defaults": s1p(b"0.001 0.5 180\n0.002 0.25 -90\n"),
+        "db_khz_crlf": s1p(b"# kHz S DB R 50\r\n10000.0 -1.73 -58.8 ! c\r\n10250 -1.93 -62.4\r\n"),
+        "hz_tabs_plus": s1p(b"#\thz\ts\tri\n1e6\t+0.1\t-0.2\n2E6 .5 5.\n"),
+        "two_port_noise": s2p(b"# GHz S MA R 50\n1 0.1 20 0.9 -30 0.9 -30 0.1 20\n"
+                              b"2 0.2 40 0.8 -60 0.8 -60 0.2 40\n1 2.0 0.5 30 0.8\n"),
+        "two_port_split": s2p(b"# MHz S RI\n1 0 0 0.5 0\n 0 0 0 0\n2 0 0 0.4 0 0 0 0 0\n"),
+        "option_after_data": s1p(b"1 0 0\n# MHz S RI\n"),
+        "z_parameters": s1p(b"# MHz Z RI R 50\n1 50 0\n"),
+        "touchstone_2": s2p(b"[Version] 2.0\n# GHz S MA R 50\n[Number of Ports] 2\n"),
+        "falling": s1p(b"1 0 0\n2 0 0\n2 0 0\n"),
+        "huge_db": s1p(b"# MHz S DB\n1 1e308 0\n"),
+        "singular": s1p(b"# MHz S RI R 75\n1 -5 0\n"),
+        "short_point": s2p(b"# MHz S RI\n1 0.1 0.2 0.3\n"),
+        "empty": s1p(b""),
+    }
+
+
 def cli_args():
     def line(*arguments):
         return b"\0".join(a.encode() for a in arguments)
@@ -243,6 +271,7 @@ def main():
     write("vec_file", vec_file())
     write("cli_args", cli_args())
     write("norm_file", norm_file())
+    write("touchstone", touchstone())
 
 
 if __name__ == "__main__":

@@ -1,9 +1,7 @@
-#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -17,6 +15,9 @@
 #include "files/touchstone_file.h"
 #include "files/vec_file.h"
 #include "measure/conversion.h"
+#include "support/test_support.h"
+
+using TestSupport::PythonWithSkrf;
 
 namespace {
 
@@ -55,27 +56,6 @@ double Number(const QByteArray& field) {
     double v = std::numeric_limits<double>::quiet_NaN();
     std::from_chars(field.constData(), field.constData() + field.size(), v);
     return v;
-}
-
-// A python3 that can import skrf: the one on PATH, else the system's.
-QString PythonWithSkrf() {
-    QStringList candidates;
-    const QString onPath = QStandardPaths::findExecutable(QStringLiteral("python3"));
-    if (!onPath.isEmpty()) {
-        candidates << onPath;
-    }
-    if (QFileInfo::exists(QStringLiteral("/usr/bin/python3"))) {
-        candidates << QStringLiteral("/usr/bin/python3");
-    }
-    for (const QString& python : candidates) {
-        QProcess probe;
-        probe.start(python, {QStringLiteral("-c"), QStringLiteral("import skrf")});
-        if (probe.waitForFinished(60000) && probe.exitStatus() == QProcess::NormalExit &&
-            probe.exitCode() == 0) {
-            return python;
-        }
-    }
-    return candidates.isEmpty() ? QString() : QStringLiteral("no-skrf");
 }
 
 }  // namespace
@@ -240,12 +220,10 @@ void TestTouchstoneFile::readBySkrf_data() {
 
 void TestTouchstoneFile::readBySkrf() {
     QFETCH(float, TransmissionMode);
-    const QString python = PythonWithSkrf();
+    QString why;
+    const QString python = PythonWithSkrf(&why);
     if (python.isEmpty()) {
-        QSKIP("python3 is not installed");
-    }
-    if (python == QStringLiteral("no-skrf")) {
-        QSKIP("the python module skrf (python3-scikit-rf) is not installed");
+        QSKIP(qPrintable(why));
     }
 
     // A resonance: the match is best in the middle of 7.0..7.3 MHz.

@@ -5,6 +5,9 @@
 namespace TestSupport {
 // Path of a program built by this project (zezizav, zezizav-sim, zezizav-cli).
 QString BuiltProgram(const QString& name);
+// A python3 that can import skrf (python3-scikit-rf): the one on PATH, else
+// the system's. Empty, with *why naming what is missing, when there is none.
+QString PythonWithSkrf(QString* why);
 }  // namespace TestSupport
 
 // The instrument simulator as a child process: support/sim_process.h
