@@ -71,6 +71,12 @@ public:
     // The "&Port" menu and the settings file's dialog and writer.
     PortMenu* portMenu() const { return portMenu_; }
     SettingsController* settingsController() const { return settingsController_; }
+    // The points the graph, the markers and the readouts work with: Champ,
+    // or the number of points of the sweep file opened.
+    std::int32_t points() const { return buffers_.champ(); }
+    // Sizes the buffers (zeroed), the point width and the points shown for
+    // champ points.
+    void usePoints(std::int32_t champ);
 
     // A line in the status bar; repeated text is not shown again while it stands.
     void notify(const QString& message);
@@ -147,6 +153,8 @@ private:
     // not be read or written must not be named as if it held the sweep.
     void keepFileName(const QString& path, bool ok);
     void applyTraceColours();
+    // The points shown and the point width, for the buffers as they are.
+    void showPoints();
     void placeScalesAndLines();
 
     // The tick, in the order it runs; the exchange of step 12 is awaited

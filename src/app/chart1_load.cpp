@@ -45,9 +45,6 @@ void chart1::Form_Load() {
     ui.lstBands->addItem(QStringLiteral("HF Bands"));
     ui.lstBands->addItem(QStringLiteral("VHF Bands"));
 
-    // 5. Points per sweep.
-    ui.lblPoints->setText(QString::number(settings_.Champ));
-
     // 6. Scale labels, reference lines and marker lines, from the graph's
     //    top and height.
     placeScalesAndLines();
@@ -55,12 +52,9 @@ void chart1::Form_Load() {
     // 7. Trace colours.
     applyTraceColours();
 
-    // 8. The sample arrays, 0..Champ.
-    buffers_.resize(settings_.Champ);
-
-    // 9. Horizontal distance between adjacent points.
-    fields.PointWidth = static_cast<float>(static_cast<double>(ui.picGraph1->ScaleWidth()) /
-                                           static_cast<double>(settings_.Champ));
+    // 5, 8, 9. Points per sweep, the sample arrays 0..Champ and the
+    //    horizontal distance between adjacent points.
+    usePoints(settings_.Champ);
 
     // 10. The measurement cycle: its first tick comes after this returns.
     ui.Timer1->setInterval(50);
@@ -80,6 +74,17 @@ void chart1::Form_Load() {
     // 14. What "Full" restores.
     FullFMax = settings_.FMax;
     FullFMin = settings_.FMin;
+}
+
+void chart1::usePoints(std::int32_t champ) {
+    buffers_.resize(champ);
+    showPoints();
+}
+
+void chart1::showPoints() {
+    ui.lblPoints->setText(QString::number(points()));
+    fields.PointWidth = static_cast<float>(static_cast<double>(ui.picGraph1->ScaleWidth()) /
+                                           static_cast<double>(points()));
 }
 
 void chart1::placeScalesAndLines() {

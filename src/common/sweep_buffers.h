@@ -4,8 +4,10 @@
 #include <vector>
 
 // The raw sweep: one magnitude and one phase count (0..1023, held as floats)
-// per point, indices 0..Champ. Sized once at load and never resized, so every
-// reader may index 0..Champ without checks. Element 0 is never written by the
+// per point, indices 0..Champ. Sized at load to Champ, to a sweep file's own
+// number of points when one is opened, and back to Champ when sweeps resume;
+// every reader takes the size from champ() at the time it reads, and may then
+// index 0..champ() without checks. Element 0 is never written by the
 // instrument; only an opened file fills it.
 struct SweepBuffers {
     std::vector<float> MagnitudeSamples;

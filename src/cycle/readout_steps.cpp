@@ -64,7 +64,7 @@ void chart1::tickMarkerReadouts() {
     // 5. The sweep point under each marker line.
     std::int32_t* const index[] = {&fields.Mkr1Index, &fields.Mkr2Index, &fields.Mkr3Index};
     for (std::size_t m = 0; m < 3; ++m) {
-        *index[m] = MarkerIndex(rows[m].line->X1(), W, settings_.Champ, settings_.Step);
+        *index[m] = MarkerIndex(rows[m].line->X1(), W, points(), settings_.Step);
     }
 
     // 7. Hold's colour; the calibration offset of the mode, before the losses.
@@ -211,7 +211,7 @@ void chart1::tickMarkerReadouts() {
     ui.lbl50ohm->setVisible(ref50);
     ui.fraBWandQ->setVisible(ui.chkBW->isChecked());
     if (!ui.chkHold->isChecked()) {
-        const float x = MinSwrMarkerX(W, fields.BestMatchPoint, settings_.Champ);
+        const float x = MinSwrMarkerX(W, fields.BestMatchPoint, points());
         ui.linM3->setX1(x);
         ui.linM3->setX2(x);
     }

@@ -59,7 +59,7 @@ void chart1::tickControlsAndReadouts() {
     settings_.FMax = MHzBoxToHz(ui.txtStop);
     settings_.FMin = MHzBoxToHz(ui.txtStart);
     fields.FreqStep = (static_cast<double>(settings_.FMax) - static_cast<double>(settings_.FMin)) /
-                      static_cast<double>(settings_.Champ);
+                      static_cast<double>(points());
 
     tickMarkerReadouts();
 }
@@ -94,6 +94,14 @@ void chart1::tickSweep() {
 
 void chart1::AcquireSweep() {
     tickWait_ = TickWait::Sweep;
+    // A file of another size was on the graph: sweeps have Champ points, and
+    // the step spreads them over the same limits.
+    if (points() != settings_.Champ) {
+        usePoints(settings_.Champ);
+        fields.FreqStep =
+            (static_cast<double>(settings_.FMax) - static_cast<double>(settings_.FMin)) /
+            static_cast<double>(settings_.Champ);
+    }
     if (fields.FreqStep != 0.0) {
         status_.clear(StatusLine::Cause::NoSweep);
     }
@@ -140,7 +148,10 @@ void chart1::onExchangeFinished(const ExchangeResult& result) {
         return;
     }
     if (waited == TickWait::Sweep) {
-        if (result.outcome == ExchangeOutcome::Completed && result.kind == ExchangeKind::Sweep) {
+        // A file of another size opened while the sweep was on its way holds
+        // the buffers now: the reply no longer fits them.
+        if (result.outcome == ExchangeOutcome::Completed && result.kind == ExchangeKind::Sweep &&
+            points() == settings_.Champ) {
             const auto* bytes = reinterpret_cast<const std::uint8_t*>(result.reply.constData());
             if (DecodeSweepReply(bytes, static_cast<std::size_t>(result.reply.size()),
                                  buffers_.PhaseSamples.data(), buffers_.MagnitudeSamples.data(),

@@ -12,6 +12,7 @@
 #include "files/file_names.h"
 #include "files/touchstone_file.h"
 #include "files/vec_file.h"
+#include "measure/conversion.h"
 
 void chart1::connectFileHandlers() {
     connect(ui.mnuOpen, &QAction::triggered, this, &chart1::mnuOpen_Click);
@@ -74,20 +75,25 @@ void chart1::mnuSaveCsv_Click() {
     }
 }
 
-// Replaces the buffers and the limits only when the whole file is good.
+// Replaces the buffers and the limits only when the whole file is good. A
+// file of another number of points than Champ is shown at its own, until a
+// sweep is taken again.
 bool chart1::OpenVecFile(const QString& path) {
     QByteArray bytes;
     QString error;
-    if (!ReadFileLimited(path, VecFileSize(settings_.Champ), &bytes, &error)) {
+    if (!ReadFileLimited(path, VecFileSize(Conversion::CounterLimit), &bytes, &error)) {
         warn(error);
         return false;
     }
-    VecReadResult read = ReadVecBytes(bytes, settings_.Champ);
+    // A size that fits no number of points is refused as a file of Champ points.
+    const std::int32_t champ = VecPointsForSize(bytes.size()).value_or(settings_.Champ);
+    VecReadResult read = ReadVecBytes(bytes, champ);
     if (!read.data) {
         warn(QStringLiteral("Cannot open %1: %2").arg(path, read.error));
         return false;
     }
     buffers_ = std::move(read.data->buffers);
+    showPoints();
     settings_.FMin = read.data->FMin;
     settings_.FMax = read.data->FMax;
     ui.txtStart->setText(
@@ -127,7 +133,7 @@ SweepExportInput ExportInput(const SweepBuffers& buffers, const Settings& settin
     SweepExportInput in;
     in.MagnitudeSamples = buffers.MagnitudeSamples;
     in.PhaseSamples = buffers.PhaseSamples;
-    in.Champ = settings.Champ;
+    in.Champ = buffers.champ();
     in.FMin = settings.FMin;
     in.FMax = settings.FMax;
     in.TransmissionMode = fields.TransmissionMode;
@@ -141,7 +147,7 @@ SweepExportInput ExportInput(const SweepBuffers& buffers, const Settings& settin
 
 bool chart1::ExportCsvFile(const QString& path) {
     fields.FreqStep = (static_cast<double>(settings_.FMax) - static_cast<double>(settings_.FMin)) /
-                      static_cast<double>(settings_.Champ);
+                      static_cast<double>(points());
     CsvInput in;
     static_cast<SweepExportInput&>(in) =
         ExportInput(buffers_, settings_, fields, ui.txtLossOffset, *calibrate_);

@@ -25,7 +25,7 @@ TracePass chart1::tracePass() const {
     TracePass pass;
     pass.MagnitudeSamples = buffers_.MagnitudeSamples.data();
     pass.PhaseSamples = buffers_.PhaseSamples.data();
-    pass.Champ = settings_.Champ;
+    pass.Champ = points();
     pass.Step = settings_.Step;
     pass.H = ui.picGraph1->ScaleHeight();
     pass.PointWidth = fields.PointWidth;

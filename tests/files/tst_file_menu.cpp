@@ -4,7 +4,9 @@
 #include <QMessageBox>
 #include <QtTest>
 
+#include "cli_readout.h"
 #include "files/vec_file.h"
+#include "measure/graph_widget.h"
 #include "support/test_support.h"
 
 using TestSupport::WindowFixture;
@@ -70,6 +72,58 @@ private slots:
         QCOMPARE(f.settings.FMax, 14350000.0f);
         QCOMPARE(w.ui.txtFileName->text(), path);
         QVERIFY(w.ui.fraMinMkr->isHidden());  // a file on show: no minimum-SWR marker
+    }
+
+    // A sweep file of 2000 points opens with Champ 6000 at its own points:
+    // the graph, the markers and every readout are the file's, exactly as
+    // `zezizav-cli readout` gives them for it.
+    void fileOfItsOwnPoints() {
+        WindowFixture f;
+        f.load();
+        chart1& w = *f.w;
+        QCOMPARE(f.settings.Champ, 6000);
+        SweepBuffers file;
+        file.resize(2000);
+        fillSweep(file);
+        const QByteArray bytes = VecFileBytes(file, 3.5e6f, 3.8e6f);
+        const QString path = dir_.filePath(QStringLiteral("2000.vec"));
+        QString error;
+        QVERIFY2(WriteFileSafely(path, bytes, &error), qPrintable(error));
+        answer(w, path);
+        w.ui.chkMkr2->setChecked(true);
+        w.mnuOpen_Click();
+        QCOMPARE(w.points(), 2000);
+        QVERIFY(f.buffers.MagnitudeSamples == file.MagnitudeSamples);
+        QCOMPARE(w.ui.lblPoints->text(), QStringLiteral("2000"));
+        QCOMPARE(w.fields.PointWidth, static_cast<float>(8835.0 / 2000));
+        QVERIFY(f.tick());
+        QVERIFY(f.tick());  // the step follows the limits read from the file
+        QCOMPARE(w.ui.picGraph1->traceSegments(GraphWidget::Z), 2001);  // points 0..2000
+
+        ReadoutArguments arguments;
+        arguments.file = path;
+        const CliReadoutResult cli = ComputeCliReadout(path, bytes, arguments, f.settings);
+        QVERIFY2(cli.readout, qPrintable(cli.error));
+        const struct {
+            QLabel* frequency;
+            QLineEdit *swr, *z, *loss, *phase, *rs, *xs;
+        } rows[] = {{w.ui.lblMkr1Freq, w.ui.txtMkr1SWR, w.ui.txtMkr1Z, w.ui.txtMkr1RL,
+                     w.ui.txtMkr1PH, w.ui.txtMkr1RS, w.ui.txtMkr1XS},
+                    {w.ui.lblMkr2Freq, w.ui.txtMkr2SWR, w.ui.txtMkr2Z, w.ui.txtMkr2RL,
+                     w.ui.txtMkr2PH, w.ui.txtMkr2RS, w.ui.txtMkr2XS}};
+        for (std::size_t m = 0; m < 2; ++m) {
+            const CliMarkerTexts& want = cli.readout->markers[m];
+            QCOMPARE(m == 0 ? w.fields.Mkr1Index : w.fields.Mkr2Index, want.index);
+            QCOMPARE(rows[m].frequency->text(), want.frequency);
+            QCOMPARE(rows[m].swr->text(), want.swr);
+            QCOMPARE(rows[m].z->text(), want.z);
+            QCOMPARE(rows[m].loss->text(), want.loss);
+            QCOMPARE(rows[m].phase->text(), want.phase);
+            QCOMPARE(rows[m].rs->text(), want.rs);
+            QCOMPARE(rows[m].xs->text(), want.xs);
+        }
+        QCOMPARE(w.ui.txtBandwidth->text(), cli.readout->bandwidth);
+        QCOMPARE(w.ui.txtQ->text(), cli.readout->q);
     }
 
     // The name shown while held is the file that holds the sweep on the
@@ -141,7 +195,8 @@ private slots:
         QTest::addColumn<QString>("mentions");  // besides the file's name
         QTest::newRow("empty") << QByteArray() << "";
         QTest::newRow("truncated") << QByteArray(16 * 11, '\0') << "";
-        QTest::newRow("oversized") << QByteArray(16 * 11 + 8 + 16, '\0') << "";
+        // A size that fits no number of points.
+        QTest::newRow("oversized") << QByteArray(16 * 11 + 8 + 8, '\0') << "";
         QByteArray nan(16 * 11 + 8, '\0');
         nan[4] = char(0x00);
         nan[5] = char(0x00);
