@@ -479,6 +479,39 @@ private slots:
             }
         }
     }
+
+    // Noise spreads each count by the deviation asked for around its value,
+    // never beyond 0..1023, and leaves a spoiled record and a quiet reply alone.
+    void noise() {
+        QByteArray reply;
+        for (int k = 0; k < 2000; ++k) {
+            reply.append("\xf4\x01\x01\x00", 4);  // phase 500, magnitude 1
+        }
+        reply.append("\x05\x07\x05\x07", 4);  // high parts above 3
+        std::mt19937 random(7);
+        QByteArray quiet = reply;
+        AddNoise(quiet, 0.0, random);
+        QCOMPARE(quiet, reply);
+
+        QByteArray noisy = reply;
+        AddNoise(noisy, 3.0, random);
+        QCOMPARE(noisy.size(), reply.size());
+        QCOMPARE(noisy.right(4), reply.right(4));
+        const auto* b = reinterpret_cast<const unsigned char*>(noisy.constData());
+        double sum = 0.0, squares = 0.0;
+        int lowest = 1023;
+        for (int k = 0; k < 2000; ++k) {
+            const int phase = b[4 * k] + 256 * b[4 * k + 1];
+            lowest = std::min(lowest, b[4 * k + 2] + 256 * b[4 * k + 3]);
+            QVERIFY(b[4 * k + 1] <= 3 && b[4 * k + 3] <= 3);
+            sum += phase - 500;
+            squares += (phase - 500) * (phase - 500);
+        }
+        QVERIFY(std::fabs(sum / 2000) < 0.3);
+        const double deviation = std::sqrt(squares / 2000);
+        QVERIFY2(deviation > 2.7 && deviation < 3.3, qPrintable(QString::number(deviation)));
+        QCOMPARE(lowest, 0);  // held at the floor, not wrapped round
+    }
 };
 
 QTEST_GUILESS_MAIN(TestSimModels)

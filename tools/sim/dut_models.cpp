@@ -247,4 +247,21 @@ void StampReply(QByteArray& reply, std::int64_t exchange) {
     reply[1] = static_cast<char>(stamp >> 8);
 }
 
+void AddNoise(QByteArray& reply, double sigmaCounts, std::mt19937& random) {
+    if (!(sigmaCounts > 0.0)) {
+        return;
+    }
+    std::normal_distribution<double> noise(0.0, sigmaCounts);
+    auto* bytes = reinterpret_cast<unsigned char*>(reply.data());
+    for (qsizetype at = 0; at + 1 < reply.size(); at += 2) {
+        if (bytes[at + 1] > 3) {
+            continue;
+        }
+        const int count = bytes[at] + 256 * bytes[at + 1];
+        const int noisy = ClampedCount(count + noise(random));
+        bytes[at] = static_cast<unsigned char>(noisy & 0xFF);
+        bytes[at + 1] = static_cast<unsigned char>(noisy >> 8);
+    }
+}
+
 }  // namespace Sim

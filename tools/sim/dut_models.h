@@ -6,6 +6,7 @@
 #include <complex>
 #include <cstdint>
 #include <optional>
+#include <random>
 
 // What the simulated analyser has on its port, and how it turns the device's
 // response into the 10-bit counts of the reply records.
@@ -82,5 +83,10 @@ QByteArray ReplyFor(const DutSettings& settings, const SweepCommand& command);
 // 1024, so that a client can tell which exchange a decoded sweep came from.
 // A reply shorter than that reading is left alone.
 void StampReply(QByteArray& reply, std::int64_t exchange);
+
+// The detector's noise: every count of a reply moved by a normally
+// distributed amount of standard deviation sigmaCounts, rounded and kept
+// within 0..1023. Records whose high part is above 3 are left alone.
+void AddNoise(QByteArray& reply, double sigmaCounts, std::mt19937& random);
 
 }  // namespace Sim

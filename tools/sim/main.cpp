@@ -87,11 +87,15 @@ int main(int argc, char* argv[]) {
     const QCommandLineOption stampOption(
         QStringLiteral("stamp"),
         QStringLiteral("Put the exchange number (modulo 1024) in the phase count of point 1."));
+    const QCommandLineOption noiseOption(
+        QStringLiteral("noise"),
+        QStringLiteral("Detector noise: standard deviation of every count, in counts (0)."),
+        QStringLiteral("counts"), QStringLiteral("0"));
     const QCommandLineOption verboseOption(
         QStringLiteral("v"), QStringLiteral("Log every command line and reply to stderr."));
     parser.addOptions({dutOption, f0Option, lengthOption, vfOption, resistanceOption,
                        responseOption, linkOption, paceOption, faultOption, hangupOption,
-                       seedOption, stampOption, verboseOption});
+                       seedOption, stampOption, noiseOption, verboseOption});
     if (!parser.parse(QCoreApplication::arguments())) {
         return Usage(parser.errorText());
     }
@@ -137,6 +141,11 @@ int main(int argc, char* argv[]) {
     options.dut.f0Hz = *f0 * 1e6;
     options.dut.lengthM = *length;
     options.dut.velocityFactor = *vf;
+    const auto noise = PositiveNumber(parser.value(noiseOption), true);
+    if (!noise || *noise > 1023.0) {
+        return Usage(QStringLiteral("--noise wants counts from 0 to 1023"));
+    }
+    options.noiseCounts = *noise;
     options.linkPath = parser.value(linkOption);
     options.pace = parser.isSet(paceOption);
     options.verbose = parser.isSet(verboseOption);

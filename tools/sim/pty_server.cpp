@@ -55,7 +55,10 @@ QString Printable(const QByteArray& line) {
 
 }  // namespace
 
-PtyServer::PtyServer(const SimOptions& options) : options_(options), random_(options.seed) {}
+// The noise draws from a generator of its own, so that a seed gives the same
+// faults with noise or without.
+PtyServer::PtyServer(const SimOptions& options)
+    : options_(options), random_(options.seed), noiseRandom_(options.seed) {}
 
 PtyServer::~PtyServer() {
     cleanUp();
@@ -304,7 +307,9 @@ void PtyServer::startNextReply(std::int64_t nowNs) {
     const SweepCommand command = queue_.front();
     queue_.pop_front();
     ++exchanges_;
-    Outgoing out = spoil(ReplyFor(options_.dut, command));
+    QByteArray reply = ReplyFor(options_.dut, command);
+    AddNoise(reply, options_.noiseCounts, noiseRandom_);
+    Outgoing out = spoil(std::move(reply));
     if (options_.stamp) {
         StampReply(out.bytes, exchanges_);
     }

@@ -20,6 +20,7 @@ struct SimOptions {
     std::int64_t hangupAfter = 0;  // hang up during the reply of exchange N (0: never)
     bool stamp = false;            // record 1's phase count carries the exchange number
     std::uint32_t seed = 1;
+    double noiseCounts = 0.0;  // detector noise, standard deviation in counts
     bool verbose = false;
 };
 
@@ -65,6 +66,7 @@ private:
 
     SimOptions options_;
     std::mt19937 random_;
+    std::mt19937 noiseRandom_;
     int master_ = -1;
     int signals_ = -1;
     int watch_ = -1;  // inotify on the device: tells when a client opens it
