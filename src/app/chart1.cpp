@@ -8,6 +8,7 @@
 #include "app/settings_dialog.h"
 #include "calibrate/calibrate_controller.h"
 #include "common/version.h"
+#include "compare/average_control.h"
 #include "display/graph_view.h"
 #include "display/marker_controls.h"
 #include "instrument/parallel_port.h"
@@ -54,6 +55,7 @@ chart1::chart1(Settings& settings, SweepBuffers& buffers, SerialPortService& ser
     connect(ui.picGraph1, &GraphWidget::resized, this, &chart1::placeScalesAndLines);
     connect(graphView_, &GraphView::scalesChanged, this, &chart1::placeScalesAndLines);
     calibrate_ = std::make_unique<CalibrateController>(*this);
+    averageControl_ = new AverageControl(*this);
     zeroSpanPause_.setSingleShot(true);
     connect(&zeroSpanPause_, &QTimer::timeout, this, &chart1::tickSweep);
 }

@@ -25,6 +25,7 @@ class SettingsController;
 class GraphView;
 class MarkerControls;
 class CalibrateController;
+class AverageControl;
 
 // The main window. It owns its widgets and fields; the settings, the sample
 // buffers, the serial port and the parallel port are handed in by start-up and
@@ -71,6 +72,9 @@ public:
     // The "&Port" menu and the settings file's dialog and writer.
     PortMenu* portMenu() const { return portMenu_; }
     SettingsController* settingsController() const { return settingsController_; }
+    // The "Average" choice of the INFO frame.
+    AverageControl& averageControl() { return *averageControl_; }
+
     // The points the graph, the markers and the readouts work with: Champ,
     // or the number of points of the sweep file opened.
     std::int32_t points() const { return buffers_.champ(); }
@@ -187,6 +191,7 @@ private:
     PortMenu* portMenu_ = nullptr;
     SettingsController* settingsController_ = nullptr;
     StatusLine status_{this};
+    AverageControl* averageControl_ = nullptr;
     SweepExchange exchange_;
     QTimer zeroSpanPause_;
     TickWait tickWait_ = TickWait::None;

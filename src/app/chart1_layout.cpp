@@ -255,7 +255,8 @@ void buildSweepLimits(QWidget* form, Chart1Widgets& ui) {
     ui.cmdFullSweep = button(f, "cmdFullSweep", QStringLiteral("Full"), 1380, 1365, 1230, 315);
 
     // The list comes before the buttons it chooses between, in the Tab order too.
-    ui.lstBands = make<QListWidget>(form, "lstBands", L + W + 60, Row1 + 60, 1260, 600);
+    // Two rows high, leaving room for a third row in "INFO" below it.
+    ui.lstBands = make<QListWidget>(form, "lstBands", L + W + 60, Row1 + 60, 1260, 450);
     ui.lstBands->setAccessibleName(QStringLiteral("Band groups"));
 
     // The band frames lie under the sweep-limits frame, in the same place,
@@ -343,7 +344,7 @@ void buildLossAndDisplay(QWidget* form, Chart1Widgets& ui) {
 }
 
 void buildInfo(QWidget* form, Chart1Widgets& ui) {
-    ui.fraInfo = frame(form, "fraInfo", QStringLiteral("INFO"), 4380, Row1 + 720, 1320, 1020);
+    ui.fraInfo = frame(form, "fraInfo", QStringLiteral("INFO"), 4380, Row1 + 540, 1320, 1200);
     QWidget* f = ui.fraInfo;
     ui.lblPointsCaption = label(f, "lblPointsCaption", QStringLiteral("Points"), 90, 255, 600, 285);
     ui.lblPoints = label(f, "lblPoints", QString(), 660, 255, 600, 285, Qt::AlignRight | Qt::AlignVCenter);
@@ -351,6 +352,11 @@ void buildInfo(QWidget* form, Chart1Widgets& ui) {
     ui.txtSpeed->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     ui.txtSpeed->setFocusPolicy(Qt::NoFocus);
     ui.lblmS = label(f, "lblmS", QStringLiteral("mS"), 900, 615, 360, 285);
+    ui.cboAverage = make<QComboBox>(f, "cboAverage", 60, 915, 540, 255);
+    ui.cboAverage->setAccessibleName(QStringLiteral("Average (sweeps)"));
+    ui.cboAverage->setToolTip(QStringLiteral("Average the last sweeps (1: off)"));
+    ui.lblAverage = label(f, "lblAverage", QStringLiteral("Average"), 630, 915, 660, 255);
+    ui.lblAverage->setBuddy(ui.cboAverage);
 }
 
 void buildMarkers(QWidget* form, Chart1Widgets& ui) {

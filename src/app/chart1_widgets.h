@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -198,6 +199,8 @@ struct Chart1Widgets {
     QLabel* lblPoints = nullptr;
     QLineEdit* txtSpeed = nullptr;
     QLabel* lblmS = nullptr;
+    QComboBox* cboAverage = nullptr;  // sweeps averaged: 1 (off), 2, 4, 8, 16
+    QLabel* lblAverage = nullptr;     // "Average", or how many the mean holds: "Avg 3/8"
 
     QTimer* Timer1 = nullptr;
 };

@@ -8,6 +8,7 @@
 #include "common/colour.h"
 #include "common/decimal_text.h"
 #include "common/leading_number.h"
+#include "compare/average_control.h"
 #include "display/graph_view.h"
 #include "measure/line_widget.h"
 #include "display/vb_colour.h"
@@ -105,6 +106,8 @@ void chart1::AcquireSweep() {
     if (fields.FreqStep != 0.0) {
         status_.clear(StatusLine::Cause::NoSweep);
     }
+    averageControl_->sweepRequested(settings_.FMin, fields.FreqStep, settings_.Champ,
+                                    fields.TransmissionMode);
     if (auto now = exchange_.startSweep(settings_.FMin, fields.FreqStep, settings_.Champ,
                                         fields.TransmissionMode)) {
         onExchangeFinished(*now);  // nothing went out: no hurry for the next tick
@@ -157,6 +160,7 @@ void chart1::onExchangeFinished(const ExchangeResult& result) {
                                  buffers_.PhaseSamples.data(), buffers_.MagnitudeSamples.data(),
                                  settings_.Champ)) {
                 status_.clear(StatusLine::Cause::LinkFault);
+                averageControl_->sweepDecoded();
                 emit sweepAcquired();
             }
         }

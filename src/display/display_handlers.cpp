@@ -4,6 +4,7 @@
 
 #include "app/chart1.h"
 #include "common/colour.h"
+#include "compare/average_control.h"
 #include "display/vb_colour.h"
 #include "files/touchstone_file.h"
 #include "measure/graph_widget.h"
@@ -58,6 +59,9 @@ void chart1::picGraph1_MouseUp(int button, int /*shift*/, float x, float /*y*/) 
 // so one click runs the matching branch of one block and the other branch of
 // the rest.
 void chart1::Toolbar1_ButtonClick(const QString& text) {
+    if (averageControl_) {
+        averageControl_->modeChosen(text);
+    }
     if (text == QLatin1String("Antenna")) {
         ui.chkSWR->setChecked(true);
         ui.chkZ->setChecked(true);

@@ -3,6 +3,7 @@
 
 #include "app/chart1.h"
 #include "common/colour.h"
+#include "compare/average_control.h"
 #include "display/vb_colour.h"
 #include "instrument/parallel_port.h"
 #include "instrument/serial_port_service.h"
@@ -35,6 +36,7 @@ void chart1::cmdRUN_Click() {
         return;
     }
     SetBackColour(ui.cmdRUN, Colour::Green);
+    averageControl().restart();
     notify(QStringLiteral("Running on %1").arg(serial_.device()));
 }
 

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <cstdint>
+#include <optional>
+
+#include "compare/running_mean.h"
+
+class chart1;
+
+// The "Average" choice of the INFO frame. With N above 1 every sweep decoded
+// into the buffers is replaced there by the mean of the last N, so the graph,
+// the readouts, the files and the memories all see the averaged sweep. The
+// mean starts again when the range, the number of points or the mode of the
+// sweeps changes, when RUN starts and when N is chosen.
+class AverageControl : public QObject {
+    Q_OBJECT
+public:
+    explicit AverageControl(chart1& window);
+
+    // What the sweep on its way was asked for with.
+    void sweepRequested(float FMin, double FreqStep, std::int32_t Champ, float TransmissionMode);
+    // That sweep is in the buffers, whole: it joins the mean.
+    void sweepDecoded();
+    void restart();
+    // A mode button was chosen: another mode starts the mean again.
+    void modeChosen(const QString& mode);
+
+    const RunningMean& mean() const { return mean_; }
+
+private:
+    struct Plan {
+        float FMin = 0.0f;
+        double FreqStep = 0.0;
+        std::int32_t Champ = 0;
+        float TransmissionMode = 0.0f;
+        bool operator==(const Plan&) const = default;
+    };
+    void choose(int index);
+    void showCount();
+
+    chart1& w_;
+    RunningMean mean_;
+    Plan requested_;
+    std::optional<Plan> averaged_;  // the plan of the sweeps in the mean
+    QString mode_;
+};
