@@ -3,6 +3,8 @@
 
 #include "compare/memory_trace.h"
 #include "compare/running_mean.h"
+#include "files/vec_file.h"
+#include "measure/conversion.h"
 
 class CompareTest : public QObject {
     Q_OBJECT
@@ -62,6 +64,75 @@ private slots:
         mean.add(m, p);
         QCOMPARE(m, (std::vector<float>{5, 5, 5}));
         QCOMPARE(mean.count(), 1);
+    }
+
+    // A memory loaded from a file: a .vec at its own points and limits by the
+    // live conversion, Touchstone S11 (S21 in Transmission) as the loss and
+    // phase counts the detector would give and the live impedances; a file
+    // that cannot be read is refused by name and line.
+    void memoryFromFile_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<bool>("transmission");
+        QTest::addColumn<QString>("error");
+        QTest::addColumn<double>("lastHz");
+        QTest::addColumn<double>("lastLossDb");  // from the counts by the live rule
+        QTest::addColumn<double>("lastPhaseDeg");
+
+        SweepBuffers vec;
+        vec.resize(4);
+        vec.MagnitudeSamples = {0, 500, 450, 400, 350};
+        vec.PhaseSamples = {0, 100, 200, 300, 600};
+        QTest::newRow(".vec of 4 points")
+            << "a.vec" << VecFileBytes(vec, 1e6f, 5e6f) << false << QString() << 5e6
+            << 350 * 0.0587 - 20.16 << 600 * 0.176;
+        QTest::newRow(".vec of no size") << "b.vec" << QByteArray(100, '\0') << false
+                                         << "b.vec: 100 bytes is no .vec file" << 0.0 << 0.0 << 0.0;
+        QTest::newRow("S11 of 0.5 at -120 degrees")
+            << "c.s1p" << QByteArray("# MHz S MA\n7 0.9 10\n7.1 0.5 -120\n") << false << QString()
+            << 7.1e6 << 20 * std::log10(2.0) << 120.0;
+        QTest::newRow("S21 of 0.1 in Transmission")
+            << "d.S2P" << QByteArray("# kHz S DB\n7000 -1 0 -20 45 -20 45 -1 0\n") << true
+            << QString() << 7e6 << 20.0 << 45.0;
+        QTest::newRow("no S21 in a .s1p") << "e.s1p" << QByteArray("7 0.5 0\n") << true
+                                          << "e.s1p: a .s1p holds no S21" << 0.0 << 0.0 << 0.0;
+        QTest::newRow("unreadable line")
+            << "f.s1p" << QByteArray("# MHz S RI\n7 0.5 x\n") << false
+            << "f.s1p: line 2: \"x\" is not a number" << 0.0 << 0.0 << 0.0;
+    }
+    void memoryFromFile() {
+        QFETCH(QString, name);
+        QFETCH(QByteArray, bytes);
+        QFETCH(bool, transmission);
+        QFETCH(QString, error);
+        QFETCH(double, lastHz);
+        QFETCH(double, lastLossDb);
+        QFETCH(double, lastPhaseDeg);
+
+        const MemoryLoadResult r =
+            MemoryFromFile(QStringLiteral("/tmp/") + name, bytes, transmission, 0.0f, 0.0);
+        if (!error.isEmpty()) {
+            QVERIFY(!r.memory);
+            QVERIFY2(r.error.startsWith(error), qPrintable(r.error));
+            return;
+        }
+        QVERIFY2(r.memory, qPrintable(r.error));
+        const MemoryTrace& m = *r.memory;
+        QCOMPARE(m.name, name);
+        const std::size_t last = m.size() - 1;
+        QCOMPARE(m.frequencies[last], lastHz);
+        QVERIFY(std::is_sorted(m.frequencies.begin(), m.frequencies.end()));
+        QVERIFY2(std::fabs(m.Magnitude[last] * 0.0587 - 20.16 - lastLossDb) < 1e-4,
+                 qPrintable(QString::number(m.Magnitude[last])));
+        QVERIFY(std::fabs(m.Phase[last] * 0.176 - lastPhaseDeg) < 1e-4);
+        // The impedance of every point is the live conversion's of its counts
+        // (a file's value goes through the same stages from its reflection on).
+        for (std::size_t i = 0; i < m.size(); ++i) {
+            const PointValues live = ConvertPoint(m.Magnitude[i], m.Phase[i], 0.0f, 0.0);
+            const float tolerance = name.endsWith(QLatin1String(".vec")) ? 0.0f : 2e-3f;
+            QVERIFY(std::fabs(m.Swr[i] - live.Swr) <= tolerance * live.Swr);
+            QVERIFY(std::fabs(m.Zmag[i] - live.Zmag) <= tolerance * live.Zmag);
+        }
     }
 
     // A fifth memory takes the slot of the oldest; the others keep theirs.
