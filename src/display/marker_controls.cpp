@@ -86,17 +86,16 @@ bool MarkerControls::transmission() const {
 }
 
 MarkerPoints MarkerControls::points() const {
-    return MarkerPointsOf(w_.settings().Champ, w_.settings().Step);
+    return MarkerPointsOf(w_.points(), w_.settings().Step);
 }
 
 std::int32_t MarkerControls::indexOf(int marker) const {
     const LineWidget* line = marker == 1 ? w_.ui.linM1 : w_.ui.linM2;
-    return MarkerIndex(line->X1(), w_.ui.picGraph1->ScaleWidth(), w_.settings().Champ,
-                       w_.settings().Step);
+    return MarkerIndex(line->X1(), w_.ui.picGraph1->ScaleWidth(), w_.points(), w_.settings().Step);
 }
 
 void MarkerControls::place(int marker, std::int32_t index) {
-    const float x = MarkerLineX(index, w_.ui.picGraph1->ScaleWidth(), w_.settings().Champ);
+    const float x = MarkerLineX(index, w_.ui.picGraph1->ScaleWidth(), w_.points());
     w_.picGraph1_MouseUp(marker == 1 ? 1 : 2, 0, x, 0.0f);
 }
 
@@ -165,7 +164,7 @@ void MarkerControls::placeEitherSide(const EitherSide& sides, const QString& wha
 // is 2.0 or more.
 void MarkerControls::toSwrTwoToOnePoints() {
     const float W = w_.ui.picGraph1->ScaleWidth();
-    const std::int32_t champ = w_.settings().Champ;
+    const std::int32_t champ = w_.points();
     const std::int32_t centre = MarkerIndex(MinSwrMarkerX(W, w_.fields.BestMatchPoint, champ), W,
                                             champ, w_.settings().Step);
     const ReadoutPoints p = readouts();

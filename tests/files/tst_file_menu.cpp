@@ -5,6 +5,7 @@
 #include <QtTest>
 
 #include "cli_readout.h"
+#include "display/marker_controls.h"
 #include "files/vec_file.h"
 #include "measure/graph_widget.h"
 #include "support/test_support.h"
@@ -85,6 +86,11 @@ private slots:
         SweepBuffers file;
         file.resize(2000);
         fillSweep(file);
+        // One best match, at point 1500: every other count is 900 or less.
+        for (float& n : file.MagnitudeSamples) {
+            n = std::min(n, 900.0f);
+        }
+        file.MagnitudeSamples[1500] = 1023.0f;
         const QByteArray bytes = VecFileBytes(file, 3.5e6f, 3.8e6f);
         const QString path = dir_.filePath(QStringLiteral("2000.vec"));
         QString error;
@@ -124,6 +130,11 @@ private slots:
         }
         QCOMPARE(w.ui.txtBandwidth->text(), cli.readout->bandwidth);
         QCOMPARE(w.ui.txtQ->text(), cli.readout->q);
+
+        // The searches look at the file's points.
+        w.markerControls().toMinimumSwr();
+        QVERIFY(f.tick());
+        QCOMPARE(w.fields.Mkr1Index, 1500);
     }
 
     // The name shown while held is the file that holds the sweep on the
