@@ -18,9 +18,9 @@
 namespace {
 
 const QString kNormFilter = QStringLiteral("Normalisation files (*.norm)");
-// The mark's line in the INFO frame, twips: it starts just under the pass
-// time and the frame grows by what reaches below its designed height.
-constexpr double kMarkTop = 930;
+// The mark's line in the INFO frame, twips: it starts just under the
+// "Average" row and the frame grows by what reaches below its designed height.
+constexpr double kMarkTop = 1185;
 constexpr double kMarkHeight = 240;
 constexpr double kMarkMargin = 45;
 
@@ -33,7 +33,7 @@ QString Text(std::string_view s) {
 CalibrateController::CalibrateController(chart1& window) : w_(window) {
     buildMenu();
 
-    // The mark takes a line of its own under the pass time; the INFO frame
+    // The mark takes a line of its own under the "Average" row; the INFO frame
     // grows by that line only while the mark shows.
     QGroupBox* info = window.ui.fraInfo;
     infoHeight_ = info->height();
@@ -102,11 +102,13 @@ std::span<const double> CalibrateController::lossErrors() {
     }
     const Settings& s = w_.settings();
     const bool transmission = w_.fields.TransmissionMode != 0.0f;
-    const Key key{s.FMin, s.FMax, s.Champ, transmission, s.caloffsetrx, s.caloffsettx};
+    // One error per point on the graph: a sweep file keeps its own points.
+    const std::int32_t points = w_.points();
+    const Key key{s.FMin, s.FMax, points, transmission, s.caloffsetrx, s.caloffsettx};
     if (!valid_ || !(key == key_)) {
         key_ = key;
         valid_ = true;
-        errors_ = ComputeLossErrors(normalisation_, s.FMin, s.FMax, s.Champ,
+        errors_ = ComputeLossErrors(normalisation_, s.FMin, s.FMax, points,
                                     w_.fields.TransmissionMode, s.caloffsetrx, s.caloffsettx);
         showMark(errors_.Standards);
         w_.notify(QString::fromStdString(OutsideText(errors_)));
@@ -154,7 +156,7 @@ void CalibrateController::normaliseTo(Standard standard) {
         return;
     }
     const Settings& s = w_.settings();
-    Reference r = ReferenceFromSweep(w_.buffers().MagnitudeSamples, s.Champ, s.FMin, s.FMax);
+    Reference r = ReferenceFromSweep(w_.buffers().MagnitudeSamples, w_.points(), s.FMin, s.FMax);
     if (const std::optional<std::string> why = CheckReference(r)) {
         w_.warn(
             QStringLiteral("Cannot normalise to %1: %2").arg(name, QString::fromStdString(*why)));

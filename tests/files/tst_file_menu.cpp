@@ -4,6 +4,7 @@
 #include <QMessageBox>
 #include <QtTest>
 
+#include "calibrate/calibrate_controller.h"
 #include "cli_readout.h"
 #include "display/marker_controls.h"
 #include "files/vec_file.h"
@@ -76,10 +77,13 @@ private slots:
     }
 
     // A sweep file of 2000 points opens with Champ 6000 at its own points:
-    // the graph, the markers and every readout are the file's, exactly as
-    // `zezizav-cli readout` gives them for it.
+    // the graph, the markers, the searches and every readout are the file's,
+    // exactly as `zezizav-cli readout` gives them for it, and a normalisation
+    // has one loss error per point of it.
     void fileOfItsOwnPoints() {
         WindowFixture f;
+        f.settings.FMin = 1e6f;
+        f.settings.FMax = 30e6f;
         f.load();
         chart1& w = *f.w;
         QCOMPARE(f.settings.Champ, 6000);
@@ -135,6 +139,12 @@ private slots:
         w.markerControls().toMinimumSwr();
         QVERIFY(f.tick());
         QCOMPARE(w.fields.Mkr1Index, 1500);
+
+        // A normalisation gives one loss error per point of the file.
+        w.calibrate().mnuNormOpen->trigger();
+        QVERIFY2(!w.calibrate().lblNorm->isHidden(), qPrintable(f.warnings().join('|')));
+        QVERIFY(f.tick());
+        QCOMPARE(w.calibrate().lossErrors().size(), std::size_t(2001));
     }
 
     // The name shown while held is the file that holds the sweep on the
