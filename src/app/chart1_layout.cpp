@@ -2,6 +2,7 @@
 // position (in twips), colour and initial state. Handlers live elsewhere.
 #include <QMenuBar>
 #include <QStatusBar>
+#include <algorithm>
 
 #include "app/chart1_resize.h"
 #include "app/chart1_widgets.h"
@@ -36,6 +37,15 @@ constexpr double FormHeight = 8340;
 // Rows of frames below the graph.
 constexpr double Row1 = 4380 + AxisRoom;
 constexpr double Row2 = 6180 + AxisRoom;
+
+// The band list and the INFO frame under it. While sweeps are averaged the
+// frame rises into the band list's lower room for a row of its own.
+constexpr double BandsTop = Row1 + 60, BandsHeight = 600;
+constexpr double InfoTop = Row1 + 720, InfoHeight = 1020;
+constexpr double AverageRoom = 180, AverageBandsHeight = 450, AverageRowTop = 915;
+// The normalisation mark's line, under the pass time or under the averaging
+// row; the frame grows down by what reaches below its height.
+constexpr double MarkTop = 930, AverageMarkTop = 1185, MarkHeight = 240, MarkMargin = 45;
 
 void place(QWidget* w, double left, double top, double width, double height) {
     w->setGeometry(Twips::ToPixels(left), Twips::ToPixels(top), Twips::ToPixels(width),
@@ -255,8 +265,7 @@ void buildSweepLimits(QWidget* form, Chart1Widgets& ui) {
     ui.cmdFullSweep = button(f, "cmdFullSweep", QStringLiteral("Full"), 1380, 1365, 1230, 315);
 
     // The list comes before the buttons it chooses between, in the Tab order too.
-    // Two rows high, leaving room for a third row in "INFO" below it.
-    ui.lstBands = make<QListWidget>(form, "lstBands", L + W + 60, Row1 + 60, 1260, 450);
+    ui.lstBands = make<QListWidget>(form, "lstBands", L + W + 60, BandsTop, 1260, BandsHeight);
     ui.lstBands->setAccessibleName(QStringLiteral("Band groups"));
 
     // The band frames lie under the sweep-limits frame, in the same place,
@@ -344,7 +353,7 @@ void buildLossAndDisplay(QWidget* form, Chart1Widgets& ui) {
 }
 
 void buildInfo(QWidget* form, Chart1Widgets& ui) {
-    ui.fraInfo = frame(form, "fraInfo", QStringLiteral("INFO"), 4380, Row1 + 540, 1320, 1200);
+    ui.fraInfo = frame(form, "fraInfo", QStringLiteral("INFO"), 4380, InfoTop, 1320, InfoHeight);
     QWidget* f = ui.fraInfo;
     ui.lblPointsCaption = label(f, "lblPointsCaption", QStringLiteral("Points"), 90, 255, 600, 285);
     ui.lblPoints = label(f, "lblPoints", QString(), 660, 255, 600, 285, Qt::AlignRight | Qt::AlignVCenter);
@@ -352,11 +361,8 @@ void buildInfo(QWidget* form, Chart1Widgets& ui) {
     ui.txtSpeed->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     ui.txtSpeed->setFocusPolicy(Qt::NoFocus);
     ui.lblmS = label(f, "lblmS", QStringLiteral("mS"), 900, 615, 360, 285);
-    ui.cboAverage = make<QComboBox>(f, "cboAverage", 60, 915, 540, 255);
-    ui.cboAverage->setAccessibleName(QStringLiteral("Average (sweeps)"));
-    ui.cboAverage->setToolTip(QStringLiteral("Average the last sweeps (1: off)"));
-    ui.lblAverage = label(f, "lblAverage", QStringLiteral("Average"), 630, 915, 660, 255);
-    ui.lblAverage->setBuddy(ui.cboAverage);
+    ui.lblAverage = label(f, "lblAverage", QString(), 90, AverageRowTop, 1170, 255);
+    ui.lblAverage->setVisible(false);
 }
 
 void buildMarkers(QWidget* form, Chart1Widgets& ui) {
@@ -502,4 +508,27 @@ void BuildChart1(QMainWindow* window, Chart1Widgets& ui) {
 
     FollowFormSize(form, ui);
     window->resize(window->minimumSizeHint());
+}
+
+void PlaceInfoRows(Chart1Widgets& ui, QLabel* mark) {
+    using Twips::ToPixels;
+    const bool average = !ui.lblAverage->isHidden();
+    // The band list moves only with the window's height: the frame keeps
+    // its place under it.
+    const int grown = ui.lstBands->y() - ToPixels(BandsTop);
+    ui.lstBands->resize(ui.lstBands->width(), ToPixels(average ? AverageBandsHeight : BandsHeight));
+    QGroupBox* info = ui.fraInfo;
+    const int top = ToPixels(average ? InfoTop - AverageRoom : InfoTop) + grown;
+    int height = ToPixels(average ? InfoHeight + AverageRoom : InfoHeight);
+    if (mark) {
+        mark->setGeometry(ToPixels(MarkMargin), ToPixels(average ? AverageMarkTop : MarkTop),
+                          info->width() - 2 * ToPixels(MarkMargin), ToPixels(MarkHeight));
+        if (!mark->isHidden()) {
+            height = std::max(height, mark->geometry().bottom() + ToPixels(MarkMargin));
+        }
+    }
+    info->setGeometry(info->x(), top, info->width(), height);
+    if (average || (mark && !mark->isHidden())) {
+        info->raise();
+    }
 }

@@ -56,9 +56,12 @@ private:
         const QSize grow = (form_->size() - designForm_).expandedTo(QSize(0, 0));
         const QRect graph = designGraph_.adjusted(0, 0, grow.width(), grow.height());
         ui_.picGraph1->setGeometry(graph);
+        // By the change only: a panel that moved within its room for a row
+        // shown at times (the INFO frame) keeps its place in it.
         for (const Placed& p : below_) {
-            p.widget->move(p.design + QPoint(0, grow.height()));
+            p.widget->move(p.widget->pos() + QPoint(0, grow.height() - grown_));
         }
+        grown_ = grow.height();
         // Their heights are the scales' to set, level with the graph's lines.
         for (const Placed& p : right_) {
             p.widget->move(p.design.x() + grow.width(), p.widget->y());
@@ -83,6 +86,7 @@ private:
     QSize designForm_;
     QRect designGraph_;
     QPoint designFileName_;
+    int grown_ = 0;  // how far the panels below the graph have moved down
     std::vector<Placed> below_;
     std::vector<Placed> right_;
 };

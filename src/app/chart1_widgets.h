@@ -2,7 +2,6 @@
 
 #include <QAction>
 #include <QCheckBox>
-#include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -199,8 +198,8 @@ struct Chart1Widgets {
     QLabel* lblPoints = nullptr;
     QLineEdit* txtSpeed = nullptr;
     QLabel* lblmS = nullptr;
-    QComboBox* cboAverage = nullptr;  // sweeps averaged: 1 (off), 2, 4, 8, 16
-    QLabel* lblAverage = nullptr;     // "Average", or how many the mean holds: "Avg 3/8"
+    // How many sweeps the mean holds, "Avg 3/8"; shown only while averaging.
+    QLabel* lblAverage = nullptr;
 
     QTimer* Timer1 = nullptr;
 };
@@ -208,3 +207,8 @@ struct Chart1Widgets {
 // Creates every widget of the main window on window (a QMainWindow whose
 // central widget becomes the twip-addressed form).
 void BuildChart1(QMainWindow* window, Chart1Widgets& ui);
+
+// Places the INFO frame's rows that show only at times, the averaging count
+// (ui.lblAverage) and the normalisation mark, by whether they are hidden:
+// with neither, the frame and the band list are as designed.
+void PlaceInfoRows(Chart1Widgets& ui, QLabel* mark);

@@ -1,28 +1,20 @@
 #include "calibrate/calibrate_controller.h"
 
 #include <QFileInfo>
-#include <QGroupBox>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 
-#include <algorithm>
 #include <functional>
 
 #include "app/chart1.h"
 #include "calibrate/norm_file.h"
 #include "common/decimal_text.h"
-#include "common/twips.h"
 #include "files/vec_file.h"
 
 namespace {
 
 const QString kNormFilter = QStringLiteral("Normalisation files (*.norm)");
-// The mark's line in the INFO frame, twips: it starts just under the
-// "Average" row and the frame grows by what reaches below its designed height.
-constexpr double kMarkTop = 1185;
-constexpr double kMarkHeight = 240;
-constexpr double kMarkMargin = 45;
 
 QString Text(std::string_view s) {
     return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
@@ -33,21 +25,17 @@ QString Text(std::string_view s) {
 CalibrateController::CalibrateController(chart1& window) : w_(window) {
     buildMenu();
 
-    // The mark takes a line of its own under the "Average" row; the INFO frame
-    // grows by that line only while the mark shows.
-    QGroupBox* info = window.ui.fraInfo;
-    infoHeight_ = info->height();
-    lblNorm = new QLabel(info);
+    // The mark takes a line of its own in the INFO frame, which grows by that
+    // line only while the mark shows.
+    lblNorm = new QLabel(window.ui.fraInfo);
     lblNorm->setObjectName(QStringLiteral("lblNorm"));
     lblNorm->setAccessibleDescription(lblNorm->objectName());
-    lblNorm->setGeometry(Twips::ToPixels(kMarkMargin), Twips::ToPixels(kMarkTop),
-                         info->width() - 2 * Twips::ToPixels(kMarkMargin),
-                         Twips::ToPixels(kMarkHeight));
     lblNorm->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     QFont small = lblNorm->font();
     small.setPixelSize(8);
     lblNorm->setFont(small);
     lblNorm->setVisible(false);
+    PlaceInfoRows(window.ui, lblNorm);
 }
 
 void CalibrateController::buildMenu() {
@@ -137,12 +125,7 @@ void CalibrateController::showMark(const std::vector<Standard>& inUse) {
                                   .arg(names));
     lblNorm->setAccessibleName(lblNorm->toolTip());
     lblNorm->setVisible(!names.isEmpty());
-    QGroupBox* info = w_.ui.fraInfo;
-    const int grown = lblNorm->geometry().bottom() + Twips::ToPixels(kMarkMargin);
-    info->resize(info->width(), names.isEmpty() ? infoHeight_ : std::max(infoHeight_, grown));
-    if (!names.isEmpty()) {
-        info->raise();
-    }
+    PlaceInfoRows(w_.ui, lblNorm);
 }
 
 void CalibrateController::normaliseTo(Standard standard) {

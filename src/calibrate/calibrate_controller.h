@@ -66,7 +66,6 @@ private:
     };
 
     chart1& w_;
-    int infoHeight_ = 0;  // the INFO frame's height without the mark, pixels
     Normalisation normalisation_;
     bool valid_ = false;
     Key key_;

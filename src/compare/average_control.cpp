@@ -1,18 +1,47 @@
 #include "compare/average_control.h"
 
+#include <QActionGroup>
+#include <QMenu>
+#include <iterator>
+
 #include "app/chart1.h"
+#include "calibrate/calibrate_controller.h"
+#include "display/graph_view.h"
+#include "display/menu_bar_order.h"
+
+namespace {
+
+// Object names and captions of the "Average" items, one per choice of
+// RunningMean::Choices, each with an access key of its own.
+constexpr struct {
+    const char* name;
+    const char* text;
+} Items[] = {
+    {"mnuAverage1", "&1 (off)"}, {"mnuAverage2", "&2"},   {"mnuAverage4", "&4"},
+    {"mnuAverage8", "&8"},       {"mnuAverage16", "1&6"},
+};
+static_assert(std::size(Items) == std::size(RunningMean::Choices));
+
+}  // namespace
 
 AverageControl::AverageControl(chart1& window) : QObject(&window), w_(window) {
-    QComboBox* box = w_.ui.cboAverage;
-    for (const int n : RunningMean::Choices) {
-        box->addItem(QString::number(n), n);
+    QMenu* view = w_.graphView().menu();
+    view->addSeparator();
+    QMenu* sub = view->addMenu(QStringLiteral("A&verage"));
+    NameMenu(sub, "mnuAverage");
+    auto* exclusive = new QActionGroup(sub);
+    for (std::size_t i = 0; i < std::size(Items); ++i) {
+        QAction* a = sub->addAction(QLatin1String(Items[i].text));
+        a->setObjectName(QLatin1String(Items[i].name));
+        a->setCheckable(true);
+        a->setChecked(i == 0);
+        exclusive->addAction(a);
+        connect(a, &QAction::triggered, this, [this, n = RunningMean::Choices[i]] { choose(n); });
     }
-    box->setCurrentIndex(0);
-    connect(box, &QComboBox::currentIndexChanged, this, &AverageControl::choose);
 }
 
-void AverageControl::choose(int index) {
-    mean_.setLength(w_.ui.cboAverage->itemData(index).toInt());
+void AverageControl::choose(int n) {
+    mean_.setLength(n);
     averaged_.reset();
     showCount();
 }
@@ -49,7 +78,12 @@ void AverageControl::sweepDecoded() {
 }
 
 void AverageControl::showCount() {
-    w_.ui.lblAverage->setText(
-        mean_.length() == 1 ? QStringLiteral("Average")
-                            : QStringLiteral("Avg %1/%2").arg(mean_.count()).arg(mean_.length()));
+    QLabel* row = w_.ui.lblAverage;
+    const bool on = mean_.length() > 1;
+    row->setText(on ? QStringLiteral("Avg %1/%2").arg(mean_.count()).arg(mean_.length())
+                    : QString());
+    if (row->isHidden() == on) {
+        row->setVisible(on);
+        PlaceInfoRows(w_.ui, w_.calibrate().lblNorm);
+    }
 }

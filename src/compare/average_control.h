@@ -9,11 +9,12 @@
 
 class chart1;
 
-// The "Average" choice of the INFO frame. With N above 1 every sweep decoded
-// into the buffers is replaced there by the mean of the last N, so the graph,
-// the readouts, the files and the memories all see the averaged sweep. The
-// mean starts again when the range, the number of points or the mode of the
-// sweeps changes, when RUN starts and when N is chosen.
+// The View menu's "Average" choice. With N above 1 every sweep decoded into
+// the buffers is replaced there by the mean of the last N, so the graph, the
+// readouts, the files and the memories all see the averaged sweep; the INFO
+// frame shows how many it holds, "Avg 3/8". The mean starts again when the
+// range, the number of points or the mode of the sweeps changes, when RUN
+// starts and when N is chosen.
 class AverageControl : public QObject {
     Q_OBJECT
 public:
@@ -37,7 +38,7 @@ private:
         float TransmissionMode = 0.0f;
         bool operator==(const Plan&) const = default;
     };
-    void choose(int index);
+    void choose(int n);
     void showCount();
 
     chart1& w_;

@@ -168,6 +168,35 @@ private slots:
         QCOMPARE(w.ui.lblFreqAxis[10]->text(), QStringLiteral("180"));
     }
 
+    // Averaging gives the INFO frame a row of its own, room taken from the
+    // band list above it, and only while it is on: at 1 (off) the frame and
+    // the list are as designed, in a grown window too.
+    void averageRowOnlyWhileAveraging() {
+        WindowFixture f;
+        f.load();
+        chart1& w = *f.w;
+        ShowWithGraph(w, QSize(700, 300));
+        const QRect info = w.ui.fraInfo->geometry();
+        const QRect bands = w.ui.lstBands->geometry();
+        QVERIFY(w.ui.lblAverage->isHidden());
+        w.findChild<QAction*>(QStringLiteral("mnuAverage8"))->trigger();
+        QVERIFY(!w.ui.lblAverage->isHidden());
+        QCOMPARE(w.ui.lblAverage->text(), QStringLiteral("Avg 0/8"));
+        QCOMPARE(w.ui.fraInfo->geometry().bottom(), info.bottom());
+        QVERIFY(w.ui.fraInfo->y() < info.y());
+        QVERIFY(w.ui.lstBands->geometry().bottom() < w.ui.fraInfo->y());
+        QVERIFY(w.ui.fraInfo->rect().contains(w.ui.lblAverage->geometry()));
+        QVERIFY(w.ui.lblAverage->y() > w.ui.txtSpeed->geometry().bottom());
+        // The window grows and shrinks while the row shows; it stays in its room.
+        ShowWithGraph(w, QSize(700, 400));
+        QCOMPARE(w.ui.fraInfo->geometry().bottom(), info.bottom() + 100);
+        ShowWithGraph(w, QSize(700, 300));
+        w.findChild<QAction*>(QStringLiteral("mnuAverage1"))->trigger();
+        QVERIFY(w.ui.lblAverage->isHidden());
+        QCOMPARE(w.ui.fraInfo->geometry(), info);
+        QCOMPARE(w.ui.lstBands->geometry(), bands);
+    }
+
     void f11TogglesFullScreen() {
         WindowFixture f;
         f.load();
