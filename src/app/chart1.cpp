@@ -9,6 +9,7 @@
 #include "calibrate/calibrate_controller.h"
 #include "common/version.h"
 #include "compare/average_control.h"
+#include "compare/memory_control.h"
 #include "display/graph_view.h"
 #include "display/marker_controls.h"
 #include "instrument/parallel_port.h"
@@ -56,6 +57,7 @@ chart1::chart1(Settings& settings, SweepBuffers& buffers, SerialPortService& ser
     connect(graphView_, &GraphView::scalesChanged, this, &chart1::placeScalesAndLines);
     calibrate_ = std::make_unique<CalibrateController>(*this);
     averageControl_ = new AverageControl(*this);
+    memoryControl_ = new MemoryControl(*this);
     zeroSpanPause_.setSingleShot(true);
     connect(&zeroSpanPause_, &QTimer::timeout, this, &chart1::tickSweep);
 }

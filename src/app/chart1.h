@@ -26,6 +26,7 @@ class GraphView;
 class MarkerControls;
 class CalibrateController;
 class AverageControl;
+class MemoryControl;
 
 // The main window. It owns its widgets and fields; the settings, the sample
 // buffers, the serial port and the parallel port are handed in by start-up and
@@ -72,8 +73,13 @@ public:
     // The "&Port" menu and the settings file's dialog and writer.
     PortMenu* portMenu() const { return portMenu_; }
     SettingsController* settingsController() const { return settingsController_; }
-    // The "Average" choice of the INFO frame.
+    // The View menu's "Average" choice and its count in the INFO frame.
     AverageControl& averageControl() { return *averageControl_; }
+    // The "M&emory" menu and the memories drawn under the traces.
+    MemoryControl& memoryControl() { return *memoryControl_; }
+    // What a pass of the traces reads now: the buffers, the offsets, the
+    // scales and the traces shown.
+    TracePass tracePass() const;
 
     // The points the graph, the markers and the readouts work with: Champ,
     // or the number of points of the sweep file opened.
@@ -170,7 +176,6 @@ private:
     void tickSweep();
     void tickRedrawAndFinish();
     // The traces: conversion and geometry rules, painted by picGraph1.
-    TracePass tracePass() const;
     // Both trace passes: loss and phase, then the impedance traces.
     void PlotTraces();
     void ApplyCableMarkerRules();
@@ -192,6 +197,7 @@ private:
     SettingsController* settingsController_ = nullptr;
     StatusLine status_{this};
     AverageControl* averageControl_ = nullptr;
+    MemoryControl* memoryControl_ = nullptr;
     SweepExchange exchange_;
     QTimer zeroSpanPause_;
     TickWait tickWait_ = TickWait::None;

@@ -117,6 +117,14 @@ void GraphWidget::takeTraces(std::span<const TraceTake> takes) {
     update();
 }
 
+void GraphWidget::setMemories(std::vector<MemoryLayer::Trace> traces,
+                              std::vector<MemoryLayer::Name> names) {
+    memories_.set(std::move(traces), std::move(names));
+    thinnedRatio_ = devicePixelRatioF();
+    memories_.thin(mapping(), thinnedRatio_);
+    update();
+}
+
 GraphWidget::Tag& GraphWidget::tagFor(QWidget* widget) {
     for (Tag& t : tags_) {
         if (t.widget == widget) {
@@ -172,6 +180,7 @@ void GraphWidget::resizeEvent(QResizeEvent*) {
     for (Batch& b : traces_) {
         thin(b);
     }
+    memories_.thin(mapping(), thinnedRatio_);
     for (LineWidget* line : findChildren<LineWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
         line->followGraph();
     }
@@ -201,6 +210,7 @@ void GraphWidget::paintGraph(QPainter& painter, QSize size, qreal devicePixelRat
     // The window's own size and ratio were thinned to when the traces were
     // set; any other picture thins its own copy.
     const bool cached = size == this->size() && devicePixelRatio == thinnedRatio_;
+    memories_.paint(painter, m, devicePixelRatio, cached, font());
     TracePolylines scratch;
     for (const Batch& b : traces_) {
         const TracePolylines* pixels = &b.pixels;
@@ -243,6 +253,7 @@ void GraphWidget::paintEvent(QPaintEvent*) {
         for (Batch& b : traces_) {
             thin(b);
         }
+        memories_.thin(mapping(), thinnedRatio_);
     }
     paintGraph(painter, size(), devicePixelRatioF(), false);
     if (hasFocus()) {

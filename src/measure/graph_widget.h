@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "measure/graph_mapping.h"
+#include "measure/memory_layer.h"
 #include "measure/trace_geometry.h"
 #include "measure/trace_pixels.h"
 
@@ -64,6 +65,10 @@ public:
     }
     std::uint32_t traceColour(Trace trace) const { return traces_[trace].colour; }
 
+    // The trace memories and their legend, painted under the traces.
+    void setMemories(std::vector<MemoryLayer::Trace> traces, std::vector<MemoryLayer::Name> names);
+    const MemoryLayer& memories() const { return memories_; }
+
     // A label lying over the graph (a marker tag): its left edge pixelOffset
     // pixels from x, and its top at top (twips) at the design size; a taller
     // graph keeps it as far above the bottom edge. It keeps its place through
@@ -113,6 +118,7 @@ private:
     std::uint32_t backColour_;
     bool grid_ = false;
     std::array<Batch, TraceCount> traces_;
+    MemoryLayer memories_;
     qreal thinnedRatio_ = 1.0;
     std::vector<Tag> tags_;
 };
