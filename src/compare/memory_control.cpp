@@ -74,21 +74,26 @@ void MemoryControl::mnuMemoryLoad_Click() {
     if (path.isEmpty()) {
         return;
     }
+    if (const QString error = load(path); !error.isEmpty()) {
+        w_.warn(error);
+    }
+}
+
+QString MemoryControl::load(const QString& path) {
     QByteArray bytes;
     QString error;
     if (!ReadFileLimited(path, kMaxMemoryFileBytes, &bytes, &error)) {
-        w_.warn(error);
-        return;
+        return error;
     }
     const TracePass pass = w_.tracePass();
     MemoryLoadResult read = MemoryFromFile(path, bytes, w_.fields.TransmissionMode != 0.0f,
                                            pass.CalOffsetDb, pass.LossOffset);
     if (!read.memory) {
-        w_.warn(QStringLiteral("Cannot load the memory %1").arg(read.error));
-        return;
+        return QStringLiteral("Cannot load the memory %1").arg(read.error);
     }
     bank_.add(std::move(*read.memory));
     changed();
+    return {};
 }
 
 void MemoryControl::mnuMemoryClear_Click() {

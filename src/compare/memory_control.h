@@ -21,6 +21,10 @@ public:
     explicit MemoryControl(chart1& window);
 
     const MemoryBank& bank() const { return bank_; }
+    // A .vec, .s1p or .s2p file kept as a memory, read for the mode shown;
+    // why not, in one line naming the file (and the line of a Touchstone
+    // file), when it cannot be read. Nothing changes then.
+    QString load(const QString& path);
 
     QMenu* mnuMemory = nullptr;
     QAction* mnuMemoryStore = nullptr;
