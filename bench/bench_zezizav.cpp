@@ -31,6 +31,7 @@
 
 #include "app/chart1.h"
 #include "calibrate/normalisation.h"
+#include "compare/memory_control.h"
 #include "measure/conversion.h"
 #include "measure/graph_widget.h"
 #include "measure/trace_geometry.h"
@@ -134,8 +135,9 @@ void BM_LossErrors6000(benchmark::State& state) {
 // One whole tick of the real window with the port closed (no exchange): the
 // controls, the marker readouts, both trace passes and the graph painted into
 // an image of its size at the device pixel ratio given, the window at the
-// size given (its design size when empty).
-void RunTick(benchmark::State& state, std::int32_t points, int ratio, QSize windowSize) {
+// size given (its design size when empty), with that many memories stored.
+void RunTick(benchmark::State& state, std::int32_t points, int ratio, QSize windowSize,
+             int memories = 0) {
     BenchSupport::BenchWindow window(QString(), points);
     chart1& w = *window.w;
     SweepBuffers& buffers = window.buffers;
@@ -149,6 +151,9 @@ void RunTick(benchmark::State& state, std::int32_t points, int ratio, QSize wind
     w.cmdAllTraces_Click();
     w.ui.chkMkr1->setChecked(true);
     w.ui.chkMkr2->setChecked(true);
+    for (int m = 0; m < memories; ++m) {
+        w.memoryControl().mnuMemoryStore_Click();
+    }
     QCoreApplication::processEvents();
     if (serial.isOpen()) {
         state.SkipWithError("the port is open; the tick would wait for the instrument");
@@ -189,6 +194,11 @@ void RunTick(benchmark::State& state, std::int32_t points, int ratio, QSize wind
 // At the design size, device pixel ratio 1 or 2.
 void BM_Tick6000(benchmark::State& state) {
     RunTick(state, kPoints, static_cast<int>(state.range(0)), QSize());
+}
+
+// At the design size with four memories of the sweep under its six traces.
+void BM_Tick6000Memories(benchmark::State& state) {
+    RunTick(state, kPoints, 1, QSize(), 4);
 }
 
 // The window at 3840 x 2160 (the graph about 3650 x 1900), the points given.
@@ -295,6 +305,10 @@ BENCHMARK(BM_Tick6000)
     ->ArgName("dpr")
     ->Arg(1)
     ->Arg(2)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
+BENCHMARK(BM_Tick6000Memories)
     ->Unit(benchmark::kMillisecond)
     ->Repetitions(5)
     ->ReportAggregatesOnly(true);

@@ -121,7 +121,7 @@ void GraphWidget::setMemories(std::vector<MemoryLayer::Trace> traces,
                               std::vector<MemoryLayer::Name> names) {
     memories_.set(std::move(traces), std::move(names));
     thinnedRatio_ = devicePixelRatioF();
-    memories_.thin(mapping(), thinnedRatio_);
+    memories_.thin(mapping(), thinnedRatio_, font());
     update();
 }
 
@@ -180,7 +180,7 @@ void GraphWidget::resizeEvent(QResizeEvent*) {
     for (Batch& b : traces_) {
         thin(b);
     }
-    memories_.thin(mapping(), thinnedRatio_);
+    memories_.thin(mapping(), thinnedRatio_, font());
     for (LineWidget* line : findChildren<LineWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
         line->followGraph();
     }
@@ -253,7 +253,7 @@ void GraphWidget::paintEvent(QPaintEvent*) {
         for (Batch& b : traces_) {
             thin(b);
         }
-        memories_.thin(mapping(), thinnedRatio_);
+        memories_.thin(mapping(), thinnedRatio_, font());
     }
     paintGraph(painter, size(), devicePixelRatioF(), false);
     if (hasFocus()) {

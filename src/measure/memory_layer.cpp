@@ -3,6 +3,7 @@
 #include <QFontMetrics>
 #include <QPainter>
 #include <algorithm>
+#include <cmath>
 #include <iterator>
 
 #include "display/vb_colour.h"
@@ -42,11 +43,22 @@ void MemoryLayer::set(std::vector<Trace> traces, std::vector<Name> names) {
     names_ = std::move(names);
 }
 
-void MemoryLayer::thin(const GraphMapping& m, qreal ratio) {
+void MemoryLayer::thin(const GraphMapping& m, qreal ratio, const QFont& font) {
     for (Trace& t : traces_) {
         ToPixelPolylines(t.segments, m.pixelsPerTwipX(), m.pixelsPerTwipY(), ratio, t.pixels,
                          m.heightPx);
     }
+    if (empty()) {
+        picture_ = QImage();
+        return;
+    }
+    const QSize size(static_cast<int>(std::ceil(m.widthPx * ratio)),
+                     static_cast<int>(std::ceil(m.heightPx * ratio)));
+    picture_ = QImage(size, QImage::Format_ARGB32_Premultiplied);
+    picture_.setDevicePixelRatio(ratio);
+    picture_.fill(Qt::transparent);
+    QPainter painter(&picture_);
+    draw(painter, m, ratio, true, font);
 }
 
 void MemoryLayer::paint(QPainter& painter, const GraphMapping& m, qreal ratio, bool cached,
@@ -54,11 +66,20 @@ void MemoryLayer::paint(QPainter& painter, const GraphMapping& m, qreal ratio, b
     if (empty()) {
         return;
     }
+    if (cached && !picture_.isNull()) {
+        painter.drawImage(QPointF(0, 0), picture_);
+        return;
+    }
+    draw(painter, m, ratio, false, font);
+}
+
+void MemoryLayer::draw(QPainter& painter, const GraphMapping& m, qreal ratio, bool thinned,
+                       const QFont& font) const {
     painter.save();
     TracePolylines scratch;
     for (const Trace& t : traces_) {
         const TracePolylines* pixels = &t.pixels;
-        if (!cached) {
+        if (!thinned) {
             ToPixelPolylines(t.segments, m.pixelsPerTwipX(), m.pixelsPerTwipY(), ratio, scratch,
                              m.heightPx);
             pixels = &scratch;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QFont>
+#include <QImage>
 #include <QString>
 #include <cstdint>
 #include <vector>
@@ -8,7 +10,6 @@
 #include "measure/trace_geometry.h"
 #include "measure/trace_pixels.h"
 
-class QFont;
 class QPainter;
 
 // The trace memories as the graph paints them, under the live traces: each
@@ -34,14 +35,20 @@ public:
     const std::vector<Trace>& traces() const { return traces_; }
     const std::vector<Name>& names() const { return names_; }
 
-    // Thins every trace to the columns of a graph mapped by m at ratio.
-    void thin(const GraphMapping& m, qreal ratio);
-    // With cached the pixels last thinned serve; else each trace is thinned
-    // for m and ratio on the way.
+    // Thins every trace to the columns of a graph mapped by m at ratio and
+    // paints the layer once into a picture of that size, which then serves
+    // every paint of it: dashed lines are slow to draw.
+    void thin(const GraphMapping& m, qreal ratio, const QFont& font);
+    // With cached the picture last made serves; else the layer is thinned
+    // and drawn for m and ratio on the way.
     void paint(QPainter& painter, const GraphMapping& m, qreal ratio, bool cached,
                const QFont& font) const;
 
 private:
+    void draw(QPainter& painter, const GraphMapping& m, qreal ratio, bool thinned,
+              const QFont& font) const;
+
     std::vector<Trace> traces_;
     std::vector<Name> names_;
+    QImage picture_;
 };
