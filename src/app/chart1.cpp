@@ -12,6 +12,7 @@
 #include "compare/memory_control.h"
 #include "display/graph_view.h"
 #include "display/marker_controls.h"
+#include "files/picture_menu.h"
 #include "instrument/parallel_port.h"
 #include "instrument/port_menu.h"
 #include "instrument/serial_port_service.h"
@@ -58,6 +59,7 @@ chart1::chart1(Settings& settings, SweepBuffers& buffers, SerialPortService& ser
     calibrate_ = std::make_unique<CalibrateController>(*this);
     averageControl_ = new AverageControl(*this);
     memoryControl_ = new MemoryControl(*this);
+    pictureCommands_ = new PictureCommands(*this);
     zeroSpanPause_.setSingleShot(true);
     connect(&zeroSpanPause_, &QTimer::timeout, this, &chart1::tickSweep);
 }

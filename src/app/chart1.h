@@ -27,6 +27,7 @@ class MarkerControls;
 class CalibrateController;
 class AverageControl;
 class MemoryControl;
+class PictureCommands;
 
 // The main window. It owns its widgets and fields; the settings, the sample
 // buffers, the serial port and the parallel port are handed in by start-up and
@@ -111,6 +112,8 @@ public:
     SweepExchange& exchange() { return exchange_; }
     // The "&Calibrate" menu and its normalisation.
     CalibrateController& calibrate() { return *calibrate_; }
+    // "Save Picture…" and "Copy Picture".
+    PictureCommands& pictureCommands() { return *pictureCommands_; }
 
 public slots:
     void mnuExit_Click();
@@ -208,4 +211,5 @@ private:
     GraphView* graphView_ = nullptr;  // both owned by the window as children
     MarkerControls* markerControls_ = nullptr;
     std::unique_ptr<CalibrateController> calibrate_;
+    PictureCommands* pictureCommands_ = nullptr;
 };

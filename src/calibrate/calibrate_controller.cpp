@@ -108,6 +108,11 @@ std::string CalibrateController::inUseText() {
     return lossErrors().empty() ? std::string() : StandardsText(errors_.Standards);
 }
 
+void CalibrateController::use(Normalisation normalisation) {
+    normalisation_ = std::move(normalisation);
+    changed();
+}
+
 void CalibrateController::changed() {
     valid_ = false;
     errors_ = {};

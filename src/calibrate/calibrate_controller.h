@@ -31,6 +31,8 @@ public:
     std::string inUseText();
 
     const Normalisation& normalisation() const { return normalisation_; }
+    // References read elsewhere (a command line's) in place of those held.
+    void use(Normalisation normalisation);
 
     QMenu* mnuCalibrate = nullptr;
     QAction* mnuNormOpen = nullptr;

@@ -20,13 +20,18 @@ enum class Option {
     Marker2,
     LossOffset,
     Json,
-    Normalisation  // --open, --short, --through, --normalise
+    Normalisation,  // --open, --short, --through, --normalise
+    Memory,
+    Width,
+    Height
 };
 
 // Which commands an option belongs to.
-enum : unsigned { kForSweep = 1, kForReadout = 2, kForConvert = 4 };
+enum : unsigned { kForSweep = 1, kForReadout = 2, kForConvert = 4, kForPlot = 8 };
 // The commands that convert a saved sweep take the normalisation options.
-constexpr unsigned kNormalised = kForReadout | kForConvert;
+constexpr unsigned kNormalised = kForReadout | kForConvert | kForPlot;
+// A picture shows the readouts, so plot reads them as readout does.
+constexpr unsigned kReadouts = kForReadout | kForPlot;
 
 struct OptionName {
     const char* name;
@@ -34,6 +39,7 @@ struct OptionName {
     bool takesValue;
     unsigned commands;
     bool mayBeEmpty = false;  // the empty text is a value of its own
+    bool repeats = false;     // may be given more than once
 };
 
 constexpr OptionName kOptions[] = {
@@ -41,19 +47,22 @@ constexpr OptionName kOptions[] = {
     {"start", Option::Start, true, kForSweep},
     {"stop", Option::Stop, true, kForSweep},
     {"points", Option::Points, true, kForSweep},
-    {"transmission", Option::Transmission, false, kForSweep | kForReadout | kForConvert},
+    {"transmission", Option::Transmission, false, kForSweep | kReadouts | kForConvert},
     {"timeout-ms", Option::TimeoutMs, true, kForSweep},
-    {"settings", Option::Settings, true, kForSweep | kForReadout | kForConvert},
-    {"output", Option::Output, true, kForSweep | kForConvert},
-    {"marker1", Option::Marker1, true, kForReadout},
-    {"marker2", Option::Marker2, true, kForReadout},
+    {"settings", Option::Settings, true, kForSweep | kReadouts | kForConvert},
+    {"output", Option::Output, true, kForSweep | kForConvert | kForPlot},
+    {"marker1", Option::Marker1, true, kReadouts},
+    {"marker2", Option::Marker2, true, kReadouts},
     // The text of the offset box, which may be empty (an offset of 0).
-    {"loss-offset", Option::LossOffset, true, kForSweep | kForReadout | kForConvert, true},
+    {"loss-offset", Option::LossOffset, true, kForSweep | kReadouts | kForConvert, true},
     {"json", Option::Json, false, kForReadout},
     {"open", Option::Normalisation, true, kNormalised},
     {"short", Option::Normalisation, true, kNormalised},
     {"through", Option::Normalisation, true, kNormalised},
     {"normalise", Option::Normalisation, true, kNormalised},
+    {"memory", Option::Memory, true, kForPlot, false, true},
+    {"width", Option::Width, true, kForPlot},
+    {"height", Option::Height, true, kForPlot},
 };
 
 const OptionName* FindOption(const QString& name) {
@@ -106,6 +115,8 @@ const char* CommandName(CliCommand command) {
             return "readout";
         case CliCommand::Convert:
             return "convert";
+        case CliCommand::Plot:
+            return "plot";
     }
     return "";
 }
@@ -143,7 +154,7 @@ CliParseResult ParseCliArguments(const QStringList& arguments) {
     bool haveCommand = false;
     bool haveFile = false;
     bool seen[std::size(kOptions)] = {};
-    QString values[std::size(kOptions)];
+    QStringList values[std::size(kOptions)];
 
     // First the words: the command, the file, and each option with its raw
     // value. Options may come before the command, so their meaning waits.
@@ -156,7 +167,7 @@ CliParseResult ParseCliArguments(const QStringList& arguments) {
         if (!arg.startsWith(QLatin1String("--"))) {
             if (!haveCommand) {
                 const CliCommand commands[] = {CliCommand::Sweep, CliCommand::Readout,
-                                               CliCommand::Convert};
+                                               CliCommand::Convert, CliCommand::Plot};
                 for (const CliCommand c : commands) {
                     if (arg == QLatin1String(CommandName(c))) {
                         haveCommand = true;
@@ -172,7 +183,7 @@ CliParseResult ParseCliArguments(const QStringList& arguments) {
                     return Fail(QStringLiteral("The file name is empty"));
                 }
                 haveFile = true;
-                (out.command == CliCommand::Readout ? out.readout.file : out.convert.file) = arg;
+                (out.command == CliCommand::Convert ? out.convert.file : out.readout.file) = arg;
                 continue;
             }
             return Fail(haveCommand
@@ -187,25 +198,27 @@ CliParseResult ParseCliArguments(const QStringList& arguments) {
             return Fail(QStringLiteral("Unknown option --%1; try --help").arg(name));
         }
         const auto index = static_cast<std::size_t>(option - kOptions);
-        if (seen[index]) {
+        if (seen[index] && !option->repeats) {
             return Fail(QStringLiteral("--%1 is given twice").arg(name));
         }
         seen[index] = true;
 
+        QString value;
         if (!option->takesValue) {
             if (equals >= 0) {
                 return Fail(QStringLiteral("--%1 takes no value").arg(name));
             }
         } else if (equals >= 0) {
-            values[index] = arg.mid(equals + 1);
+            value = arg.mid(equals + 1);
         } else if (i + 1 < arguments.size()) {
-            values[index] = arguments[++i];  // may begin with "-": a negative number
+            value = arguments[++i];  // may begin with "-": a negative number
         } else {
             return Fail(QStringLiteral("--%1 needs a value").arg(name));
         }
-        if (option->takesValue && !option->mayBeEmpty && values[index].isEmpty()) {
+        if (option->takesValue && !option->mayBeEmpty && value.isEmpty()) {
             return Fail(QStringLiteral("--%1 needs a value").arg(name));
         }
+        values[index] << value;
     }
 
     if (!haveCommand) {
@@ -213,7 +226,11 @@ CliParseResult ParseCliArguments(const QStringList& arguments) {
     }
     const bool sweep = out.command == CliCommand::Sweep;
     const bool convert = out.command == CliCommand::Convert;
-    const unsigned command = sweep ? kForSweep : convert ? kForConvert : kForReadout;
+    const bool plot = out.command == CliCommand::Plot;
+    const unsigned command = sweep     ? kForSweep
+                             : convert ? kForConvert
+                             : plot    ? kForPlot
+                                       : kForReadout;
 
     // Then each option given, read for the command.
     for (std::size_t k = 0; k < std::size(kOptions); ++k) {
@@ -222,7 +239,7 @@ CliParseResult ParseCliArguments(const QStringList& arguments) {
         }
         const OptionName& option = kOptions[k];
         const QString name = QLatin1String(option.name);
-        const QString& value = values[k];
+        const QString value = values[k].value(0);
         if ((option.commands & command) == 0) {
             return Fail(QStringLiteral("--%1 is not an option of %2; try --help")
                             .arg(name, QLatin1String(CommandName(out.command))));
@@ -274,7 +291,7 @@ CliParseResult ParseCliArguments(const QStringList& arguments) {
                 (sweep ? s.settingsPath : convert ? c.settingsPath : r.settingsPath) = value;
                 break;
             case Option::Output:
-                (sweep ? s.outputPath : c.outputPath) = value;
+                (sweep ? s.outputPath : convert ? c.outputPath : out.plot.outputPath) = value;
                 break;
             case Option::Marker1:
             case Option::Marker2: {
@@ -301,12 +318,41 @@ CliParseResult ParseCliArguments(const QStringList& arguments) {
             case Option::Normalisation:
                 *NormalisationValue(convert ? c.normalisation : r.normalisation, name) = value;
                 break;
+            case Option::Memory:
+                out.plot.memories = values[k];
+                break;
+            case Option::Width:
+            case Option::Height: {
+                const bool width = option.option == Option::Width;
+                const int least = width ? kMinPlotWidth : kMinPlotHeight;
+                const auto pixels = ParseWhole(value, least, kMaxPlotSide);
+                if (!pixels) {
+                    return Fail(QStringLiteral("--%1 wants pixels from %2 to %3, not \"%4\"")
+                                    .arg(name)
+                                    .arg(least)
+                                    .arg(kMaxPlotSide)
+                                    .arg(value));
+                }
+                (width ? out.plot.width : out.plot.height) = static_cast<int>(*pixels);
+                break;
+            }
         }
     }
 
     if (!sweep) {
         if (!haveFile) {
             return Fail(QStringLiteral("Missing the FILE.vec to read; try --help"));
+        }
+        if (plot) {
+            const QString& output = out.plot.outputPath;
+            if (output.isEmpty()) {
+                return Fail(QStringLiteral("Missing --output; try --help"));
+            }
+            if (!output.endsWith(QLatin1String(".png"), Qt::CaseInsensitive) &&
+                !output.endsWith(QLatin1String(".svg"), Qt::CaseInsensitive)) {
+                return Fail(
+                    QStringLiteral("--output wants a .png or .svg file, not \"%1\"").arg(output));
+            }
         }
         if (!convert) {
             if (const auto error = CheckNormalisationArguments(out.readout.normalisation,
@@ -360,6 +406,10 @@ QString CliUsageText() {
         "                         [--transmission] [--loss-offset TEXT] [--json]\n"
         "                         [NORMALISATION]\n"
         "       zezizav-cli convert FILE.vec --output OUT.csv|OUT.s1p|OUT.s2p\n"
+        "                         [--settings FILE] [--transmission] [--loss-offset TEXT]\n"
+        "                         [NORMALISATION]\n"
+        "       zezizav-cli plot FILE.vec --output OUT.png|OUT.svg [--memory FILE]...\n"
+        "                         [--marker1 I] [--marker2 I] [--width PX] [--height PX]\n"
         "                         [--settings FILE] [--transmission] [--loss-offset TEXT]\n"
         "                         [NORMALISATION]\n"
         "       zezizav-cli --help\n"
@@ -432,7 +482,27 @@ QString CliUsageText() {
         "2 bad arguments or settings; 3 the output could not be written, and an\n"
         "existing one is left as it was.\n"
         "\n"
-        "NORMALISATION, for readout and convert: the sweep's loss is corrected point\n"
+        "plot: writes the picture the window's \"Save Picture\u2026\" would save for a\n"
+        "saved sweep (.vec): the graph with its scales, frequency axis, markers and\n"
+        "memories, and below it the time, range, points, mode, file and the readout\n"
+        "rows the window shows, the same readouts as readout prints. No display is\n"
+        "needed. --marker1, --marker2, --settings, --transmission and --loss-offset\n"
+        "are read as readout reads them; the settings also give the traces, scales\n"
+        "and colours; --marker2 shows marker 2.\n"
+        "\n"
+        "  --output OUT      the picture: .png or .svg; an existing one is replaced\n"
+        "                    only when the whole picture was written\n"
+        "  --memory FILE     a .vec, .s1p or .s2p file drawn under the sweep as a\n"
+        "                    memory; give it again for more (a fifth replaces\n"
+        "                    the oldest, as in the window)\n"
+        "  --width PX        the graph's width, 589 to 8192 pixels (default 589)\n"
+        "  --height PX       the graph's height, 253 to 8192 pixels (default 253)\n"
+        "\n"
+        "Exit status: 0 written; 1 the file, a memory or a reference cannot be read;\n"
+        "2 bad arguments or settings, or a marker beyond the file's points; 3 the\n"
+        "picture could not be written, and an existing one is left as it was.\n"
+        "\n"
+        "NORMALISATION, for readout, convert and plot: the sweep's loss is corrected point\n"
         "by point as the window's \"Calibrate\" menu does (the phase is not changed):\n"
         "\n"
         "  --open FILE.vec     a sweep of an open (reflection modes)\n"

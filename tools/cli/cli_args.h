@@ -46,7 +46,16 @@ struct ConvertArguments {
     NormalisationArguments normalisation;
 };
 
-enum class CliCommand { Sweep, Readout, Convert };
+// What `plot` adds to the readout's arguments: the picture to write, the
+// memories drawn under the sweep, and the graph's size in pixels.
+struct PlotArguments {
+    QString outputPath;  // .png or .svg
+    QStringList memories;
+    std::optional<int> width;  // else the designed graph's
+    std::optional<int> height;
+};
+
+enum class CliCommand { Sweep, Readout, Convert, Plot };
 
 // The file an output name asks for, by its extension in any case. A name
 // with none of these extensions is a .vec file (sweep's own format).
@@ -57,8 +66,9 @@ struct CliArguments {
     bool help = false;  // --help: print the usage, nothing else
     CliCommand command = CliCommand::Sweep;
     SweepArguments sweep;      // when command is Sweep
-    ReadoutArguments readout;  // when command is Readout
+    ReadoutArguments readout;  // when command is Readout or Plot
     ConvertArguments convert;  // when command is Convert
+    PlotArguments plot;        // when command is Plot
 };
 
 struct CliParseResult {
@@ -69,14 +79,20 @@ struct CliParseResult {
 // The points a sweep may have: the program's point loops count with 16-bit
 // integers.
 constexpr std::int32_t kMaxCliPoints = 32767;
+// The graph of a picture: no smaller than the window's, no larger than a
+// picture needs to be.
+constexpr int kMinPlotWidth = 589;
+constexpr int kMinPlotHeight = 253;
+constexpr int kMaxPlotSide = 8192;
 // A reply deadline longer than an hour is a typing slip.
 constexpr qint64 kMaxCliTimeoutMs = 3'600'000;
 
 // arguments excludes the program name. Options take their value as the next
 // argument or after "=" (--points=500); each may be given once, and only with
-// the command it belongs to. `readout` and `convert` take the file as their
-// one plain argument. A .s2p output holds the Transmission mode's S21, so it
-// implies --transmission; a .s1p output with --transmission is refused.
+// the command it belongs to, but --memory may be given again and again.
+// `readout`, `convert` and `plot` take the file as their one plain argument.
+// A .s2p output holds the Transmission mode's S21, so it implies
+// --transmission; a .s1p output with --transmission is refused.
 // The normalisation options must suit the mode (CheckNormalisationArguments).
 CliParseResult ParseCliArguments(const QStringList& arguments);
 

@@ -1,17 +1,19 @@
 // zezizav-cli: takes one sweep from the analyser and saves it as a .vec file,
 // through the same protocol rules and the same asynchronous exchange as the
 // program, prints the window's readouts for a saved sweep, or writes a saved
-// sweep as the window's .csv or Touchstone export. Every failure is
+// sweep as the window's .csv or Touchstone export, or draws a saved sweep as
+// the window's picture. Every failure is
 // one line on stderr and a non-zero exit, and the output file is written only
 // once the whole sweep has arrived.
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
 #include <cstdio>
+#include <memory>
 #include <optional>
 #include <span>
 
@@ -19,7 +21,11 @@
 #include "app/settings_file.h"
 #include "cli_args.h"
 #include "cli_convert.h"
+#include "cli_plot.h"
 #include "cli_readout.h"
+#include "common/leading_number.h"
+#include "compare/memory_trace.h"
+#include "cycle/marker_readouts.h"
 #include "files/vec_file.h"
 #include "instrument/protocol.h"
 #include "instrument/qt_serial_port_service.h"
@@ -208,14 +214,93 @@ int Convert(const ConvertArguments& request) {
     return kSaved;
 }
 
+// The readout decides the markers and checks the sweep file; the memories
+// are read before anything is drawn; the picture is written only whole.
+int Plot(const ReadoutArguments& request, const PlotArguments& plot) {
+    const SweepFileInput in = ReadSweepFile(request.settingsPath, request.file);
+    if (in.failure != kSaved) {
+        return in.failure;
+    }
+    const NormalisationInput norm = ReadNormalisation(request.normalisation);
+    if (norm.failure != kSaved) {
+        return norm.failure;
+    }
+    const CliReadoutResult result =
+        ComputeCliReadout(request.file, in.bytes, request, in.settings, norm.normalisation);
+    if (!result.readout) {
+        return Fail(result.error,
+                    result.failure == CliReadoutFailure::Arguments ? kBadRequest : kLineFailed);
+    }
+    Warn(result.readout->warning);
+
+    PlotRequest draw;
+    draw.transmission = request.transmission;
+    const float CalOffsetDb = CalOffsetDbFor(draw.transmission ? 1.0f : 0.0f,
+                                             in.settings.caloffsetrx, in.settings.caloffsettx);
+    const double LossOffset = LeadingNumber(request.lossOffset.toStdString());
+    for (const QString& path : plot.memories) {
+        QByteArray bytes;
+        QString error;
+        if (!ReadFileLimited(path, kMaxMemoryFileBytes, &bytes, &error)) {
+            return Fail(error, kLineFailed);
+        }
+        MemoryLoadResult memory =
+            MemoryFromFile(path, bytes, draw.transmission, CalOffsetDb, LossOffset);
+        if (!memory.memory) {
+            return Fail(memory.error, kLineFailed);
+        }
+        draw.memories.push_back(std::move(*memory.memory));
+    }
+
+    draw.settings = in.settings;
+    draw.file = request.file;
+    draw.points = result.readout->points;
+    draw.normalisation = norm.normalisation;
+    draw.lossOffset = request.lossOffset;
+    draw.markerIndex = {result.readout->markers[0].index, result.readout->markers[1].index};
+    draw.showMarker2 = request.marker2.has_value();
+    draw.graph = QSize(plot.width.value_or(kMinPlotWidth), plot.height.value_or(kMinPlotHeight));
+    draw.format = PictureFormatOf(plot.outputPath);
+    draw.when = QDateTime::currentDateTime();
+    const PlotResult picture = PlotPicture(draw);
+    if (picture.bytes.isEmpty()) {
+        return Fail(picture.error, kLineFailed);
+    }
+    QString error;
+    if (!WriteFileSafely(plot.outputPath, picture.bytes, &error)) {
+        return Fail(error, kNotWritten);
+    }
+    return kSaved;
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
-    QCoreApplication app(argc, argv);
-    QStringList arguments = QCoreApplication::arguments();
-    arguments.removeFirst();
-
+    // The arguments decide which application: a picture needs QtGui, drawn
+    // on the offscreen platform unless one is named.
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i) {
+        arguments << QString::fromLocal8Bit(argv[i]);
+    }
     const CliParseResult parsed = ParseCliArguments(arguments);
+    const bool plot = parsed.arguments && !parsed.arguments->help &&
+                      parsed.arguments->command == CliCommand::Plot;
+    if (plot && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    if (plot) {
+        // The platform's notes on a window nobody sees are no concern of a
+        // script; the command's own messages are its failures.
+        qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& text) {
+            if (type == QtCriticalMsg || type == QtFatalMsg) {
+                std::fprintf(stderr, "zezizav-cli: %s\n", text.toLocal8Bit().constData());
+            }
+        });
+    }
+    const std::unique_ptr<QCoreApplication> application =
+        plot ? std::make_unique<QApplication>(argc, argv)
+             : std::make_unique<QCoreApplication>(argc, argv);
+    QCoreApplication& app = *application;
     if (!parsed.arguments) {
         return Fail(parsed.error, kBadRequest);
     }
@@ -228,6 +313,9 @@ int main(int argc, char* argv[]) {
     }
     if (parsed.arguments->command == CliCommand::Convert) {
         return Convert(parsed.arguments->convert);
+    }
+    if (plot) {
+        return Plot(parsed.arguments->readout, parsed.arguments->plot);
     }
     const SweepArguments& request = parsed.arguments->sweep;
 

@@ -1,0 +1,109 @@
+#include "files/picture.h"
+
+#include <QBuffer>
+#include <QFontMetrics>
+#include <QPainter>
+#include <QSvgGenerator>
+#include <algorithm>
+
+#include "measure/graph_widget.h"
+
+namespace {
+
+constexpr int kMargin = 8;
+constexpr int kGap = 10;  // between the graph's captions and the caption block
+
+struct Layout {
+    QPoint graphAt;  // the graph's top left in the picture
+    int linesTop = 0;
+    QSize size;
+};
+
+Layout LayOut(const PictureContent& c) {
+    QRect area(QPoint(0, 0), c.graph ? c.graph->size() : QSize());
+    for (const PictureCaption& caption : c.captions) {
+        area = area.united(caption.rect);
+    }
+    const QFontMetrics metrics(c.font);
+    int linesWidth = 0;
+    for (const QString& line : c.lines) {
+        linesWidth = std::max(linesWidth, metrics.horizontalAdvance(line));
+    }
+    Layout l;
+    l.graphAt = QPoint(kMargin, kMargin) - area.topLeft();
+    l.linesTop = kMargin + area.height() + kGap;
+    l.size = QSize(std::max(area.width(), linesWidth) + 2 * kMargin,
+                   l.linesTop + static_cast<int>(c.lines.size()) * metrics.lineSpacing() + kMargin);
+    return l;
+}
+
+}  // namespace
+
+QSize PictureSize(const PictureContent& content) {
+    return LayOut(content).size;
+}
+
+void PaintPicture(QPainter& painter, const PictureContent& content) {
+    const Layout l = LayOut(content);
+    painter.save();
+    painter.fillRect(QRect(QPoint(0, 0), l.size), content.background);
+    if (content.graph) {
+        painter.save();
+        painter.translate(l.graphAt);
+        content.graph->paintGraph(painter, content.graph->size(),
+                                  painter.device()->devicePixelRatioF(), true);
+        painter.restore();
+    }
+    for (const PictureCaption& caption : content.captions) {
+        painter.setFont(caption.font);
+        painter.setPen(caption.colour);
+        painter.drawText(caption.rect.translated(l.graphAt), static_cast<int>(caption.alignment),
+                         caption.text);
+    }
+    painter.setFont(content.font);
+    painter.setPen(content.text);
+    const QFontMetrics metrics(content.font);
+    int y = l.linesTop + metrics.ascent();
+    for (const QString& line : content.lines) {
+        painter.drawText(kMargin, y, line);
+        y += metrics.lineSpacing();
+    }
+    painter.restore();
+}
+
+QImage PictureImage(const PictureContent& content) {
+    QImage image(PictureSize(content), QImage::Format_RGB32);
+    QPainter painter(&image);
+    PaintPicture(painter, content);
+    return image;
+}
+
+PictureFormat PictureFormatOf(const QString& path) {
+    return path.endsWith(QLatin1String(".svg"), Qt::CaseInsensitive) ? PictureFormat::Svg
+                                                                     : PictureFormat::Png;
+}
+
+QByteArray PictureBytes(const PictureContent& content, PictureFormat format) {
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    if (format == PictureFormat::Png) {
+        if (!PictureImage(content).save(&buffer, "PNG")) {
+            return {};
+        }
+        return bytes;
+    }
+    const QSize size = PictureSize(content);
+    QSvgGenerator svg;
+    svg.setOutputDevice(&buffer);
+    svg.setSize(size);
+    svg.setViewBox(QRect(QPoint(0, 0), size));
+    svg.setResolution(96);  // one logical pixel, as on the screen
+    QPainter painter;
+    if (!painter.begin(&svg)) {
+        return {};
+    }
+    PaintPicture(painter, content);
+    painter.end();
+    return bytes;
+}

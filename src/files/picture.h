@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QByteArray>
+#include <QColor>
+#include <QFont>
+#include <QImage>
+#include <QRect>
+#include <QString>
+#include <QStringList>
+#include <vector>
+
+class GraphWidget;
+class QPainter;
+
+// A picture of the measurement: the graph painted by the window's own
+// painting, the captions around it (scales and frequency axis) where they lie
+// beside it, and below it a block of caption lines (when, what, and the
+// readouts). Saving to a file and the clipboard, and the command line, all
+// compose it here.
+
+// A caption around the graph, placed relative to the graph's top left.
+struct PictureCaption {
+    QString text;
+    QRect rect;
+    Qt::Alignment alignment;
+    QFont font;
+    QColor colour;
+};
+
+struct PictureContent {
+    const GraphWidget* graph = nullptr;
+    std::vector<PictureCaption> captions;
+    QStringList lines;  // the caption block, one line each
+    QFont font;         // of the caption block
+    QColor background;
+    QColor text;
+};
+
+// The whole picture's size in pixels.
+QSize PictureSize(const PictureContent& content);
+void PaintPicture(QPainter& painter, const PictureContent& content);
+QImage PictureImage(const PictureContent& content);
+
+enum class PictureFormat { Png, Svg };
+// SVG for a name ending in .svg (any case), else PNG.
+PictureFormat PictureFormatOf(const QString& path);
+// The file's bytes; empty when the picture could not be encoded.
+QByteArray PictureBytes(const PictureContent& content, PictureFormat format);
