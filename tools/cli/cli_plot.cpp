@@ -66,15 +66,11 @@ PlotResult PlotPicture(const PlotRequest& request) {
     if (w.points() != request.points) {
         return {{}, QStringLiteral("Cannot show %1").arg(request.file)};
     }
-    // Where the readout put the markers, as a click there would.
     const double W = w.ui.picGraph1->ScaleWidth();
-    for (int m = 0; m < 2; ++m) {
-        if (m == 0 || request.showMarker2) {
-            w.picGraph1_MouseUp(
-                m + 1, 0,
-                static_cast<float>(request.markerIndex[static_cast<std::size_t>(m)] * W /
-                                   request.points),
-                0.0f);
+    for (std::size_t m = 0; m < 2; ++m) {
+        if (const auto at = request.markerAt[m]) {
+            w.picGraph1_MouseUp(static_cast<int>(m) + 1, 0,
+                                static_cast<float>(*at * W / request.points), 0.0f);
         }
     }
     // The second tick draws with the step of the limits read in the first.
@@ -82,7 +78,7 @@ PlotResult PlotPicture(const PlotRequest& request) {
         return {{}, QStringLiteral("The window did not finish drawing the sweep")};
     }
     if (w.fields.Mkr1Index != request.markerIndex[0] ||
-        (request.showMarker2 && w.fields.Mkr2Index != request.markerIndex[1])) {
+        (request.markerAt[1] && w.fields.Mkr2Index != request.markerIndex[1])) {
         return {{}, QStringLiteral("The markers did not come to the readout's points")};
     }
     const QByteArray bytes = PictureBytes(WindowPicture(w, request.when), request.format);

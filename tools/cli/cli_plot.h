@@ -25,10 +25,11 @@ struct PlotRequest {
     std::vector<MemoryTrace> memories;
     bool transmission = false;
     QString lossOffset;
-    // The points of markers 1 and 2 as the readout gave them; marker 2 is
-    // shown only when asked for.
+    // Points markers 1 and 2 are put at, as a click there would; else they
+    // stay where the window starts them (marker 2 then hidden).
+    std::array<std::optional<std::int32_t>, 2> markerAt;
+    // The indices the readout gave them, which the window must agree with.
     std::array<std::int32_t, 2> markerIndex{};
-    bool showMarker2 = false;
     QSize graph;
     PictureFormat format = PictureFormat::Png;
     QDateTime when;

@@ -258,7 +258,7 @@ int Plot(const ReadoutArguments& request, const PlotArguments& plot) {
     draw.normalisation = norm.normalisation;
     draw.lossOffset = request.lossOffset;
     draw.markerIndex = {result.readout->markers[0].index, result.readout->markers[1].index};
-    draw.showMarker2 = request.marker2.has_value();
+    draw.markerAt = {request.marker1, request.marker2};
     draw.graph = QSize(plot.width.value_or(kMinPlotWidth), plot.height.value_or(kMinPlotHeight));
     draw.format = PictureFormatOf(plot.outputPath);
     draw.when = QDateTime::currentDateTime();

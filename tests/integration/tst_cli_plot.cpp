@@ -1,0 +1,151 @@
+// zezizav-cli plot: the window's picture of a saved sweep, drawn without a
+// display at the size asked for, and the exit status and untouched output
+// of the other commands when it cannot be.
+#include <QSvgRenderer>
+#include <QtTest>
+
+#include "files/picture_menu.h"
+#include "files/vec_file.h"
+#include "support/test_support.h"
+
+using TestSupport::RunCli;
+using TestSupport::WindowFixture;
+
+namespace {
+
+const QByteArray kIni = "[PARAMETERS]\r\nChamp=300\r\n[PORTSETTING]\r\ncaloffsetrx=3\r\n";
+
+QByteArray Sweep(std::int32_t points, float slope) {
+    SweepBuffers b;
+    b.resize(points);
+    for (std::size_t i = 1; i < b.MagnitudeSamples.size(); ++i) {
+        b.MagnitudeSamples[i] = 500.0f + slope * static_cast<float>(i % 300);
+        b.PhaseSamples[i] = static_cast<float>((5 * i) % 1000);
+    }
+    return VecFileBytes(b, 3.5e6f, 3.8e6f);
+}
+
+}  // namespace
+
+class CliPlotTest : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir dir_{QStringLiteral("/tmp/wt14p/plotXXXXXX")};
+
+    QString write(const QString& name, const QByteArray& bytes) {
+        const QString path = dir_.filePath(name);
+        QString error;
+        return WriteFileSafely(path, bytes, &error) ? path : QString();
+    }
+    QStringList common(const QString& output) {
+        return {QStringLiteral("plot"),       dir_.filePath(QStringLiteral("s.vec")),
+                QStringLiteral("--settings"), dir_.filePath(QStringLiteral("z.ini")),
+                QStringLiteral("--output"),   dir_.filePath(output)};
+    }
+
+private slots:
+    void initTestCase() {
+        QVERIFY(dir_.isValid());
+        QVERIFY(!write(QStringLiteral("z.ini"), kIni).isEmpty());
+        QVERIFY(!write(QStringLiteral("s.vec"), Sweep(300, 1.5f)).isEmpty());
+        QVERIFY(!write(QStringLiteral("m.vec"), Sweep(120, -1.0f)).isEmpty());
+        QVERIFY(!write(QStringLiteral("bad.s1p"), "# MHz S RI R 50\n1 0.5\n").isEmpty());
+    }
+
+    // Size is the picture's growth beyond the design size: the graph's.
+    void sizesAndExitCodes_data() {
+        QTest::addColumn<QString>("output");
+        QTest::addColumn<QStringList>("more");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QSize>("growth");
+        const QSize none(0, 0);
+        QTest::newRow("design size") << "a.png" << QStringList() << 0 << none;
+        QTest::newRow("larger graph")
+            << "b.png" << QStringList{"--width", "800", "--height=300"} << 0 << QSize(211, 47);
+        QTest::newRow("svg, markers, memory")
+            << "c.svg" << QStringList{"--marker1=30", "--memory", "m.vec"} << 0 << none;
+        QTest::newRow("narrower than the window")
+            << "d.png" << QStringList{"--width", "588"} << 2 << none;
+        QTest::newRow("not a picture") << "e.jpg" << QStringList() << 2 << none;
+        QTest::newRow("marker beyond the points")
+            << "f.png" << QStringList{"--marker1", "301"} << 2 << none;
+        QTest::newRow("unreadable memory")
+            << "g.png" << QStringList{"--memory", "bad.s1p"} << 1 << none;
+        QTest::newRow("missing memory")
+            << "h.png" << QStringList{"--memory", "none.s2p"} << 1 << none;
+        QTest::newRow("no such folder") << "none/i.png" << QStringList() << 3 << none;
+    }
+
+    void sizesAndExitCodes() {
+        QFETCH(QString, output);
+        QFETCH(QStringList, more);
+        QFETCH(int, exitCode);
+        QFETCH(QSize, growth);
+        for (QString& m : more) {
+            if (m.endsWith(QLatin1String(".vec")) || m.endsWith(QLatin1String("p"))) {
+                m = dir_.filePath(m);
+            }
+        }
+        const TestSupport::CliRun run = RunCli(common(output) + more);
+        QVERIFY2(run.exitCode == exitCode, run.err.constData());
+        const QString path = dir_.filePath(output);
+        if (exitCode != 0) {
+            QVERIFY(run.err.startsWith("zezizav-cli: "));
+            QVERIFY(!QFileInfo::exists(path));
+            return;
+        }
+        QVERIFY2(run.err.isEmpty(), run.err.constData());
+        const TestSupport::CliRun plain = RunCli(common(QStringLiteral("plain.png")));
+        QCOMPARE(plain.exitCode, 0);
+        const QSize design = QImage(dir_.filePath(QStringLiteral("plain.png"))).size();
+        QSize size;
+        if (path.endsWith(QLatin1String(".svg"))) {
+            QSvgRenderer svg(path);
+            QVERIFY(svg.isValid());
+            size = svg.viewBox().size();
+        } else {
+            size = QImage(path).size();
+        }
+        QCOMPARE(size - design, growth);
+    }
+
+    // The command line's picture is the window's "Save Picture…" of the same
+    // file, pixel for pixel but for the line that says when it was made.
+    void sameAsTheWindow() {
+        WindowFixture f;
+        f.settings = ParseSettings(kIni.toStdString()).settings;
+        f.load();
+        chart1& w = *f.w;
+        const QString sweep = dir_.filePath(QStringLiteral("s.vec"));
+        w.chooseFile = [&](QWidget*, chart1::FileDialog kind, const QString&, const QString&) {
+            return kind == chart1::FileDialog::Open ? sweep
+                                                    : dir_.filePath(QStringLiteral("w.png"));
+        };
+        w.mnuOpen_Click();
+        QVERIFY(f.tick());
+        QVERIFY(f.tick());
+        w.pictureCommands().mnuSavePicture->trigger();
+        const TestSupport::CliRun run = RunCli(common(QStringLiteral("cli.png")));
+        QCOMPARE(run.exitCode, 0);
+
+        const QImage window(dir_.filePath(QStringLiteral("w.png")));
+        const QImage cli(dir_.filePath(QStringLiteral("cli.png")));
+        QVERIFY(!window.isNull());
+        QCOMPARE(cli.size(), window.size());
+        int first = -1;
+        int last = -1;
+        for (int y = 0; y < cli.height(); ++y) {
+            if (std::memcmp(cli.constScanLine(y), window.constScanLine(y),
+                            static_cast<std::size_t>(cli.bytesPerLine())) != 0) {
+                first = first < 0 ? y : first;
+                last = y;
+            }
+        }
+        const int line = QFontMetrics(w.centralWidget()->font()).lineSpacing();
+        QVERIFY2(first < 0 || last - first < line,
+                 qPrintable(QStringLiteral("rows %1 to %2 differ").arg(first).arg(last)));
+    }
+};
+
+QTEST_MAIN(CliPlotTest)
+#include "tst_cli_plot.moc"
