@@ -185,6 +185,19 @@ private slots:
         QTest::newRow("open to sweep") << With({"--open", "o.vec"}) << "--open";
         QTest::newRow("open without a file")
             << QStringList{"readout", "a.vec", "--open="} << "--open";
+        const QStringList plot = {"plot", "a.vec", "--output", "a.png"};
+        QTest::newRow("plot without output") << QStringList{"plot", "a.vec"} << "--output";
+        QTest::newRow("plot to a jpeg")
+            << QStringList{"plot", "a.vec", "--output", "a.jpg"} << "a.jpg";
+        QTest::newRow("plot narrower than the window")
+            << plot + QStringList{"--width=588"} << "589";
+        QTest::newRow("plot taller than a picture")
+            << plot + QStringList{"--height", "8193"} << "8192";
+        QTest::newRow("plot json") << plot + QStringList{"--json"} << "--json";
+        QTest::newRow("memory to readout")
+            << QStringList{"readout", "a.vec", "--memory", "m.s1p"} << "--memory";
+        QTest::newRow("plot width twice")
+            << plot + QStringList{"--width=600", "--width=700"} << "twice";
         for (const char* index : {"0", "-3", "32768", "1.5", "12x", ""}) {
             QTest::addRow("marker2 \"%s\"", index)
                 << QStringList{"readout", "a.vec", QStringLiteral("--marker2=%1").arg(index)}
@@ -251,6 +264,23 @@ private slots:
         QTEST(int(r.plan->Champ), "Champ");
         QTEST(r.plan->FreqStep, "FreqStep");
         QTEST(r.plan->TransmissionMode, "mode");
+    }
+
+    // --memory alone may come again; the readout's options fill the readout.
+    void plotAccepted() {
+        const CliParseResult r = ParseCliArguments(
+            {"--memory", "m1.s1p", "plot", "a.vec", "--output=a.SVG", "--memory=m2.vec", "--width",
+             "700", "--marker2", "9", "--loss-offset", "", "--open", "o.vec"});
+        QVERIFY2(r.arguments.has_value(), qPrintable(r.error));
+        QCOMPARE(r.arguments->command, CliCommand::Plot);
+        const PlotArguments& p = r.arguments->plot;
+        QCOMPARE(p.outputPath, QStringLiteral("a.SVG"));
+        QCOMPARE(p.memories, (QStringList{"m1.s1p", "m2.vec"}));
+        QCOMPARE(p.width, std::optional<int>(700));
+        QCOMPARE(p.height, std::optional<int>());
+        QCOMPARE(r.arguments->readout.file, QStringLiteral("a.vec"));
+        QCOMPARE(r.arguments->readout.marker2, std::optional<std::int32_t>(9));
+        QCOMPARE(r.arguments->readout.normalisation.open, QStringLiteral("o.vec"));
     }
 
     void readoutAccepted_data() {
