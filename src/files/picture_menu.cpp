@@ -6,6 +6,7 @@
 
 #include "app/chart1.h"
 #include "common/decimal_text.h"
+#include "display/vb_colour.h"
 #include "files/file_names.h"
 #include "files/vec_file.h"
 #include "measure/graph_widget.h"
@@ -51,7 +52,12 @@ QString MHz(float hz) {
 QStringList PictureCaptionLines(chart1& w, const QDateTime& when) {
     const Chart1Widgets& ui = w.ui;
     const QWidget* form = w.centralWidget();
-    const auto shown = [form](const QWidget* x) { return x && x->isVisibleTo(form); };
+    // A readout of a trace switched off keeps its text in the colour of its
+    // background: the window does not show it, nor does the picture.
+    const auto shown = [form](const QWidget* x) {
+        return x && x->isVisibleTo(form) &&
+               (!qobject_cast<const QLineEdit*>(x) || ForeColour(x) != BackColour(x));
+    };
 
     // The mode's button, by what the window shows for it.
     std::size_t mode = 0;

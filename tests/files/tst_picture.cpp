@@ -52,21 +52,27 @@ private slots:
         QTest::addColumn<int>("mode");  // the toolbar button
         QTest::addColumn<bool>("marker2");
         QTest::addColumn<bool>("bandwidth");
-        QTest::newRow("antenna") << 0 << false << false;
-        QTest::newRow("cable loss, marker 2") << 1 << true << false;
-        QTest::newRow("cable length, bandwidth and Q") << 2 << true << true;
-        QTest::newRow("transmission") << 3 << false << false;
+        QTest::addColumn<bool>("resistance");  // the Rs and |Xs| traces on
+        QTest::newRow("antenna") << 0 << false << false << true;
+        QTest::newRow("antenna, no Rs or |Xs| trace") << 0 << true << false << false;
+        QTest::newRow("cable loss, marker 2") << 1 << true << false << true;
+        QTest::newRow("cable length, bandwidth and Q") << 2 << true << true << true;
+        QTest::newRow("transmission") << 3 << false << false << true;
     }
 
     void captionHoldsTheReadouts() {
         QFETCH(int, mode);
         QFETCH(bool, marker2);
         QFETCH(bool, bandwidth);
+        QFETCH(bool, resistance);
         WindowFixture f;
         f.load();
         chart1& w = *f.w;
         w.ui.toolbarButtons[static_cast<std::size_t>(mode)]->trigger();
         w.ui.chkBW->setChecked(bandwidth);
+        w.cmdAllTraces_Click();  // every readout shown, whatever the mode's preset
+        w.ui.chkRS->setChecked(resistance);
+        w.ui.chkXS->setChecked(resistance);
         Answer(w, sweep_);
         w.mnuOpen_Click();
         if (marker2) {
@@ -88,13 +94,16 @@ private slots:
                                 .arg(QLatin1String(modes[mode]), sweep_)};
         for (int m = 0; m < (marker2 ? 2 : 1); ++m) {
             const CliMarkerTexts& t = r.markers[static_cast<std::size_t>(m)];
-            want << (mode == 3 ? QStringLiteral("Marker %1:   Freq. Hz %2   T.L. %3   Phase %4")
-                                     .arg(m + 1)
-                                     .arg(t.frequency, t.loss, t.phase)
-                               : QStringLiteral("Marker %1:   Freq. Hz %2   SWR %3   | Z | %4   "
-                                                "R.L. %5   Phase %6   Rs %7   | Xs | %8")
-                                     .arg(m + 1)
-                                     .arg(t.frequency, t.swr, t.z, t.loss, t.phase, t.rs, t.xs));
+            want << (mode == 3
+                         ? QStringLiteral("Marker %1:   Freq. Hz %2   T.L. %3   Phase %4")
+                               .arg(m + 1)
+                               .arg(t.frequency, t.loss, t.phase)
+                         : QStringLiteral("Marker %1:   Freq. Hz %2   SWR %3   | Z | %4   "
+                                          "R.L. %5   Phase %6")
+                                   .arg(m + 1)
+                                   .arg(t.frequency, t.swr, t.z, t.loss, t.phase) +
+                               (resistance ? QStringLiteral("   Rs %1   | Xs | %2").arg(t.rs, t.xs)
+                                           : QString()));
         }
         if (bandwidth) {
             want << QStringLiteral("BANDWIDTH and Q:   Bandwidth %1   Q %2").arg(r.bandwidth, r.q);

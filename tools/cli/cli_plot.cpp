@@ -6,6 +6,7 @@
 
 #include "app/chart1.h"
 #include "calibrate/calibrate_controller.h"
+#include "compare/memory_control.h"
 #include "display/marker_controls.h"
 #include "files/picture_menu.h"
 #include "instrument/qt_serial_port_service.h"
@@ -59,6 +60,12 @@ PlotResult PlotPicture(const PlotRequest& request) {
     }
     w.ui.txtLossOffset->setText(request.lossOffset);
     w.calibrate().use(request.normalisation);
+    // In the mode and with the offset a memory is read for.
+    for (const QString& path : request.memories) {
+        if (const QString error = w.memoryControl().load(path); !error.isEmpty()) {
+            return {{}, error};
+        }
+    }
     w.chooseFile = [&](QWidget*, chart1::FileDialog, const QString&, const QString&) {
         return request.file;
     };

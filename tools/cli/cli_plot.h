@@ -4,15 +4,14 @@
 #include <QDateTime>
 #include <QSize>
 #include <QString>
+#include <QStringList>
 
 #include <array>
 #include <cstdint>
 #include <optional>
-#include <vector>
 
 #include "app/settings.h"
 #include "calibrate/normalisation.h"
-#include "compare/memory_trace.h"
 #include "files/picture.h"
 
 // `zezizav-cli plot`: a saved sweep shown in the program's own window, out of
@@ -22,7 +21,7 @@ struct PlotRequest {
     QString file;  // a .vec the readout has read whole
     std::int32_t points = 0;
     Normalisation normalisation;
-    std::vector<MemoryTrace> memories;
+    QStringList memories;  // files, loaded as "Load memory…" loads them
     bool transmission = false;
     QString lossOffset;
     // Points markers 1 and 2 are put at, as a click there would; else they

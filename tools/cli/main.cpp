@@ -23,9 +23,6 @@
 #include "cli_convert.h"
 #include "cli_plot.h"
 #include "cli_readout.h"
-#include "common/leading_number.h"
-#include "compare/memory_trace.h"
-#include "cycle/marker_readouts.h"
 #include "files/vec_file.h"
 #include "instrument/protocol.h"
 #include "instrument/qt_serial_port_service.h"
@@ -214,8 +211,8 @@ int Convert(const ConvertArguments& request) {
     return kSaved;
 }
 
-// The readout decides the markers and checks the sweep file; the memories
-// are read before anything is drawn; the picture is written only whole.
+// The readout decides the markers and checks the sweep file; the picture is
+// written only whole.
 int Plot(const ReadoutArguments& request, const PlotArguments& plot) {
     const SweepFileInput in = ReadSweepFile(request.settingsPath, request.file);
     if (in.failure != kSaved) {
@@ -235,23 +232,7 @@ int Plot(const ReadoutArguments& request, const PlotArguments& plot) {
 
     PlotRequest draw;
     draw.transmission = request.transmission;
-    const float CalOffsetDb = CalOffsetDbFor(draw.transmission ? 1.0f : 0.0f,
-                                             in.settings.caloffsetrx, in.settings.caloffsettx);
-    const double LossOffset = LeadingNumber(request.lossOffset.toStdString());
-    for (const QString& path : plot.memories) {
-        QByteArray bytes;
-        QString error;
-        if (!ReadFileLimited(path, kMaxMemoryFileBytes, &bytes, &error)) {
-            return Fail(error, kLineFailed);
-        }
-        MemoryLoadResult memory =
-            MemoryFromFile(path, bytes, draw.transmission, CalOffsetDb, LossOffset);
-        if (!memory.memory) {
-            return Fail(memory.error, kLineFailed);
-        }
-        draw.memories.push_back(std::move(*memory.memory));
-    }
-
+    draw.memories = plot.memories;
     draw.settings = in.settings;
     draw.file = request.file;
     draw.points = result.readout->points;
