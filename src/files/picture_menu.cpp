@@ -112,7 +112,7 @@ QStringList PictureCaptionLines(chart1& w, const QDateTime& when) {
             }
             QStringList parts;
             for (const QWidget* part : {cell.before, cell.value, cell.after}) {
-                if (part) {
+                if (shown(part) && !TextOf(part).isEmpty()) {
                     parts << TextOf(part);
                 }
             }
