@@ -151,10 +151,9 @@ PictureContent WindowPicture(chart1& w, const QDateTime& when) {
 
 PictureCommands::PictureCommands(chart1& window) : QObject(&window), w_(window) {
     QMenu* file = w_.ui.mnuFile;
-    // After the save items, before the separator above "Exit".
+    // Right after the last save item.
     const QList<QAction*> items = file->actions();
-    const qsizetype exit = items.indexOf(w_.ui.mnuExit);
-    QAction* before = exit > 0 && items[exit - 1]->isSeparator() ? items[exit - 1] : w_.ui.mnuExit;
+    QAction* before = items.value(items.indexOf(w_.ui.mnuSaveTouchstone) + 1, nullptr);
     const auto item = [&](const char* name, const QString& caption, const QKeySequence& keys) {
         auto* a = new QAction(caption, file);
         a->setObjectName(QLatin1String(name));
