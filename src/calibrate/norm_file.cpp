@@ -5,6 +5,8 @@
 #include <cmath>
 #include <vector>
 
+#include "common/trimmed.h"
+
 namespace {
 
 constexpr std::string_view kVersionPrefix = "Zezizav normalisation ";
@@ -44,13 +46,7 @@ bool IsBlank(char c) {
 }
 
 std::string_view Trimmed(std::string_view s) {
-    while (!s.empty() && IsBlank(s.front())) {
-        s.remove_prefix(1);
-    }
-    while (!s.empty() && IsBlank(s.back())) {
-        s.remove_suffix(1);
-    }
-    return s;
+    return ::Trimmed(s, IsBlank);
 }
 
 std::vector<std::string_view> Fields(std::string_view line) {

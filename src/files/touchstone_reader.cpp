@@ -7,6 +7,8 @@
 #include <numbers>
 #include <string_view>
 
+#include "common/trimmed.h"
+
 namespace {
 
 using Complex = std::complex<double>;
@@ -30,13 +32,7 @@ bool IsBlank(char c) {
 }
 
 std::string_view Trimmed(std::string_view s) {
-    while (!s.empty() && IsBlank(s.front())) {
-        s.remove_prefix(1);
-    }
-    while (!s.empty() && IsBlank(s.back())) {
-        s.remove_suffix(1);
-    }
-    return s;
+    return ::Trimmed(s, IsBlank);
 }
 
 // The next blank-separated token, taken off the front of s.

@@ -163,24 +163,40 @@ void Warn(const QString& warning) {
     }
 }
 
+// The sweep file, the references and the readout of a request, shared by
+// readout and plot: kSaved with every part set, or the failure already
+// reported.
+struct ReadoutInput {
+    SweepFileInput in;
+    NormalisationInput norm;
+    CliReadoutResult result;
+};
+int ReadoutOf(const ReadoutArguments& request, ReadoutInput& r) {
+    r.in = ReadSweepFile(request.settingsPath, request.file);
+    if (r.in.failure != kSaved) {
+        return r.in.failure;
+    }
+    r.norm = ReadNormalisation(request.normalisation);
+    if (r.norm.failure != kSaved) {
+        return r.norm.failure;
+    }
+    r.result =
+        ComputeCliReadout(request.file, r.in.bytes, request, r.in.settings, r.norm.normalisation);
+    if (!r.result.readout) {
+        return Fail(r.result.error,
+                    r.result.failure == CliReadoutFailure::Arguments ? kBadRequest : kLineFailed);
+    }
+    Warn(r.result.readout->warning);
+    return kSaved;
+}
+
 int Readout(const ReadoutArguments& request) {
-    const SweepFileInput in = ReadSweepFile(request.settingsPath, request.file);
-    if (in.failure != kSaved) {
-        return in.failure;
+    ReadoutInput r;
+    if (const int failure = ReadoutOf(request, r); failure != kSaved) {
+        return failure;
     }
-    const NormalisationInput norm = ReadNormalisation(request.normalisation);
-    if (norm.failure != kSaved) {
-        return norm.failure;
-    }
-    const CliReadoutResult result =
-        ComputeCliReadout(request.file, in.bytes, request, in.settings, norm.normalisation);
-    if (!result.readout) {
-        return Fail(result.error,
-                    result.failure == CliReadoutFailure::Arguments ? kBadRequest : kLineFailed);
-    }
-    Warn(result.readout->warning);
-    const QByteArray text =
-        request.json ? CliReadoutJson(*result.readout) : CliReadoutTable(*result.readout).toUtf8();
+    const QByteArray text = request.json ? CliReadoutJson(*r.result.readout)
+                                         : CliReadoutTable(*r.result.readout).toUtf8();
     std::fwrite(text.constData(), 1, static_cast<std::size_t>(text.size()), stdout);
     return std::fflush(stdout) == 0 ? kSaved : Fail(QStringLiteral("Cannot write"), kNotWritten);
 }
@@ -214,31 +230,20 @@ int Convert(const ConvertArguments& request) {
 // The readout decides the markers and checks the sweep file; the picture is
 // written only whole.
 int Plot(const ReadoutArguments& request, const PlotArguments& plot) {
-    const SweepFileInput in = ReadSweepFile(request.settingsPath, request.file);
-    if (in.failure != kSaved) {
-        return in.failure;
+    ReadoutInput r;
+    if (const int failure = ReadoutOf(request, r); failure != kSaved) {
+        return failure;
     }
-    const NormalisationInput norm = ReadNormalisation(request.normalisation);
-    if (norm.failure != kSaved) {
-        return norm.failure;
-    }
-    const CliReadoutResult result =
-        ComputeCliReadout(request.file, in.bytes, request, in.settings, norm.normalisation);
-    if (!result.readout) {
-        return Fail(result.error,
-                    result.failure == CliReadoutFailure::Arguments ? kBadRequest : kLineFailed);
-    }
-    Warn(result.readout->warning);
 
     PlotRequest draw;
     draw.transmission = request.transmission;
     draw.memories = plot.memories;
-    draw.settings = in.settings;
+    draw.settings = r.in.settings;
     draw.file = request.file;
-    draw.points = result.readout->points;
-    draw.normalisation = norm.normalisation;
+    draw.points = r.result.readout->points;
+    draw.normalisation = r.norm.normalisation;
     draw.lossOffset = request.lossOffset;
-    draw.markerIndex = {result.readout->markers[0].index, result.readout->markers[1].index};
+    draw.markerIndex = {r.result.readout->markers[0].index, r.result.readout->markers[1].index};
     draw.markerAt = {request.marker1, request.marker2};
     draw.graph = QSize(plot.width.value_or(kMinPlotWidth), plot.height.value_or(kMinPlotHeight));
     draw.format = PictureFormatOf(plot.outputPath);
