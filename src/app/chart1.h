@@ -88,6 +88,11 @@ public:
     // Sizes the buffers (zeroed), the point width and the points shown for
     // champ points.
     void usePoints(std::int32_t champ);
+    // Hz per point over the limits last read, for the points shown.
+    double freqStep() const {
+        return (static_cast<double>(settings_.FMax) - static_cast<double>(settings_.FMin)) /
+               static_cast<double>(points());
+    }
 
     // A line in the status bar; repeated text is not shown again while it stands.
     void notify(const QString& message);

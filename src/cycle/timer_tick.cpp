@@ -59,8 +59,7 @@ void chart1::tickControlsAndReadouts() {
     //    the sweep sent and the readouts of this tick agree with the boxes.
     settings_.FMax = MHzBoxToHz(ui.txtStop);
     settings_.FMin = MHzBoxToHz(ui.txtStart);
-    fields.FreqStep = (static_cast<double>(settings_.FMax) - static_cast<double>(settings_.FMin)) /
-                      static_cast<double>(points());
+    fields.FreqStep = freqStep();
 
     tickMarkerReadouts();
 }
@@ -99,9 +98,7 @@ void chart1::AcquireSweep() {
     // the step spreads them over the same limits.
     if (points() != settings_.Champ) {
         usePoints(settings_.Champ);
-        fields.FreqStep =
-            (static_cast<double>(settings_.FMax) - static_cast<double>(settings_.FMin)) /
-            static_cast<double>(settings_.Champ);
+        fields.FreqStep = freqStep();
     }
     if (fields.FreqStep != 0.0) {
         status_.clear(StatusLine::Cause::NoSweep);

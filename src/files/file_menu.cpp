@@ -146,8 +146,7 @@ SweepExportInput ExportInput(const SweepBuffers& buffers, const Settings& settin
 }  // namespace
 
 bool chart1::ExportCsvFile(const QString& path) {
-    fields.FreqStep = (static_cast<double>(settings_.FMax) - static_cast<double>(settings_.FMin)) /
-                      static_cast<double>(points());
+    fields.FreqStep = freqStep();
     CsvInput in;
     static_cast<SweepExportInput&>(in) =
         ExportInput(buffers_, settings_, fields, ui.txtLossOffset, *calibrate_);

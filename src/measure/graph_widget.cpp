@@ -73,21 +73,6 @@ void GraphWidget::thin(Batch& b) const {
                      m.heightPx);
 }
 
-void GraphWidget::setTrace(Trace trace, const std::vector<Segment>& segments,
-                           std::uint32_t colour) {
-    std::vector<Segment> copy(segments);
-    takeTrace(trace, copy, colour);
-}
-
-void GraphWidget::takeTrace(Trace trace, std::vector<Segment>& segments, std::uint32_t colour) {
-    Batch& b = traces_[trace];
-    b.colour = colour;
-    b.segments.swap(segments);
-    thinnedRatio_ = devicePixelRatioF();
-    thin(b);
-    update();
-}
-
 void GraphWidget::takeTraces(std::span<const TraceTake> takes) {
     thinnedRatio_ = devicePixelRatioF();
     std::size_t total = 0;

@@ -42,13 +42,10 @@ public:
     enum Trace { Phase, Loss, Z, Xs, Rs, Swr, TraceCount };
     // Clears the picture: every trace is emptied.
     void Cls();
-    // One batch of segments (twips) in one colour, drawn with one call.
-    void setTrace(Trace trace, const std::vector<Segment>& segments, std::uint32_t colour);
-    // The same without a copy: the graph takes segments and hands back the
-    // storage of the batch it held, for the caller's next pass to fill.
-    void takeTrace(Trace trace, std::vector<Segment>& segments, std::uint32_t colour);
-    // Several at once, as takeTrace each; the thinning of large batches is
-    // shared between two cores.
+    // Batches of segments (twips), each in one colour and drawn with one call.
+    // No copy: the graph takes the segments and hands back the storage of the
+    // batches it held, for the caller's next pass to fill. The thinning of
+    // large batches is shared between two cores.
     struct TraceTake {
         Trace trace;
         std::vector<Segment>* segments;
