@@ -2,13 +2,16 @@
 
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPaintEngine>
 #include <QPainter>
 #include <algorithm>
+#include <cmath>
 
 #include "common/colour.h"
 #include "display/vb_colour.h"
 #include "measure/fork_join.h"
 #include "measure/line_widget.h"
+#include "measure/trace_paint.h"
 
 namespace {
 
@@ -175,45 +178,110 @@ void GraphWidget::resizeEvent(QResizeEvent*) {
     emit resized();
 }
 
-void GraphWidget::paintGraph(QPainter& painter, QSize size, qreal devicePixelRatio,
-                             bool overlays) const {
-    const QRect area(QPoint(0, 0), size);
-    const GraphMapping m = mappingFor(size);
+void GraphWidget::paintPlate(QPainter& painter, const Plate& plate, QRect part) const {
+    const QRect area(QPoint(0, 0), plate.size);
+    const GraphMapping m = mappingFor(plate.size);
     painter.save();
-    painter.fillRect(area, VbColour(backColour_));
-    painter.setPen(palette().color(QPalette::Dark));
+    painter.setClipRect(part, Qt::IntersectClip);
+    painter.fillRect(area, plate.back);
+    painter.setPen(plate.frame);
     painter.drawRect(area.adjusted(0, 0, -1, -1));
-    painter.setClipRect(area);
     if (grid_) {
-        const std::uint32_t gridColour = VbFromQColor(palette().color(QPalette::Shadow));
         for (int tenth = 1; tenth < 10; ++tenth) {
             const int x = m.pixelX(GraphSpace::Width * tenth / 10.0);
-            LineWidget::paintLine(painter, QRect(x, 0, 1, size.height()), LineWidget::Style::Dot,
-                                  gridColour);
+            LineWidget::paintLine(painter, QRect(x, 0, 1, plate.size.height()),
+                                  LineWidget::Style::Dot, plate.grid);
         }
     }
-    // The window's own size and ratio were thinned to when the traces were
-    // set; any other picture thins its own copy.
-    const bool cached = size == this->size() && devicePixelRatio == thinnedRatio_;
-    memories_.paint(painter, m, devicePixelRatio, cached, font());
+    memories_.paint(painter, m, plate.ratio, plate.cached, plate.font);
     TracePolylines scratch;
     for (const Batch& b : traces_) {
         const TracePolylines* pixels = &b.pixels;
-        if (!cached) {
-            ToPixelPolylines(b.segments, m.pixelsPerTwipX(), m.pixelsPerTwipY(), devicePixelRatio,
+        if (!plate.cached) {
+            ToPixelPolylines(b.segments, m.pixelsPerTwipX(), m.pixelsPerTwipY(), plate.ratio,
                              scratch, m.heightPx);
             pixels = &scratch;
         }
         QPen pen(VbColour(b.colour));
         pen.setCosmetic(true);  // one device pixel wide at any screen scale
         painter.setPen(pen);
-        std::size_t start = 0;
-        for (const std::size_t end : pixels->runEnds) {
-            painter.drawPolyline(pixels->points.data() + start, static_cast<int>(end - start));
-            start = end;
-        }
+        DrawRuns(painter, *pixels, part.left(), part.left() + part.width());
+    }
+    painter.restore();
+}
+
+bool GraphWidget::paintPlateShared(QPainter& painter, const Plate& plate) const {
+    // Below this many points to draw, handing half to the other core costs
+    // more than it saves.
+    constexpr std::size_t kShared = 20000;
+    std::size_t points = 0;
+    for (const Batch& b : traces_) {
+        points += b.pixels.points.size();
+    }
+    QPaintEngine* engine = painter.paintEngine();
+    if (!plate.cached || points < kShared || engine == nullptr ||
+        engine->type() != QPaintEngine::Raster || engine->paintDevice() == nullptr ||
+        engine->paintDevice()->devType() != QInternal::Image) {
+        return false;
+    }
+    const auto* image = static_cast<const QImage*>(engine->paintDevice());
+    // Whole device pixels to a logical one, so that the two halves meet on a
+    // pixel edge; and an image the other thread can reach row by row.
+    const QTransform toDevice = painter.deviceTransform();
+    if (toDevice.type() > QTransform::TxScale || toDevice.m11() != toDevice.m22() ||
+        toDevice.m11() != std::floor(toDevice.m11()) || image->depth() != 32) {
+        return false;
+    }
+    // Where the painter may paint, in device pixels: the other painter keeps
+    // to the same, so nothing outside the region being painted is touched.
+    QRegion allowed = engine->systemClip();
+    if (allowed.isEmpty()) {
+        allowed = QRegion(image->rect());
+    }
+    if (painter.hasClipping()) {
+        allowed &= toDevice.map(painter.clipRegion());
+    }
+    const int half = plate.size.width() / 2;
+    const QRect left(0, 0, half, plate.size.height());
+    const QRect right(half, 0, plate.size.width() - half, plate.size.height());
+    ForkJoin(
+        [&] {
+            // The same pixels under a painter of its own; the halves never
+            // share a pixel, and the lines in each are drawn exactly as in
+            // the whole.
+            QImage same(const_cast<uchar*>(image->constBits()), image->width(), image->height(),
+                        image->bytesPerLine(), image->format());
+            QPainter other(&same);
+            other.setClipRegion(allowed);
+            other.setTransform(toDevice);
+            paintPlate(other, plate, right);
+        },
+        [&] { paintPlate(painter, plate, left); });
+    return true;
+}
+
+bool GraphWidget::paintGraph(QPainter& painter, QSize size, qreal devicePixelRatio, bool overlays,
+                             Sharing sharing) const {
+    const QRect area(QPoint(0, 0), size);
+    const GraphMapping m = mappingFor(size);
+    // Read here, on the window's thread: the plate may be painted on two.
+    Plate plate;
+    plate.size = size;
+    plate.ratio = devicePixelRatio;
+    // The window's own size and ratio were thinned to when the traces were
+    // set; any other picture thins its own copy.
+    plate.cached = size == this->size() && devicePixelRatio == thinnedRatio_;
+    plate.back = VbColour(backColour_);
+    plate.frame = palette().color(QPalette::Dark);
+    plate.grid = VbFromQColor(palette().color(QPalette::Shadow));
+    plate.font = font();
+    painter.save();
+    const bool shared = sharing == Sharing::Allowed && paintPlateShared(painter, plate);
+    if (!shared) {
+        paintPlate(painter, plate, area);
     }
     if (overlays) {
+        painter.setClipRect(area);
         for (const LineWidget* line :
              findChildren<LineWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
             if (!line->isHidden()) {
@@ -229,6 +297,7 @@ void GraphWidget::paintGraph(QPainter& painter, QSize size, qreal devicePixelRat
         }
     }
     painter.restore();
+    return shared;
 }
 
 void GraphWidget::paintEvent(QPaintEvent*) {

@@ -77,7 +77,12 @@ public:
     // traces, and with overlays also the line objects and tags that are not
     // hidden. The window paints through it, and so can any picture of the
     // graph, at any size.
-    void paintGraph(QPainter& painter, QSize size, qreal devicePixelRatio, bool overlays) const;
+    // A large picture of the window's own size on a raster image is painted
+    // in two halves, side by side, one on each core, and true returned;
+    // Never paints it whole on the caller's thread. The pixels are the same.
+    enum class Sharing { Allowed, Never };
+    bool paintGraph(QPainter& painter, QSize size, qreal devicePixelRatio, bool overlays,
+                    Sharing sharing = Sharing::Allowed) const;
 
 signals:
     // Button as 1 left, 2 right, 4 middle; x and y in twips.
@@ -107,6 +112,21 @@ private:
         int pixelOffset = 0;
         float top = 0.0f;
     };
+    // What the background, grid, memories and traces are painted with, read
+    // on the window's thread.
+    struct Plate {
+        QSize size;
+        qreal ratio = 1.0;
+        bool cached = false;
+        QColor back, frame;
+        std::uint32_t grid = 0;
+        QFont font;
+    };
+    // The plate within part (logical pixels).
+    void paintPlate(QPainter& painter, const Plate& plate, QRect part) const;
+    // The plate in two halves on two cores, when the painter and the picture
+    // allow it; false, having painted nothing, when they do not.
+    bool paintPlateShared(QPainter& painter, const Plate& plate) const;
     void thin(Batch& b) const;
     void placeTagWidget(const Tag& tag);
     static QPoint TagPosition(const Tag& tag, const GraphMapping& m);

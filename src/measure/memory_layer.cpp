@@ -7,6 +7,7 @@
 #include <iterator>
 
 #include "display/vb_colour.h"
+#include "measure/trace_paint.h"
 
 namespace {
 
@@ -27,14 +28,6 @@ QColor Lighter(std::uint32_t colour) {
 
 // Grey reads on a dark background and on a light one.
 const QColor LegendColour(160, 160, 160);
-
-void DrawRuns(QPainter& painter, const TracePolylines& pixels) {
-    std::size_t start = 0;
-    for (const std::size_t end : pixels.runEnds) {
-        painter.drawPolyline(pixels.points.data() + start, static_cast<int>(end - start));
-        start = end;
-    }
-}
 
 }  // namespace
 

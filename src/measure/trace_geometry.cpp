@@ -197,29 +197,42 @@ void PlotLossPhasePass(const TracePass& pass, PenState& pen, LossPhaseGeometry& 
     const LossYTerms lossTerms =
         LossTerms(pass.CalOffsetDb, pass.LossOffset, pass.LossScale, pass.Scales.Loss);
     const std::int32_t step = StepOf(pass);
+    const std::size_t count = last < 1 ? 0 : static_cast<std::size_t>((last - 1) / step) + 1;
+    out.Phase.resize(pass.Enabled.Phase ? count : 0);
+    out.Loss.resize(pass.Enabled.Loss ? count : 0);
+    // The loop keeps its pens and its output in locals: it runs beside the
+    // impedance pass, and storing to the shared pen on every point would
+    // pull that memory to and fro between the two cores.
+    const bool phaseOn = pass.Enabled.Phase;
+    const bool lossOn = pass.Enabled.Loss;
+    Segment* phaseOut = out.Phase.data();
+    Segment* lossOut = out.Loss.data();
+    float carryPhase = pen.CarryYPhase;
+    float carryLoss = pen.CarryYLoss;
+    const float* phase = pass.PhaseSamples;
     // One loop for each kind of sweep, so that the plain one stays as lean as
     // it was.
     const auto points = [&](auto countAt) {
         for (std::int32_t i = 1; i <= last; i += step) {
             const double n = countAt(i);
-            const float p = pass.PhaseSamples[i];
+            const float p = phase[i];
             const float x = PointX(i, pass.PointWidth);
-            if (pass.Enabled.Phase) {
+            if (phaseOn) {
                 phaseSeg.x2 = x;
                 phaseSeg.y2 = PhaseYAt(h, p);
-                out.Phase.push_back(phaseSeg);
+                *phaseOut++ = phaseSeg;
                 phaseSeg.x1 = phaseSeg.x2;
                 phaseSeg.y1 = phaseSeg.y2;
             }
-            if (pass.Enabled.Loss) {
+            if (lossOn) {
                 lossSeg.x2 = x;
                 lossSeg.y2 = LossYAt(h, n, lossTerms);
-                out.Loss.push_back(lossSeg);
+                *lossOut++ = lossSeg;
                 lossSeg.x1 = lossSeg.x2;
                 lossSeg.y1 = lossSeg.y2;
             }
-            pen.CarryYPhase = ToFiniteFloat(h * FiniteOrZero(p) / 1024.0);
-            pen.CarryYLoss = ToFiniteFloat(h - h * FiniteOrZero(n) / 512.0);
+            carryPhase = ToFiniteFloat(h * FiniteOrZero(p) / 1024.0);
+            carryLoss = ToFiniteFloat(h - h * FiniteOrZero(n) / 512.0);
         }
     };
     const float* magnitude = pass.MagnitudeSamples;
@@ -231,6 +244,8 @@ void PlotLossPhasePass(const TracePass& pass, PenState& pen, LossPhaseGeometry& 
     } else {
         points([=](std::int32_t i) { return static_cast<double>(magnitude[i]); });
     }
+    pen.CarryYPhase = carryPhase;
+    pen.CarryYLoss = carryLoss;
 }
 
 void PlotImpedancePass(const TracePass& pass, PenState& pen, ImpedanceGeometry& out) {

@@ -1,5 +1,6 @@
 #include "measure/trace_pixels.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <limits>
@@ -36,6 +37,7 @@ void TracePolylines::clear() {
     points.clear();
     runEnds.clear();
     segments = 0;
+    rising = true;
 }
 
 void ToPixelPolylines(const std::vector<Segment>& segments, double pixelsPerTwipX,
@@ -152,4 +154,24 @@ void ToPixelPolylines(const std::vector<Segment>& segments, double pixelsPerTwip
         previous = &s;
     }
     endRun();
+    out.rising = std::is_sorted(points.begin(), points.end(),
+                                [](const QPointF& a, const QPointF& b) { return a.x() < b.x(); });
+}
+
+std::pair<std::size_t, std::size_t> PointsWithin(const TracePolylines& pixels, std::size_t first,
+                                                 std::size_t last, double fromX, double toX) {
+    if (!pixels.rising) {
+        return {first, last};
+    }
+    // A one-pixel pen lights nothing more than this beyond a segment's ends.
+    constexpr double kReach = 2.0;
+    const auto begin = pixels.points.begin();
+    const auto in = std::lower_bound(begin + static_cast<std::ptrdiff_t>(first),
+                                     begin + static_cast<std::ptrdiff_t>(last), fromX - kReach,
+                                     [](const QPointF& p, double x) { return p.x() < x; });
+    const auto out = std::upper_bound(in, begin + static_cast<std::ptrdiff_t>(last), toX + kReach,
+                                      [](double x, const QPointF& p) { return x < p.x(); });
+    const auto from = static_cast<std::size_t>(in - begin);
+    const auto to = static_cast<std::size_t>(out - begin);
+    return {from > first ? from - 1 : first, to < last ? to + 1 : last};
 }

@@ -3,6 +3,7 @@
 #include <QPointF>
 #include <cstddef>
 #include <limits>
+#include <utility>
 #include <vector>
 
 #include "measure/trace_geometry.h"
@@ -21,6 +22,7 @@ struct TracePolylines {
     std::vector<QPointF> points;
     std::vector<std::size_t> runEnds;  // one past the last point of each polyline
     std::size_t segments = 0;          // segments taken in, before thinning
+    bool rising = true;                // x never falls from one point to the next
 
     void clear();
 };
@@ -38,3 +40,11 @@ inline void ToPixelPolylines(const std::vector<Segment>& segments, double pixels
                              double devicePixelRatio, TracePolylines& out) {
     ToPixelPolylines(segments, pixelsPerTwip, pixelsPerTwip, devicePixelRatio, out);
 }
+
+// The points of the polyline [first, last) of pixels whose segments can
+// light a pixel between fromX and toX (logical pixels): from the last point
+// left of that range to the first right of it, where x rises along the
+// points, else all of them. A polyline cut so lights the same pixels within
+// the range as the whole one.
+std::pair<std::size_t, std::size_t> PointsWithin(const TracePolylines& pixels, std::size_t first,
+                                                 std::size_t last, double fromX, double toX);

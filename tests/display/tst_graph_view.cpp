@@ -4,6 +4,7 @@
 #include <QtTest>
 
 #include "common/display_format.h"
+#include "compare/memory_control.h"
 #include "cycle/marker_readouts.h"
 #include "cycle/marker_search.h"
 #include "display/graph_view.h"
@@ -209,22 +210,61 @@ private slots:
         QTRY_VERIFY(!w.isFullScreen());
     }
 
-    // The one painting function gives the window's picture, overlays and all.
+    // The one painting function gives the window's picture, overlays and all;
+    // a large one is painted on two cores, and its pixels are those of the
+    // picture painted whole on one.
+    void paintedPictureIsTheWindowsPicture_data() {
+        QTest::addColumn<QSize>("graph");
+        QTest::addColumn<int>("points");
+        QTest::addColumn<bool>("shared");
+        QTest::newRow("6000 points, 900 x 400") << QSize(900, 400) << 6000 << false;
+        QTest::newRow("32767 points, 2400 x 1300") << QSize(2400, 1300) << 32767 << true;
+    }
     void paintedPictureIsTheWindowsPicture() {
+        QFETCH(QSize, graph);
+        QFETCH(int, points);
+        QFETCH(bool, shared);
         WindowFixture f;
+        f.settings.Champ = points;
         f.load();
         FillAntennaSweep(f.buffers, f.settings.Champ);
+        // A few counts of noise, as a real sweep has: it leaves several
+        // points to paint in each pixel column.
+        for (int i = 1; i <= points; ++i) {
+            f.buffers.MagnitudeSamples[static_cast<std::size_t>(i)] +=
+                static_cast<float>(i * 7 % 5);
+            f.buffers.PhaseSamples[static_cast<std::size_t>(i)] += static_cast<float>(i * 3 % 4);
+        }
         chart1& w = *f.w;
-        ShowWithGraph(w, QSize(900, 400));
+        ShowWithGraph(w, graph);
         w.ui.chkMkr2->setChecked(true);
+        w.cmdAllTraces_Click();
         QVERIFY(f.tick());
+        w.memoryControl().mnuMemoryStore_Click();  // a memory under the traces
         GraphWidget* g = w.ui.picGraph1;
-        const QImage shown = g->grab().toImage().convertToFormat(QImage::Format_RGB32);
-        QImage painted(g->size(), QImage::Format_RGB32);
-        QPainter painter(&painted);
-        g->paintGraph(painter, g->size(), 1.0, true);
+        QVERIFY(g->frequencyGrid());
+        const qreal ratio = g->devicePixelRatioF();
+        const auto picture = [&](GraphWidget::Sharing sharing, bool* wasShared) {
+            QImage image(g->size() * ratio, QImage::Format_ARGB32_Premultiplied);
+            image.setDevicePixelRatio(ratio);
+            image.fill(Qt::black);
+            QPainter painter(&image);
+            *wasShared = g->paintGraph(painter, g->size(), ratio, true, sharing);
+            return image;
+        };
+        bool wasShared = false;
+        const QImage whole = picture(GraphWidget::Sharing::Never, &wasShared);
+        QVERIFY(!wasShared);
+        const QImage halves = picture(GraphWidget::Sharing::Allowed, &wasShared);
+        QCOMPARE(wasShared, shared);
+        QCOMPARE(halves, whole);
+        // The window's own painting, through its paint event.
+        QImage shown(whole.size(), whole.format());
+        shown.setDevicePixelRatio(ratio);
+        QPainter painter(&shown);
+        g->render(&painter);
         painter.end();
-        QCOMPARE(painted, shown);
+        QCOMPARE(shown, whole);
     }
 
     void viewMenuChoices_data() {

@@ -127,6 +127,8 @@ private slots:
     void keepsEveryColumnsHeights_data();
     void keepsEveryColumnsHeights();
     void runsBeyondTheEdgesAreCut();
+    void pointsWithin_data();
+    void pointsWithin();
     void forkJoin_data();
     void forkJoin();
 };
@@ -313,6 +315,45 @@ void TestTracePixels::runsBeyondTheEdgesAreCut() {
 
 // Both halves always run to their end before the call returns, on two threads
 // when a second core is there, and a failure on either side reaches the caller.
+// Half a picture draws from the last point left of its columns to the first
+// right of them, two pixels' reach on either side; a path that turns back in
+// x is drawn whole.
+void TestTracePixels::pointsWithin_data() {
+    QTest::addColumn<std::vector<double>>("xs");
+    QTest::addColumn<double>("from");
+    QTest::addColumn<double>("to");
+    QTest::addColumn<std::size_t>("first");
+    QTest::addColumn<std::size_t>("last");
+    const std::vector<double> rising{0, 1, 2, 3, 4, 5, 6, 7, 8, 9};
+    QTest::newRow("left half") << rising << 0.0 << 5.0 << std::size_t(0) << std::size_t(9);
+    QTest::newRow("right half") << rising << 5.0 << 10.0 << std::size_t(2) << std::size_t(10);
+    QTest::newRow("middle") << rising << 4.0 << 5.0 << std::size_t(1) << std::size_t(9);
+    QTest::newRow("reach only") << rising << 11.0 << 20.0 << std::size_t(8) << std::size_t(10);
+    QTest::newRow("beyond reach") << rising << 12.5 << 20.0 << std::size_t(9) << std::size_t(10);
+    QTest::newRow("long segment across")
+        << std::vector<double>{0, 100} << 40.0 << 60.0 << std::size_t(0) << std::size_t(2);
+    QTest::newRow("turns back: whole")
+        << std::vector<double>{0, 5, 3, 9} << 6.0 << 9.0 << std::size_t(0) << std::size_t(4);
+}
+
+void TestTracePixels::pointsWithin() {
+    QFETCH(std::vector<double>, xs);
+    QFETCH(double, from);
+    QFETCH(double, to);
+    QFETCH(std::size_t, first);
+    QFETCH(std::size_t, last);
+    std::vector<QPointF> points;
+    for (const double x : xs) {
+        points.emplace_back(x, x * x);
+    }
+    TracePolylines pixels;
+    ToPixelPolylines(Path(points), 1.0, 1.0, pixels);
+    QCOMPARE(pixels.points.size(), xs.size());
+    const auto [a, b] = PointsWithin(pixels, 0, pixels.points.size(), from, to);
+    QCOMPARE(a, first);
+    QCOMPARE(b, last);
+}
+
 void TestTracePixels::forkJoin_data() {
     QTest::addColumn<bool>("sideThrows");
     QTest::addColumn<bool>("hereThrows");
