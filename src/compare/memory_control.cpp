@@ -122,7 +122,7 @@ void MemoryControl::refresh() {
     const std::array<std::uint32_t, 6> colours = {
         ColourFromSetting(s.colorS1), ColourFromSetting(s.colorS2), ColourFromSetting(s.colorS5),
         ColourFromSetting(s.colorS3), ColourFromSetting(s.colorS4), ColourFromSetting(s.colorS6)};
-    if (drawn_ && SameMemoryAxis(axis, axis_) && colours == colours_) {
+    if (drawn_ && axis == axis_ && colours == colours_) {
         return;
     }
     drawn_ = true;

@@ -2,20 +2,6 @@
 
 #include "measure/conversion.h"
 
-namespace {
-
-bool SameEnables(const TraceEnables& a, const TraceEnables& b) {
-    return a.Phase == b.Phase && a.Loss == b.Loss && a.Z == b.Z && a.Xs == b.Xs && a.Rs == b.Rs &&
-           a.Swr == b.Swr;
-}
-
-}  // namespace
-
-bool SameMemoryAxis(const MemoryAxis& a, const MemoryAxis& b) {
-    return a.FMin == b.FMin && a.FMax == b.FMax && a.Width == b.Width && a.H == b.H &&
-           a.LossScale == b.LossScale && SameEnables(a.Enabled, b.Enabled) && a.Scales == b.Scales;
-}
-
 void PlotMemory(const MemoryTrace& m, const MemoryAxis& a, MemorySegments& out) {
     for (std::vector<Segment>& trace : out) {
         trace.clear();

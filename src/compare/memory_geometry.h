@@ -18,8 +18,8 @@ struct MemoryAxis {
     std::uint8_t LossScale = 1;  // 2 with "Scale X2"
     TraceEnables Enabled;
     GraphScales Scales;
+    bool operator==(const MemoryAxis&) const = default;
 };
-bool SameMemoryAxis(const MemoryAxis& a, const MemoryAxis& b);
 
 // The six traces of a memory, in the graph's drawing order: phase, loss,
 // |Z|, |Xs|, Rs, SWR.

@@ -26,6 +26,7 @@ struct TraceEnables {
     bool Xs = false;     // chkXS
     bool Rs = false;     // chkRS
     bool Swr = false;    // chkSWR
+    bool operator==(const TraceEnables&) const = default;
 };
 
 // Everything one pass reads. The buffers hold indices 0..Champ.
