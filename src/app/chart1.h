@@ -2,6 +2,8 @@
 
 #include <QMainWindow>
 #include <QPointer>
+#include <array>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -81,6 +83,9 @@ public:
     // What a pass of the traces reads now: the buffers, the offsets, the
     // scales and the traces shown.
     TracePass tracePass() const;
+    // The colours of the six traces from the settings, in the graph's drawing
+    // order: phase, loss, |Z|, |Xs|, Rs, SWR.
+    std::array<std::uint32_t, 6> traceColours() const;
 
     // The points the graph, the markers and the readouts work with: Champ,
     // or the number of points of the sweep file opened.

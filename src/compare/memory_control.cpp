@@ -6,7 +6,6 @@
 #include <algorithm>
 
 #include "app/chart1.h"
-#include "common/colour.h"
 #include "display/graph_view.h"
 #include "display/menu_bar_order.h"
 #include "files/vec_file.h"
@@ -118,10 +117,7 @@ void MemoryControl::refresh() {
     axis.LossScale = pass.LossScale;
     axis.Enabled = pass.Enabled;
     axis.Scales = pass.Scales;
-    // In the graph's order of traces: phase, loss, |Z|, |Xs|, Rs, SWR.
-    const std::array<std::uint32_t, 6> colours = {
-        ColourFromSetting(s.colorS1), ColourFromSetting(s.colorS2), ColourFromSetting(s.colorS5),
-        ColourFromSetting(s.colorS3), ColourFromSetting(s.colorS4), ColourFromSetting(s.colorS6)};
+    const std::array<std::uint32_t, 6> colours = w_.traceColours();
     if (drawn_ && axis == axis_ && colours == colours_) {
         return;
     }

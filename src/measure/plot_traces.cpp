@@ -44,6 +44,13 @@ TracePass chart1::tracePass() const {
     return pass;
 }
 
+std::array<std::uint32_t, 6> chart1::traceColours() const {
+    static_assert(GraphWidget::TraceCount == 6);
+    return {ColourFromSetting(settings_.colorS1), ColourFromSetting(settings_.colorS2),
+            ColourFromSetting(settings_.colorS5), ColourFromSetting(settings_.colorS3),
+            ColourFromSetting(settings_.colorS4), ColourFromSetting(settings_.colorS6)};
+}
+
 void chart1::PlotTraces() {
     // The time from the start of the previous pass to the start of this one.
     TickNow = TickCount();
@@ -58,13 +65,14 @@ void chart1::PlotTraces() {
     const TracePass pass = tracePass();
     ForkJoin([&] { PlotLossPhasePass(pass, pen_, lossPhase_); },
              [&] { PlotImpedancePass(pass, pen_, impedance_); });
+    const std::array<std::uint32_t, 6> colours = traceColours();
     const GraphWidget::TraceTake takes[] = {
-        {GraphWidget::Phase, &lossPhase_.Phase, ColourFromSetting(settings_.colorS1)},
-        {GraphWidget::Loss, &lossPhase_.Loss, ColourFromSetting(settings_.colorS2)},
-        {GraphWidget::Z, &impedance_.Z, ColourFromSetting(settings_.colorS5)},
-        {GraphWidget::Xs, &impedance_.Xs, ColourFromSetting(settings_.colorS3)},
-        {GraphWidget::Rs, &impedance_.Rs, ColourFromSetting(settings_.colorS4)},
-        {GraphWidget::Swr, &impedance_.Swr, ColourFromSetting(settings_.colorS6)},
+        {GraphWidget::Phase, &lossPhase_.Phase, colours[GraphWidget::Phase]},
+        {GraphWidget::Loss, &lossPhase_.Loss, colours[GraphWidget::Loss]},
+        {GraphWidget::Z, &impedance_.Z, colours[GraphWidget::Z]},
+        {GraphWidget::Xs, &impedance_.Xs, colours[GraphWidget::Xs]},
+        {GraphWidget::Rs, &impedance_.Rs, colours[GraphWidget::Rs]},
+        {GraphWidget::Swr, &impedance_.Swr, colours[GraphWidget::Swr]},
     };
     g->takeTraces(takes);
     fields.BestMatchPoint = static_cast<float>(lossPhase_.Best.BestMatchPoint);
