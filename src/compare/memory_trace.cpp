@@ -11,12 +11,6 @@
 
 namespace {
 
-// The counts the detector reads for a loss in dB and a phase in degrees,
-// with no offsets: the inverse of the loss and phase steps.
-constexpr double DbPerCount = 0.0587;
-constexpr double DbAtZero = 20.16;
-constexpr double DegreesPerCount = 0.176;
-
 void Reserve(MemoryTrace& m, std::size_t n) {
     for (auto* v : {&m.Magnitude, &m.Phase, &m.Swr, &m.Rs, &m.Xs, &m.Zmag}) {
         v->reserve(n);
@@ -76,8 +70,12 @@ std::optional<MemoryTrace> MemoryFromTouchstone(const QString& name, const Touch
         v.CosPhi = static_cast<float>(std::cos(phi));
         v.SinPhi = static_cast<float>(std::sin(phi));
         ConvertImpedance(v);
-        const float n = ToFiniteFloat((static_cast<double>(v.L) + DbAtZero) / DbPerCount);
-        const float p = static_cast<float>(phi * 180.0 / std::numbers::pi / DegreesPerCount);
+        // The counts the detector reads for that loss and phase, with no
+        // offsets: the loss and phase steps backwards.
+        const float n = ToFiniteFloat((static_cast<double>(v.L) + Conversion::DbAtZero) /
+                                      Conversion::DbPerCount);
+        const float p =
+            static_cast<float>(phi * 180.0 / std::numbers::pi / Conversion::DegreesPerCount);
         Append(m, data.frequencies[i], n, p, v);
     }
     return m;

@@ -15,14 +15,14 @@ double FiniteOrZero(double v) {
 // The first two stages of a point (ConvertImpedance is the third); the
 // converter looks them up for whole counts.
 void LossStage(double nd, double cal, double offset, PointValues& v, double error = 0.0) {
-    v.L = ToFiniteFloat(nd * 0.0587 - 20.16 + cal + offset - error);
+    v.L = ToFiniteFloat(nd * Conversion::DbPerCount - Conversion::DbAtZero + cal + offset - error);
     v.a = ToFiniteFloat(std::pow(10.0, static_cast<double>(v.L) / 20.0));
     const double rho = 1.0 / static_cast<double>(v.a);  // a == 0 gives +inf
     v.Rho = ToFiniteFloat(rho);
 }
 
 void PhaseStage(double pd, PointValues& v) {
-    const double phi = pd * 0.176 / 57.324;
+    const double phi = pd * Conversion::DegreesPerCount / 57.324;
     v.CosPhi = static_cast<float>(std::cos(phi));
     v.SinPhi = static_cast<float>(std::sin(phi));
 }

@@ -31,6 +31,11 @@ constexpr float SwrCeiling = 999.0f;
 // The point loops of the instrument program counted with 16-bit integers, so
 // no loop visits a point beyond this.
 constexpr std::int32_t CounterLimit = 32767;
+// The detector's steps: a magnitude count of 0 reads DbAtZero dB of gain and
+// each count DbPerCount dB more loss; each phase count is DegreesPerCount.
+constexpr double DbPerCount = 0.0587;
+constexpr double DbAtZero = 20.16;
+constexpr double DegreesPerCount = 0.176;
 }  // namespace Conversion
 
 struct PointValues {
@@ -57,7 +62,7 @@ PointValues ConvertPoint(float n, float p, float CalOffsetDb, double LossOffset,
 // The count whose plain loss is the count's loss less a loss error: what the
 // loss trace and the best-match search read on a normalised sweep.
 inline double CountLessLossError(double n, double LossError) {
-    return n - LossError / 0.0587;
+    return n - LossError / Conversion::DbPerCount;
 }
 
 // Stores a double as a 32-bit float without ever producing a non-finite
