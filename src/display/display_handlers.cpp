@@ -59,9 +59,7 @@ void chart1::picGraph1_MouseUp(int button, int /*shift*/, float x, float /*y*/) 
 // so one click runs the matching branch of one block and the other branch of
 // the rest.
 void chart1::Toolbar1_ButtonClick(const QString& text) {
-    if (averageControl_) {
-        averageControl_->modeChosen(text);
-    }
+    averageControl_->modeChosen(text);
     if (text == QLatin1String("Antenna")) {
         ui.chkSWR->setChecked(true);
         ui.chkZ->setChecked(true);
