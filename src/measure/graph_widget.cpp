@@ -18,6 +18,10 @@ namespace {
 // The design's pixel, kept for the gaps that stay as designed on a grown graph.
 constexpr double DesignTwipsPerPixel = 15.0;
 
+// Below this many segments to thin, or points to draw, handing half of the
+// work to the other core costs more than it saves.
+constexpr std::size_t kShared = 20000;
+
 }  // namespace
 
 // A tag keeps its designed distance, in pixels, from the bottom edge.
@@ -85,8 +89,6 @@ void GraphWidget::takeTraces(std::span<const TraceTake> takes) {
         b.segments.swap(*t.segments);
         total += b.segments.size();
     }
-    // Below this, handing work to the other core costs more than it saves.
-    constexpr std::size_t kShared = 20000;
     // The batches split where half of the segments lie.
     std::size_t split = 0;
     for (std::size_t sum = 0; split < takes.size() && 2 * sum < total; ++split) {
@@ -211,9 +213,6 @@ void GraphWidget::paintPlate(QPainter& painter, const Plate& plate, QRect part) 
 }
 
 bool GraphWidget::paintPlateShared(QPainter& painter, const Plate& plate) const {
-    // Below this many points to draw, handing half to the other core costs
-    // more than it saves.
-    constexpr std::size_t kShared = 20000;
     std::size_t points = 0;
     for (const Batch& b : traces_) {
         points += b.pixels.points.size();
