@@ -38,6 +38,9 @@ void chart1::connectRangeHandlers() {
     connect(ui.cmdFullSweep, &QPushButton::clicked, this, &chart1::cmdFullSweep_Click);
     connect(ui.cmdSaveSweep, &QPushButton::clicked, this, &chart1::cmdSaveSweep_Click);
     connect(ui.cmdRecallSweep, &QPushButton::clicked, this, &chart1::cmdRecallSweep_Click);
+    // Nothing to recall before the first "Save": recalling then would put
+    // 0 - 0 into the boxes, a range the next sweep refuses.
+    ui.cmdRecallSweep->setEnabled(false);
     for (std::size_t i = 0; i < ui.optA.size(); ++i) {
         ConnectPreset(ui.optA[i], this, [this, i] { bandPreset_Click(HfBandPresets[i]); });
     }
@@ -81,9 +84,13 @@ void chart1::cmdFullSweep_Click() {
 void chart1::cmdSaveSweep_Click() {
     SavedStartMHz = static_cast<float>(LeadingNumber(ui.txtStart->text().toStdString()));
     SavedStopMHz = static_cast<float>(LeadingNumber(ui.txtStop->text().toStdString()));
+    ui.cmdRecallSweep->setEnabled(true);
 }
 
 void chart1::cmdRecallSweep_Click() {
+    if (!ui.cmdRecallSweep->isEnabled()) {
+        return;  // nothing saved yet
+    }
     ui.txtStart->setText(Text(FloatText(SavedStartMHz)));
     ui.txtStop->setText(Text(FloatText(SavedStopMHz)));
 }

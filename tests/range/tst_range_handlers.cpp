@@ -90,12 +90,19 @@ private slots:
         WindowFixture f;
         f.load();
         Chart1Widgets& ui = f.w->ui;
-        f.w->cmdRecallSweep_Click();  // before any Save
-        QCOMPARE(ui.txtStart->text(), QStringLiteral("0"));
-        QCOMPARE(ui.txtStop->text(), QStringLiteral("0"));
+        // Before any Save there is nothing to recall: the boxes keep their
+        // range rather than becoming 0 - 0, which the next sweep refuses.
+        QVERIFY(!ui.cmdRecallSweep->isEnabled());
+        f.w->cmdRecallSweep_Click();
+        QCOMPARE(ui.txtStart->text(), QStringLiteral("1"));
+        QCOMPARE(ui.txtStop->text(), QStringLiteral("180"));
+        ui.chkHold->setChecked(true);  // hidden and shown again by Hold: still off
+        ui.chkHold->setChecked(false);
+        QVERIFY(!ui.cmdRecallSweep->isEnabled());
         ui.txtStart->setText(QStringLiteral("7.000"));
         ui.txtStop->setText(QStringLiteral(" 3.5 "));
         f.w->cmdSaveSweep_Click();
+        QVERIFY(ui.cmdRecallSweep->isEnabled());
         ui.txtStart->setText(QStringLiteral("99"));
         ui.txtStop->setText(QStringLiteral("100"));
         f.w->cmdRecallSweep_Click();
