@@ -44,6 +44,8 @@ chart1::chart1(Settings& settings, SweepBuffers& buffers, SerialPortService& ser
     connect(f5, &QShortcut::activated, this, &chart1::cmdRUN_Click);
 
     connect(&exchange_, &SweepExchange::finished, this, &chart1::onExchangeFinished);
+    connect(this, &chart1::sweepAcquired, this, [this] { sweepShown_ = true; });
+    connect(this, &chart1::sweepOpened, this, [this] { sweepShown_ = true; });
     connect(&serial_, &SerialPortService::failed, this, &chart1::onSerialFailed);
     connectDisplayHandlers();
     connectRangeHandlers();

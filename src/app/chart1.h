@@ -90,6 +90,9 @@ public:
     // The points the graph, the markers and the readouts work with: Champ,
     // or the number of points of the sweep file opened.
     std::int32_t points() const { return buffers_.champ(); }
+    // The buffers hold a sweep taken or a file opened, not the zeros they
+    // are sized with.
+    bool sweepShown() const { return sweepShown_; }
     // Sizes the buffers (zeroed), the point width and the points shown for
     // champ points.
     void usePoints(std::int32_t champ);
@@ -153,6 +156,8 @@ signals:
     void tickFinished();
     // A sweep was decoded into the buffers.
     void sweepAcquired();
+    // A sweep file was read into the buffers.
+    void sweepOpened();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -215,6 +220,7 @@ private:
     QTimer zeroSpanPause_;
     TickWait tickWait_ = TickWait::None;
     bool waitedForSweep_ = false;
+    bool sweepShown_ = false;
     PenState pen_;
     LossPhaseGeometry lossPhase_;
     ImpedanceGeometry impedance_;

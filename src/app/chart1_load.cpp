@@ -78,6 +78,7 @@ void chart1::Form_Load() {
 
 void chart1::usePoints(std::int32_t champ) {
     buffers_.resize(champ);
+    sweepShown_ = false;
     showPoints();
 }
 

@@ -43,11 +43,21 @@ MemoryControl::MemoryControl(chart1& window) : QObject(&window), w_(window) {
         connect(a, &QAction::triggered, this, item.handler);
     }
     InsertInMenuBarOrder(w_.menuBar(), mnuMemory);
+    // Before the first sweep or file the buffers hold only zeros: nothing
+    // worth storing.
+    const auto storable = [this] { mnuMemoryStore->setEnabled(w_.sweepShown()); };
+    storable();
+    connect(&w_, &chart1::sweepAcquired, this, storable);
+    connect(&w_, &chart1::sweepOpened, this, storable);
+    connect(&w_, &chart1::tickFinished, this, storable);
     connect(&w_, &chart1::tickFinished, this, &MemoryControl::refresh);
     connect(&w_.graphView(), &GraphView::scalesChanged, this, &MemoryControl::refresh);
 }
 
 void MemoryControl::mnuMemoryStore_Click() {
+    if (!w_.sweepShown()) {
+        return;
+    }
     const TracePass pass = w_.tracePass();
     const Settings& s = w_.settings();
     const auto points = static_cast<std::size_t>(std::max(pass.Champ, 0)) + 1;

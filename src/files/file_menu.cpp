@@ -100,6 +100,7 @@ bool chart1::OpenVecFile(const QString& path) {
         QString::fromStdString(ShortestDecimal(static_cast<double>(settings_.FMin) / 1000000.0)));
     ui.txtStop->setText(
         QString::fromStdString(ShortestDecimal(static_cast<double>(settings_.FMax) / 1000000.0)));
+    emit sweepOpened();
     return true;
 }
 

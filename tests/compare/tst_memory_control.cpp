@@ -4,6 +4,7 @@
 #include <QtTest>
 
 #include "compare/memory_control.h"
+#include "files/vec_file.h"
 #include "measure/graph_widget.h"
 #include "support/test_support.h"
 
@@ -27,6 +28,7 @@ struct Window : WindowFixture {
         w->ui.chkRL->setChecked(true);
         buffers.MagnitudeSamples.assign(buffers.MagnitudeSamples.size(), kFlat);
         buffers.MagnitudeSamples[kPeak] = kPeakCount;  // the loss trace's lowest point
+        emit w->sweepAcquired();                       // as if the instrument had sent it
         setLimits("1", "30");
     }
     void setLimits(const char* start, const char* stop) {
@@ -114,6 +116,44 @@ private slots:
         f.item("mnuMemoryClear")->trigger();
         QVERIFY(f.layer().empty());
         QCOMPARE(f.picture(), before);
+    }
+
+    // Before any sweep or file there are only the zeros the buffers are sized
+    // with: nothing to store, by the menu or by Ctrl+M. A sweep taken or a
+    // file opened can be stored; zeroed again for a sweep of another size,
+    // nothing can, until that sweep comes.
+    void storeOnlyASweepOrFile() {
+        WindowFixture f;
+        f.settings.Champ = kChamp;
+        f.load();
+        QAction* store = f.w->findChild<QAction*>(QStringLiteral("mnuMemoryStore"));
+        QVERIFY(!store->isEnabled());
+        store->trigger();
+        f.w->memoryControl().mnuMemoryStore_Click();
+        QVERIFY(f.tick());
+        QVERIFY(!store->isEnabled());
+        QCOMPARE(f.w->memoryControl().bank().count(), std::size_t(0));
+
+        f.buffers.MagnitudeSamples.assign(f.buffers.MagnitudeSamples.size(), kFlat);
+        const QString path = dir_.filePath(QStringLiteral("sweep.vec"));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(VecFileBytes(f.buffers, 1e6f, 30e6f));
+        file.close();
+        f.w->chooseFile = [&path](QWidget*, chart1::FileDialog, const QString&, const QString&) {
+            return path;
+        };
+        f.w->mnuOpen_Click();
+        QVERIFY(f.warnings().isEmpty());
+        QVERIFY(store->isEnabled());
+        store->trigger();
+        QCOMPARE(f.w->memoryControl().bank().count(), std::size_t(1));
+        // As a sweep resumes after a file of another size.
+        f.w->usePoints(kChamp);
+        QVERIFY(f.tick());
+        QVERIFY(!store->isEnabled());
+        f.w->memoryControl().mnuMemoryStore_Click();
+        QCOMPARE(f.w->memoryControl().bank().count(), std::size_t(1));
     }
 
     // A file that cannot be read is refused by line, and nothing changes; a

@@ -240,6 +240,7 @@ private slots:
         w.ui.chkMkr2->setChecked(true);
         w.cmdAllTraces_Click();
         QVERIFY(f.tick());
+        emit w.sweepAcquired();                    // the sweep filled in above
         w.memoryControl().mnuMemoryStore_Click();  // a memory under the traces
         GraphWidget* g = w.ui.picGraph1;
         QVERIFY(g->frequencyGrid());
