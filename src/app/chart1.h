@@ -30,6 +30,7 @@ class CalibrateController;
 class AverageControl;
 class MemoryControl;
 class PictureCommands;
+class QMessageBox;
 
 // The main window. It owns its widgets and fields; the settings, the sample
 // buffers, the serial port and the parallel port are handed in by start-up and
@@ -104,8 +105,8 @@ public:
 
     // A line in the status bar; repeated text is not shown again while it stands.
     void notify(const QString& message);
-    // A warning that does not stop the window.
-    void warn(const QString& message);
+    // A warning that does not stop the window; the box it shows.
+    QMessageBox* warn(const QString& message);
     // The status bar's passing notes and standing lines.
     StatusLine& statusLine() { return status_; }
 

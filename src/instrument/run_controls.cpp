@@ -8,6 +8,16 @@
 #include "instrument/parallel_port.h"
 #include "instrument/serial_port_service.h"
 
+namespace {
+// Marks the boxes that tell of the serial line: they are out of date once
+// the port opens again.
+constexpr char kLineWarning[] = "serialLineWarning";
+
+void WarnAboutLine(chart1& w, const QString& message) {
+    w.warn(message)->setProperty(kLineWarning, true);
+}
+}  // namespace
+
 // A toggle: RUN opens the serial port and the cycle starts sweeping; RUN
 // again closes it. Running is changed before the port is touched.
 void chart1::cmdRUN_Click() {
@@ -32,10 +42,16 @@ void chart1::cmdRUN_Click() {
     if (!error.isEmpty()) {
         fields.Running = 0.0f;
         SetBackColour(ui.cmdRUN, Colour::Red);
-        warn(error);
+        WarnAboutLine(*this, error);
         return;
     }
     SetBackColour(ui.cmdRUN, Colour::Green);
+    // A device that had gone away, or could not be opened, is back.
+    for (QMessageBox* box : findChildren<QMessageBox*>(QStringLiteral("warningBox"))) {
+        if (box->property(kLineWarning).toBool()) {
+            box->close();
+        }
+    }
     averageControl().restart();
     notify(QStringLiteral("Running on %1").arg(serial_.device()));
 }
@@ -67,7 +83,7 @@ void chart1::stopRunning(const QString& why) {
         return;
     }
     cmdRUN_Click();
-    warn(why);
+    WarnAboutLine(*this, why);
 }
 
 void chart1::onSerialFailed(const QString& message, bool deviceGone) {
@@ -82,7 +98,7 @@ void chart1::notify(const QString& message) {
     status_.pass(message);
 }
 
-void chart1::warn(const QString& message) {
+QMessageBox* chart1::warn(const QString& message) {
     notify(message);
     auto* box = new QMessageBox(QMessageBox::Warning, QStringLiteral("Zezizav"), message,
                                 QMessageBox::Ok, this);
@@ -90,6 +106,7 @@ void chart1::warn(const QString& message) {
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->setModal(false);
     box->show();
+    return box;
 }
 
 void chart1::showParallelNotice() {

@@ -22,6 +22,15 @@ struct Window : TestSupport::WindowFixture {
         settings.Champ = kChamp;
         loadLive(device);
     }
+    QStringList visibleWarnings() const {
+        QStringList texts;
+        for (const QMessageBox* box : w->findChildren<QMessageBox*>(QStringLiteral("warningBox"))) {
+            if (box->isVisible()) {
+                texts << box->text();
+            }
+        }
+        return texts;
+    }
 };
 
 }  // namespace
@@ -94,6 +103,10 @@ private slots:
             QVERIFY2(win.warnings().last().contains(link), qPrintable(win.warnings().last()));
         }
 
+        // A warning about something else than the line.
+        win.w->warn(QStringLiteral("Cannot open sweep.vec: not a sweep file"));
+        QVERIFY(win.visibleWarnings().size() >= 2);
+
         // Plugged in again: a new device on the same path, the same window.
         SimProcess second;
         QVERIFY2(second.start({QStringLiteral("--link"), link}, &error), qPrintable(error));
@@ -105,6 +118,10 @@ private slots:
         QCOMPARE(BackColour(win.w->ui.cmdRUN), 65280u);
         QTRY_VERIFY_WITH_TIMEOUT(acquired.count() >= 3, 15000);
         QVERIFY(win.running());
+        // The boxes saying the device had gone (or could not be opened) are
+        // out of date now and closed; the other one stays.
+        QCOMPARE(win.visibleWarnings(),
+                 QStringList{QStringLiteral("Cannot open sweep.vec: not a sweep file")});
         // The same device under test answers the same command the same way.
         QVERIFY(win.buffers.MagnitudeSamples == firstSweep.MagnitudeSamples);
         QVERIFY(win.buffers.PhaseSamples == firstSweep.PhaseSamples);
