@@ -108,6 +108,10 @@ std::string CalibrateController::inUseText() {
     return lossErrors().empty() ? std::string() : StandardsText(errors_.Standards);
 }
 
+std::string CalibrateController::outsideText() {
+    return lossErrors().empty() ? std::string() : OutsideText(errors_);
+}
+
 void CalibrateController::use(Normalisation normalisation) {
     normalisation_ = std::move(normalisation);
     changed();

@@ -29,6 +29,9 @@ public:
     std::span<const double> lossErrors();
     // The references behind lossErrors(), such as "open+short".
     std::string inUseText();
+    // What the status bar says of the points lossErrors() leaves
+    // uncorrected; empty when it corrects them all.
+    std::string outsideText();
 
     const Normalisation& normalisation() const { return normalisation_; }
     // References read elsewhere (a command line's) in place of those held.

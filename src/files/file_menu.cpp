@@ -101,6 +101,17 @@ bool chart1::OpenVecFile(const QString& path) {
     ui.txtStop->setText(
         QString::fromStdString(ShortestDecimal(static_cast<double>(settings_.FMax) / 1000000.0)));
     emit sweepOpened();
+    // The file is drawn through the normalisation held for the live sweeps;
+    // the small mark alone is easily missed.
+    if (const std::string norm = calibrate_->inUseText(); !norm.empty()) {
+        QString note =
+            QStringLiteral("Opened %1: shown normalised to %2 (the phase is not changed)")
+                .arg(path, QString::fromStdString(norm));
+        if (const std::string outside = calibrate_->outsideText(); !outside.empty()) {
+            note += QStringLiteral("; ") + QString::fromStdString(outside);
+        }
+        notify(note);
+    }
     return true;
 }
 

@@ -2,6 +2,7 @@
 // held, cancel silent, failures named, and nothing lost.
 #include <sys/stat.h>
 #include <QMessageBox>
+#include <QStatusBar>
 #include <QtTest>
 
 #include "calibrate/calibrate_controller.h"
@@ -145,6 +146,53 @@ private slots:
         QVERIFY2(!w.calibrate().lblNorm->isHidden(), qPrintable(f.warnings().join('|')));
         QVERIFY(f.tick());
         QCOMPARE(w.calibrate().lossErrors().size(), std::size_t(2001));
+    }
+
+    // A file opened under a normalisation is drawn through it: the status
+    // bar says so, and which points it leaves uncorrected; without one, or
+    // with one of the other mode only, nothing is said.
+    void openedUnderANormalisationSaysSo_data() {
+        QTest::addColumn<QString>("held");  // references held, by name
+        QTest::addColumn<float>("refMHz");  // the references' stop
+        QTest::addColumn<QString>("said");
+        QTest::newRow("none") << QString() << 30.0f << QString();
+        QTest::newRow("through only, in Antenna") << "through" << 30.0f << QString();
+        QTest::newRow("open") << "open" << 30.0f
+                              << "Opened %1: shown normalised to open (the phase is not changed)";
+        QTest::newRow("open and short")
+            << "open short" << 30.0f
+            << "Opened %1: shown normalised to open+short (the phase is not changed)";
+        QTest::newRow("part outside")
+            << "short" << 20.0f
+            << "Opened %1: shown normalised to short (the phase is not changed); Normalisation "
+               "covers 2.9 to 20 MHz: 50 points outside it are not corrected";
+    }
+    void openedUnderANormalisationSaysSo() {
+        QFETCH(QString, held);
+        QFETCH(float, refMHz);
+        QFETCH(QString, said);
+        WindowFixture f;
+        f.settings.Champ = 100;
+        f.load();
+        chart1& w = *f.w;
+        Normalisation n;
+        for (const QString& name : held.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+            Reference r{1e6f, refMHz * 1e6f, std::vector<float>(10, 700.0f)};
+            n[*StandardFromName(name.toStdString())] = std::move(r);
+        }
+        w.calibrate().use(n);
+        SweepBuffers file;
+        file.resize(100);
+        fillSweep(file);
+        const QString path = dir_.filePath(QStringLiteral("normalised.vec"));
+        QString error;
+        QVERIFY2(WriteFileSafely(path, VecFileBytes(file, 10e6f, 30e6f), &error),
+                 qPrintable(error));
+        w.statusBar()->clearMessage();
+        answer(w, path);
+        w.mnuOpen_Click();
+        QVERIFY(f.warnings().isEmpty());
+        QCOMPARE(w.statusBar()->currentMessage(), said.isEmpty() ? said : said.arg(path));
     }
 
     // The name shown while held is the file that holds the sweep on the
