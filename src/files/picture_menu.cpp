@@ -5,6 +5,7 @@
 #include <QMenu>
 
 #include "app/chart1.h"
+#include "calibrate/calibrate_controller.h"
 #include "common/decimal_text.h"
 #include "display/vb_colour.h"
 #include "files/file_names.h"
@@ -72,6 +73,14 @@ QStringList PictureCaptionLines(chart1& w, const QDateTime& when) {
         QStringLiteral("%1 to %2 MHz").arg(MHz(w.settings().FMin), MHz(w.settings().FMax)),
         Caption(ui.lblPointsCaption->text()) + QLatin1Char(' ') + ui.lblPoints->text(),
         Caption(ui.toolbarButtons[mode]->text())};
+    // A normalised or averaged sweep is not the sweep as measured: the
+    // picture says so as the window's INFO frame does.
+    const QLabel* const marks[] = {w.calibrate().lblNorm, ui.lblAverage};
+    for (const QLabel* mark : marks) {
+        if (shown(mark) && !mark->text().isEmpty()) {
+            what << mark->text();
+        }
+    }
     if (shown(ui.txtFileName) && !ui.txtFileName->text().isEmpty()) {
         what << ui.txtFileName->text();
     }

@@ -10,9 +10,9 @@ class chart1;
 class QAction;
 
 // The caption block of the window's picture: when, the range, the points,
-// the mode and the file on show, then one line per readout row the window
-// shows (markers 1, 2 and 3, bandwidth and Q, cable loss or cable length),
-// each heading and value read from the window's own widgets.
+// the mode, the normalisation and averaging marks and the file on show, then one line per readout
+// row the window shows (markers 1, 2 and 3, bandwidth and Q, cable loss or cable length), each
+// heading and value read from the window's own widgets.
 QStringList PictureCaptionLines(chart1& window, const QDateTime& when);
 
 // The graph as the window shows it now, with its captions and the caption

@@ -5,7 +5,9 @@
 #include <QSvgRenderer>
 #include <QtTest>
 
+#include "calibrate/calibrate_controller.h"
 #include "cli_readout.h"
+#include "compare/average_control.h"
 #include "files/picture_menu.h"
 #include "files/vec_file.h"
 #include "support/test_support.h"
@@ -121,6 +123,47 @@ private slots:
         const QStringList lines = PictureCaptionLines(w, when);
         QCOMPARE(lines.value(0), QStringLiteral("2026-03-04 05:06:07"));
         QCOMPARE(lines.mid(1), want);
+    }
+
+    // A normalised or averaged sweep says so, in the window's own words.
+    void captionSaysNormalisedAndAveraged_data() {
+        QTest::addColumn<QString>("held");  // the references, by name
+        QTest::addColumn<int>("average");   // the View menu's choice
+        QTest::addColumn<int>("sweeps");    // decoded since
+        QTest::addColumn<QString>("marks");
+        QTest::newRow("neither") << QString() << 1 << 3 << QString();
+        QTest::newRow("open") << "open" << 1 << 0 << "   Norm: open";
+        QTest::newRow("open and short, through held")
+            << "open short through" << 1 << 0 << "   Norm: open+short";
+        QTest::newRow("averaging") << QString() << 8 << 4 << "   Avg 4/8";
+        QTest::newRow("both") << "short" << 2 << 3 << "   Norm: short   Avg 2/2";
+    }
+    void captionSaysNormalisedAndAveraged() {
+        QFETCH(QString, held);
+        QFETCH(int, average);
+        QFETCH(int, sweeps);
+        QFETCH(QString, marks);
+        WindowFixture f;
+        f.load();
+        chart1& w = *f.w;
+        Normalisation n;
+        for (const QString& name : held.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+            n[*StandardFromName(name.toStdString())] =
+                Reference{1e6f, 30e6f, std::vector<float>(50, 700.0f)};
+        }
+        w.calibrate().use(n);
+        Answer(w, sweep_);
+        w.mnuOpen_Click();
+        auto* choice = w.findChild<QAction*>(QStringLiteral("mnuAverage%1").arg(average));
+        QVERIFY(choice);
+        choice->trigger();
+        for (int k = 0; k < sweeps; ++k) {
+            w.averageControl().sweepRequested(1e6f, 29e6 / 400, 400, 0.0f);
+            w.averageControl().sweepDecoded();
+        }
+        QVERIFY(f.tick());
+        QCOMPARE(PictureCaptionLines(w, QDateTime::currentDateTime()).value(1),
+                 QStringLiteral("1 to 30 MHz   Points 400   Antenna%1   %2").arg(marks, sweep_));
     }
 
     // Each file as its extension asks, or the PNG of the filter for none; a
