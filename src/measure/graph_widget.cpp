@@ -80,8 +80,19 @@ void GraphWidget::thin(Batch& b) const {
                      m.heightPx);
 }
 
-void GraphWidget::takeTraces(std::span<const TraceTake> takes) {
+void GraphWidget::followRatio() {
+    if (devicePixelRatioF() == thinnedRatio_) {
+        return;
+    }
     thinnedRatio_ = devicePixelRatioF();
+    for (Batch& b : traces_) {
+        thin(b);
+    }
+    memories_.thin(mapping(), thinnedRatio_, font());
+}
+
+void GraphWidget::takeTraces(std::span<const TraceTake> takes) {
+    followRatio();  // the memories too, not only the traces taken
     std::size_t total = 0;
     for (const TraceTake& t : takes) {
         Batch& b = traces_[t.trace];
@@ -109,8 +120,8 @@ void GraphWidget::takeTraces(std::span<const TraceTake> takes) {
 
 void GraphWidget::setMemories(std::vector<MemoryLayer::Trace> traces,
                               std::vector<MemoryLayer::Name> names) {
+    followRatio();  // the traces too, not only the memories set
     memories_.set(std::move(traces), std::move(names));
-    thinnedRatio_ = devicePixelRatioF();
     memories_.thin(mapping(), thinnedRatio_, font());
     update();
 }
@@ -301,13 +312,7 @@ bool GraphWidget::paintGraph(QPainter& painter, QSize size, qreal devicePixelRat
 
 void GraphWidget::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    if (devicePixelRatioF() != thinnedRatio_) {  // moved to a screen of another ratio
-        thinnedRatio_ = devicePixelRatioF();
-        for (Batch& b : traces_) {
-            thin(b);
-        }
-        memories_.thin(mapping(), thinnedRatio_, font());
-    }
+    followRatio();
     paintGraph(painter, size(), devicePixelRatioF(), false);
     if (hasFocus()) {
         // The keys go to the markers: a frame just inside the edge says so.

@@ -128,6 +128,10 @@ private:
     // allow it; false, having painted nothing, when they do not.
     bool paintPlateShared(QPainter& painter, const Plate& plate) const;
     void thin(Batch& b) const;
+    // After a move to a screen of another ratio, the traces and the memories
+    // are thinned again together: whichever is set first after the move, a
+    // picture cached at the old ratio must not survive in the other.
+    void followRatio();
     void placeTagWidget(const Tag& tag);
     static QPoint TagPosition(const Tag& tag, const GraphMapping& m);
     Tag& tagFor(QWidget* widget);
@@ -136,6 +140,6 @@ private:
     bool grid_ = false;
     std::array<Batch, TraceCount> traces_;
     MemoryLayer memories_;
-    qreal thinnedRatio_ = 1.0;
+    qreal thinnedRatio_ = 1.0;  // of the traces and the memories alike
     std::vector<Tag> tags_;
 };
