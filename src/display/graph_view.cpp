@@ -170,7 +170,15 @@ void GraphView::showFrequencyAxis() {
     const std::array<std::string, 11> texts =
         FrequencyAxisTexts(w_.settings().FMin, w_.settings().FMax);
     for (std::size_t k = 0; k < texts.size(); ++k) {
-        w_.ui.lblFreqAxis[k]->setText(QString::fromStdString(texts[k]));
+        QLabel* label = w_.ui.lblFreqAxis[k];
+        const QString text = QString::fromStdString(texts[k]);
+        label->setText(text);
+        // A screen reader names each label by its frequency. Set only on a
+        // change: every setting tells the accessibility clients, each tick.
+        const QString name = text + QStringLiteral(" MHz");
+        if (label->accessibleName() != name) {
+            label->setAccessibleName(name);
+        }
     }
 }
 

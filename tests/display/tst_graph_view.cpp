@@ -1,6 +1,7 @@
 // The graph as the window shows it: the picture at the design size kept
 // pixel for pixel, the window growing, the mapping of clicks, the View menu,
 // the marker keys and the marker searches.
+#include <QAccessible>
 #include <QtTest>
 
 #include "common/display_format.h"
@@ -167,6 +168,39 @@ private slots:
         QVERIFY(f.tick());
         QCOMPARE(w.ui.lblFreqAxis[0]->text(), QStringLiteral("1"));
         QCOMPARE(w.ui.lblFreqAxis[10]->text(), QStringLiteral("180"));
+    }
+
+    // Each axis label is named by its own frequency, for a screen reader and
+    // through the accessibility tree, and renamed when the limits change;
+    // the names of the objects stay.
+    void axisLabelsNamedByTheirFrequency() {
+        WindowFixture f;
+        f.load();
+        chart1& w = *f.w;
+        const struct {
+            const char *start, *stop;
+            std::array<const char*, 3> names;  // of labels 0, 5 and 10
+        } limits[] = {
+            {"1", "180", {"1 MHz", "90 MHz", "180 MHz"}},
+            {"14.15", "14.2", {"14.15 MHz", "14.175 MHz", "14.2 MHz"}},
+            {"7.1", "7.1", {"7.1 MHz", "7.1 MHz", "7.1 MHz"}},
+        };
+        for (const auto& l : limits) {
+            w.ui.txtStart->setText(QLatin1String(l.start));
+            w.ui.txtStop->setText(QLatin1String(l.stop));
+            QVERIFY(f.tick());
+            for (std::size_t k = 0; k < w.ui.lblFreqAxis.size(); ++k) {
+                QLabel* label = w.ui.lblFreqAxis[k];
+                QCOMPARE(label->objectName(), QStringLiteral("lblFreqAxis%1").arg(k));
+                QCOMPARE(label->accessibleName(), label->text() + QStringLiteral(" MHz"));
+                QAccessibleInterface* a = QAccessible::queryAccessibleInterface(label);
+                QVERIFY(a);
+                QCOMPARE(a->text(QAccessible::Name), label->accessibleName());
+            }
+            for (std::size_t i = 0; i < 3; ++i) {
+                QCOMPARE(w.ui.lblFreqAxis[i * 5]->accessibleName(), QLatin1String(l.names[i]));
+            }
+        }
     }
 
     // Averaging gives the INFO frame a row of its own, room taken from the
