@@ -43,11 +43,34 @@ PortMenu::PortMenu(chart1& window) : QObject(&window), window_(window) {
     mnuPort_->setAccessibleDescription(mnuPort_->objectName());
     // Before the next menu of the bar's order that exists: "&About".
     window.menuBar()->insertMenu(window.ui.mnuAbout, mnuPort_);
+
+    // The items under the list are made once: a keyboard or screen-reader
+    // user finds the same "Other device…" however often the list changes.
+    separator_ = mnuPort_->addSeparator();
+    other_ = mnuPort_->addAction(QStringLiteral("&Other device\u2026"));
+    other_->setObjectName(QStringLiteral("mnuOtherDevice"));
+    connect(other_, &QAction::triggered, this, &PortMenu::mnuOtherDevice_Click);
+    remember_ = mnuPort_->addAction(QStringLiteral("&Remember this port"));
+    remember_->setObjectName(QStringLiteral("mnuRememberPort"));
+    connect(remember_, &QAction::triggered, this, &PortMenu::mnuRememberPort_Click);
+
+    // Read afresh each time it opens; filled as the window shows as well, so
+    // that it is never empty when it opens, by Alt+P or through a menu
+    // exported to the desktop that shows it before it has asked for the list.
     connect(mnuPort_, &QMenu::aboutToShow, this, &PortMenu::mnuPort_AboutToShow);
+    window.installEventFilter(this);
+}
+
+bool PortMenu::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == &window_ && event->type() == QEvent::Show) {
+        mnuPort_AboutToShow();
+    }
+    return QObject::eventFilter(watched, event);
 }
 
 void PortMenu::mnuPort_AboutToShow() {
-    mnuPort_->clear();
+    qDeleteAll(portItems_);  // each leaves the menu as it goes
+    portItems_.clear();
     const QString inUse = window_.MSComm1().device();
     const std::vector<SerialPortEntry> ports =
         listPorts ? listPorts() : std::vector<SerialPortEntry>{};
@@ -55,35 +78,33 @@ void PortMenu::mnuPort_AboutToShow() {
     for (const SerialPortEntry& port : ports) {
         // The first nine are numbered, which gives them access keys.
         const QString key = n < 9 ? QStringLiteral("&%1 ").arg(n + 1) : QString();
-        QAction* a = mnuPort_->addAction(key + MenuText(PortMenuCaption(port)));
+        auto* a = new QAction(key + MenuText(PortMenuCaption(port)), mnuPort_);
         a->setObjectName(QStringLiteral("mnuPort%1").arg(n++));
         a->setCheckable(true);
         a->setChecked(SamePort(port.path, inUse));
         const QString path = port.path;
         connect(a, &QAction::triggered, this, [this, path] { useDevice(path); });
+        portItems_.push_back(a);
     }
     if (ports.empty()) {
-        QAction* none = mnuPort_->addAction(QStringLiteral("No serial ports found"));
+        auto* none = new QAction(QStringLiteral("No serial ports found"), mnuPort_);
         none->setObjectName(QStringLiteral("mnuNoPorts"));
         none->setEnabled(false);
+        portItems_.push_back(none);
     }
-    mnuPort_->addSeparator();
-    QAction* other = mnuPort_->addAction(QStringLiteral("&Other device\u2026"));
-    other->setObjectName(QStringLiteral("mnuOtherDevice"));
+    for (QAction* a : portItems_) {
+        mnuPort_->insertAction(separator_, a);
+    }
     // A device typed in (or set in the file) that the list does not hold.
     const bool listed = std::any_of(ports.begin(), ports.end(), [&](const SerialPortEntry& p) {
         return SamePort(p.path, inUse);
     });
-    if (!inUse.isEmpty() && !listed) {
-        other->setText(QStringLiteral("&Other device\u2026 (%1)").arg(MenuText(inUse)));
-        other->setCheckable(true);
-        other->setChecked(true);
-    }
-    connect(other, &QAction::triggered, this, &PortMenu::mnuOtherDevice_Click);
-    QAction* remember = mnuPort_->addAction(QStringLiteral("&Remember this port"));
-    remember->setObjectName(QStringLiteral("mnuRememberPort"));
-    remember->setEnabled(!inUse.isEmpty());
-    connect(remember, &QAction::triggered, this, &PortMenu::mnuRememberPort_Click);
+    const bool otherInUse = !inUse.isEmpty() && !listed;
+    other_->setText(otherInUse ? QStringLiteral("&Other device\u2026 (%1)").arg(MenuText(inUse))
+                               : QStringLiteral("&Other device\u2026"));
+    other_->setCheckable(otherInUse);
+    other_->setChecked(otherInUse);
+    remember_->setEnabled(!inUse.isEmpty());
 }
 
 void PortMenu::useDevice(const QString& device) {

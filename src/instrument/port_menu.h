@@ -14,9 +14,10 @@ class QAction;
 class QDialog;
 class QMenu;
 
-// The "&Port" menu: the serial ports present, read afresh each time it opens,
-// with the one in use marked; "Other device…" for a path the list misses; and
-// "Remember this port". Owned by chart1.
+// The "&Port" menu: the serial ports present, read afresh each time it opens
+// (and when the window shows), with the one in use marked; "Other device…"
+// for a path the list misses; and "Remember this port", those two always the
+// same items. Owned by chart1.
 class PortMenu : public QObject {
     Q_OBJECT
 public:
@@ -36,8 +37,15 @@ public:
     // "Other device…" while it is open.
     QDialog* otherDeviceDialog() const { return otherDevice_; }
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     chart1& window_;
     QMenu* mnuPort_ = nullptr;
+    std::vector<QAction*> portItems_;  // the list, above the separator
+    QAction* separator_ = nullptr;
+    QAction* other_ = nullptr;
+    QAction* remember_ = nullptr;
     QPointer<QDialog> otherDevice_;
 };

@@ -145,6 +145,64 @@ private slots:
         }
     }
 
+    // The Port menu holds the list before it first opens; Alt+P opens it
+    // on the first port, and "Other device…" is the same item each time,
+    // whatever the list and the port in use.
+    void portMenuByKeyboard() {
+        KeyboardWindow k;
+        std::vector<SerialPortEntry> present{{"/dev/ttyS0", "", "", {}, {}},
+                                             {"/dev/ttyUSB0", "FT232R", "", 0x0403, 0x6001}};
+        k.load();
+        PortMenu* port = k.w->portMenu();
+        port->listPorts = [&present] { return present; };
+        QMenu* menu = port->menu();
+        QAction* other = menu->findChild<QAction*>(QStringLiteral("mnuOtherDevice"));
+        QVERIFY(other);
+        const auto texts = [menu] {
+            QStringList t;
+            for (const QAction* a : menu->actions()) {
+                t << (a->isSeparator() ? QStringLiteral("-") : a->text());
+            }
+            return t;
+        };
+        k.w->show();
+        k.w->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(k.w.get()));
+        QVERIFY(!menu->isVisible());
+        const QStringList listed{"&1 /dev/ttyS0", "&2 /dev/ttyUSB0 - FT232R, 0403:6001", "-",
+                                 QString::fromUtf8("&Other device\u2026"), "&Remember this port"};
+        QCOMPARE(texts(), listed);
+
+        const struct {
+            std::vector<SerialPortEntry> present;
+            QString inUse;
+            QStringList texts;
+        } openings[] = {
+            {present, QString(), listed},
+            {{}, "/dev/ttyACM3",
+             {"No serial ports found", "-",
+              QString::fromUtf8("&Other device\u2026 (/dev/ttyACM3)"), "&Remember this port"}},
+            {{present[1]}, "/dev/ttyUSB0",
+             {"&1 /dev/ttyUSB0 - FT232R, 0403:6001", "-", QString::fromUtf8("&Other device\u2026"),
+              "&Remember this port"}},
+        };
+        for (const auto& o : openings) {
+            present = o.present;
+            k.w->MSComm1().setDevice(o.inUse);
+            k.key(Qt::Key_P, Qt::AltModifier);
+            QTRY_VERIFY(menu->isVisible());
+            QCOMPARE(QApplication::activePopupWidget(), menu);
+            QCOMPARE(texts(), o.texts);
+            QCOMPARE(menu->activeAction(), menu->actions().first()->isEnabled()
+                                               ? menu->actions().first()
+                                               : other);
+            QCOMPARE(menu->findChild<QAction*>(QStringLiteral("mnuOtherDevice")), other);
+            QCOMPARE(other->isChecked(), o.texts.join(' ').contains("(/dev/"));
+            k.key(Qt::Key_Escape);
+            QTRY_VERIFY(!menu->isVisible());
+        }
+    }
+
     // The mark frames what Tab reached and goes when the mouse takes over.
     void focusMarkFollowsTheKeyboard() {
         KeyboardWindow k;
