@@ -8,10 +8,13 @@
 #include <QtEndian>
 
 #include <bit>
+#include <cerrno>
 #include <cmath>
 #include <cstring>
 #include <limits>
 #include <vector>
+
+#include <unistd.h>
 
 #include "common/display_format.h"
 
@@ -93,6 +96,12 @@ std::optional<QString> FirstImpossibleValue(const VecFileData& data) {
                 .arg(QLatin1String(limit.name), QString::fromStdString(FloatText(limit.hz / 1e6f)),
                      limit.hz < 0.0f ? QStringLiteral("below 0") : QStringLiteral("above 1 GHz"));
         }
+    }
+    // No sweep runs downwards: such a file would be drawn as nothing at all.
+    if (data.FMin > data.FMax) {
+        return QStringLiteral("The start limit %1 MHz lies above the stop limit %2 MHz")
+            .arg(QString::fromStdString(FloatText(data.FMin / 1e6f)),
+                 QString::fromStdString(FloatText(data.FMax / 1e6f)));
     }
     return std::nullopt;
 }
@@ -190,7 +199,10 @@ bool WriteFileSafely(const QString& path, const QByteArray& bytes, QString* erro
         return fail(QStringLiteral("No file name given"));
     }
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
+    // Unbuffered, so that every write reaches the file system at once and its
+    // failure shows here: QSaveFile::commit() does not check the flush of a
+    // buffered tail, and a small file would be renamed over the old one empty.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
         return fail(QStringLiteral("Cannot create %1: %2").arg(Shown(path), file.errorString()));
     }
     const auto reason = [&file]() {
@@ -209,6 +221,17 @@ bool WriteFileSafely(const QString& path, const QByteArray& bytes, QString* erro
             return fail(QStringLiteral("Cannot write %1: %2").arg(Shown(path), why));
         }
         written += n;
+    }
+    // A file system that allocates late (ext4, XFS, NFS) may report a full
+    // disk only when the data goes out: fsync before the rename, and a
+    // failure keeps the old file. File systems without fsync say EINVAL.
+    const int fd = file.handle();
+    if (fd >= 0 && ::fsync(fd) != 0 && errno != EINVAL && errno != ENOTSUP) {
+        const QString why = errno == ENOSPC || errno == EDQUOT
+                                ? QStringLiteral("disk full")
+                                : QString::fromLocal8Bit(std::strerror(errno));
+        file.cancelWriting();
+        return fail(QStringLiteral("Cannot write %1: %2").arg(Shown(path), why));
     }
     if (!file.commit()) {
         return fail(QStringLiteral("Cannot write %1: %2").arg(Shown(path), reason()));

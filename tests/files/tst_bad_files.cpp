@@ -9,6 +9,11 @@
 
 #include <optional>
 
+#include "app/settings_file.h"
+#include "calibrate/calibrate_controller.h"
+#include "files/picture_menu.h"
+#include "files/vec_file.h"
+#include "support/cli_run.h"
 #include "support/test_support.h"
 
 using TestSupport::ScratchMount;
@@ -17,6 +22,10 @@ using TestSupport::WindowFixture;
 namespace {
 
 enum class Place { ReadOnlyFolder, FullDisk, DiskTooSmall, NoFilesHere };
+
+// The disk of the full-disk rows: room for a few small files, not for a
+// 6000-point sweep.
+constexpr qint64 kScratchBytes = 64 * 1024;
 
 QString Warning(const chart1& w) {
     auto* box = w.findChild<QMessageBox*>(QStringLiteral("warningBox"));
@@ -156,6 +165,89 @@ private slots:
         QCOMPARE(f.settings.Champ, settings.Champ);
         // The window goes on.
         QVERIFY(f.tick());
+    }
+
+    // Every kind of file the program writes, on a disk that is already full:
+    // a small file (which fits in a write buffer, so its failure shows only
+    // at the flush) and a large one. The old file stays whole and the failure
+    // is reported, in the window and in zezizav-cli.
+    void fullDiskKeepsEveryKind_data() {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<int>("points");
+        for (const char* kind : {"vec", "csv", "s1p", "s2p", "norm", "png", "svg", "ini", "cli.csv",
+                                 "cli.s1p", "cli.s2p"}) {
+            for (const int points : {10, 6000}) {
+                QTest::addRow("%s, %d points", kind, points) << QString::fromLatin1(kind) << points;
+            }
+        }
+    }
+    void fullDiskKeepsEveryKind() {
+        QFETCH(QString, kind);
+        QFETCH(int, points);
+        ScratchMount disk(kScratchBytes);
+        if (!disk.isMounted()) {
+            QSKIP(qPrintable(disk.whyNot()));
+        }
+        const QString extension = kind.section(QLatin1Char('.'), -1);
+        const QString path = disk.filePath(QStringLiteral("keep.") + extension);
+        // A settings file of a few lines, or one with long comments (24 KB,
+        // beyond a write buffer); the other kinds are overwritten whatever
+        // they hold.
+        const QByteArray precious =
+            kind == QLatin1String("ini")
+                ? "[PARAMETERS]\r\nChamp=500\r\n" + QByteArray(points * 4, ';') + "\r\n"
+                : QByteArray("precious, saved last week\r\n");
+        QVERIFY(WriteFile(path, precious));
+
+        // A sweep to save, made before the disk fills.
+        WindowFixture f;
+        f.settings.Champ = points;
+        f.load();
+        FillSweep(f.buffers);
+        QVERIFY(f.tick());  // the limits from the boxes, for the normalisation
+        const QString sweep = dir_.filePath(QStringLiteral("sweep%1.vec").arg(points));
+        QVERIFY(WriteFile(sweep, VecFileBytes(f.buffers, 1e6f, 30e6f)));
+        QVERIFY(FillUp(disk.filePath(QStringLiteral("filler"))));
+        const QStringList before = QDir(disk.path()).entryList(QDir::AllEntries | QDir::Hidden);
+
+        QString said;  // what the program said of the save
+        if (kind.startsWith(QLatin1String("cli."))) {
+            QStringList args = {QStringLiteral("convert"), sweep, QStringLiteral("--output"), path};
+            const TestSupport::CliRun run = TestSupport::RunCli(args);
+            QVERIFY2(run.exitCode != 0, run.err.constData());
+            said = QString::fromUtf8(run.err);
+        } else if (kind == QLatin1String("ini")) {
+            const SettingsSaved saved =
+                SaveSettingsEdits({path, precious, {}}, {{"PARAMETERS", "Step", "3"}});
+            QVERIFY(!saved.ok);
+            said = saved.error;
+        } else {
+            chart1& w = *f.w;
+            w.chooseFile = [path](QWidget*, chart1::FileDialog, const QString&, const QString&) {
+                return path;
+            };
+            if (kind == QLatin1String("vec")) {
+                w.mnuSaveVec_Click();
+            } else if (kind == QLatin1String("csv")) {
+                w.mnuSaveCsv_Click();
+            } else if (kind == QLatin1String("s1p")) {
+                w.mnuSaveTouchstone_Click();
+            } else if (kind == QLatin1String("s2p")) {
+                w.Toolbar1_ButtonClick(QStringLiteral("Transmission"));
+                w.mnuSaveTouchstone_Click();
+            } else if (kind == QLatin1String("norm")) {
+                w.calibrate().mnuNormOpen->trigger();
+                w.calibrate().mnuNormSave->trigger();
+            } else {
+                w.pictureCommands().mnuSavePicture->trigger();
+            }
+            said = Warning(w);
+            QVERIFY(!w.statusBar()->currentMessage().startsWith(QStringLiteral("Saved")));
+        }
+        QVERIFY2(said.contains(path), qPrintable(said));
+        QVERIFY2(said.contains(QLatin1String("disk full")), qPrintable(said));
+        QCOMPARE(Contents(path), precious);
+        QCOMPARE(QDir(disk.path()).entryList(QDir::AllEntries | QDir::Hidden), before);
     }
 
     // What the open dialog may hand over that is no .vec file at all.

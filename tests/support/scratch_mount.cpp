@@ -5,13 +5,37 @@
 #include <cerrno>
 #include <cstring>
 
+#include <sched.h>
 #include <sys/mount.h>
 
 namespace TestSupport {
 
+namespace {
+
+// Moves this thread (and every process it starts) into a mount namespace of
+// its own whose mounts propagate nowhere, so that a test's tmpfs is seen by no
+// one else and goes away with the process, even one that crashed.
+QString EnterPrivateMounts() {
+    if (::unshare(CLONE_NEWNS) != 0) {
+        return QStringLiteral("cannot make a mount namespace (%1)")
+            .arg(QString::fromLocal8Bit(std::strerror(errno)));
+    }
+    if (::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0) {
+        return QStringLiteral("cannot make the mounts private (%1)")
+            .arg(QString::fromLocal8Bit(std::strerror(errno)));
+    }
+    return {};
+}
+
+}  // namespace
+
 ScratchMount::ScratchMount(qint64 sizeBytes) {
     if (!dir_.isValid()) {
         whyNot_ = QStringLiteral("no temporary folder: %1").arg(dir_.errorString());
+        return;
+    }
+    if (const QString why = EnterPrivateMounts(); !why.isEmpty()) {
+        whyNot_ = why + QStringLiteral("; a scratch disk needs root or CAP_SYS_ADMIN");
         return;
     }
     const QByteArray target = QFile::encodeName(dir_.path());

@@ -6,7 +6,8 @@
 namespace TestSupport {
 
 // A small tmpfs mounted on a temporary folder for as long as this object
-// lives: a disk that fills up, or turns read-only, on demand. Mounting needs
+// lives, in a mount namespace of the test's own: a disk that fills up, or
+// turns read-only, on demand. Processes the test starts see it too. Mounting needs
 // the right to mount (root, or CAP_SYS_ADMIN); without it isMounted() is
 // false and whyNot() says so, for a QSKIP.
 class ScratchMount {
