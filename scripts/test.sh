@@ -13,6 +13,10 @@ if ! locale -a 2>/dev/null | grep -qi '^de_DE\.utf-\?8$'; then
   localedef -i de_DE -c -f UTF-8 de_DE.UTF-8 2>/dev/null || echo "(no de_DE locale: its test skips)"
 fi
 jobs="$(nproc)"
+# Every test makes its folders under a new, empty TMPDIR of this run's own, so
+# a test that relies on a folder one machine happens to have fails here too.
+TEST_TMPDIR="$(mktemp -d "${TMPDIR:-/tmp}/zezizav-tests.XXXXXX")"
+trap 'rm -rf "$TEST_TMPDIR"' EXIT
 
 echo "== Build and test under the sanitizers"
 BUILD="$ROOT/build-asan"
@@ -21,7 +25,7 @@ build "$BUILD" -DCMAKE_BUILD_TYPE=Debug -DZEZIZAV_WERROR=ON -DZEZIZAV_SANITIZE=O
 export LSAN_OPTIONS="suppressions=$ROOT/scripts/lsan.supp:print_suppressions=0"
 export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
-ctest --test-dir "$BUILD" --output-on-failure -j "$jobs"
+TMPDIR="$TEST_TMPDIR" ctest --test-dir "$BUILD" --output-on-failure -j "$jobs"
 
 if [ -x "$ROOT/fuzz/run.sh" ]; then
   echo "== Fuzz regressions"

@@ -30,7 +30,7 @@ QByteArray Sweep(std::int32_t points, float slope) {
 class CliPlotTest : public QObject {
     Q_OBJECT
 
-    QTemporaryDir dir_{QStringLiteral("/tmp/wt14p/plotXXXXXX")};
+    QTemporaryDir dir_;
 
     QString write(const QString& name, const QByteArray& bytes) {
         const QString path = dir_.filePath(name);
