@@ -125,13 +125,9 @@ void SweepExchange::discard() {
                 return;
             }
             break;
-        case State::Waiting: {
-            const qint64 remaining = deadlineTimer_.remainingTime();
-            owe(job.expected - job.received.size(), remaining > 0 ? remaining : 0, false);
-            break;
-        }
+        case State::Waiting:
         case State::Guard:
-            owe(0, job.deadlineMs, false);
+            oweRestOf(job, ownDeadlineLeft());
             break;
         case State::Settling:
         case State::Idle:
@@ -160,6 +156,25 @@ void SweepExchange::begin(Job job) {
     current_ = std::move(job);
     state_ = State::Settling;
     settleStep();
+}
+
+qint64 SweepExchange::ownDeadlineLeft() const {
+    if (state_ == State::Writing) {
+        return current_ ? current_->deadlineMs : 0;  // its deadline starts after the last line
+    }
+    if (state_ == State::Waiting) {
+        return qMax<qint64>(deadlineTimer_.remainingTime(), 0);
+    }
+    return 0;
+}
+
+void SweepExchange::oweRestOf(const Job& job, qint64 ownDeadlineLeftMs) {
+    // The analyser may still send what it has not: a slow line, or an answer
+    // that comes late. The rest is drained before the next command goes out,
+    // until it is in or a whole reply deadline beyond this one's has passed,
+    // and what comes is counted as late, so it is never taken for a reply.
+    const qint64 outstanding = qMax<qint64>(job.expected - job.received.size(), 0);
+    owe(outstanding, ownDeadlineLeftMs + job.deadlineMs, outstanding > 0);
 }
 
 void SweepExchange::owe(qint64 outstanding, qint64 deadlineMs, bool late) {
@@ -220,7 +235,7 @@ void SweepExchange::writeLine() {
     }
     if (job.abandoned) {
         // Its reply is owed to no one; the next exchange drains it first.
-        owe(job.expected, job.deadlineMs, false);
+        oweRestOf(job, ownDeadlineLeft());
         current_.reset();
         state_ = State::Idle;
         startNext();
@@ -384,23 +399,16 @@ void SweepExchange::onPortFailed(const QString& message, bool deviceGone) {
 
 void SweepExchange::finish(ExchangeOutcome outcome, const QString& message) {
     const State was = state_;
+    const qint64 ownLeft = ownDeadlineLeft();
     Job job = std::move(*current_);
     current_.reset();
     stepTimer_.stop();
     deadlineTimer_.stop();
     state_ = State::Idle;
-    // What the line may still bring of this reply is drained before the next
-    // command goes out.
-    if (outcome == ExchangeOutcome::Completed) {
-        // Nothing is owed.
-    } else if (outcome == ExchangeOutcome::SurplusReply || was == State::Guard) {
-        owe(0, job.deadlineMs, false);
-    } else if (was == State::Waiting) {
-        // A slow line, or an analyser that answers late, still sends the rest.
-        owe(job.expected - job.received.size(), job.deadlineMs,
-            outcome == ExchangeOutcome::Timeout || outcome == ExchangeOutcome::ShortReply);
-    } else if (was == State::Writing) {
-        owe(job.expected, job.deadlineMs, false);  // the whole command went out
+    // Once the command went out, its reply may still come; it is drained
+    // before the next command goes out. A command still settling sent nothing.
+    if (outcome != ExchangeOutcome::Completed && was != State::Settling) {
+        oweRestOf(job, ownLeft);
     }
     if (!port_.isOpen()) {
         settle_ = Settle{};

@@ -117,6 +117,9 @@ private:
     std::optional<ExchangeResult> start(ExchangeKind kind, const EncodedCommand& command,
                                         qint64 expected);
     void begin(Job job);
+    // What an abandoned, discarded or failed exchange leaves the line owing.
+    void oweRestOf(const Job& job, qint64 ownDeadlineLeftMs);
+    qint64 ownDeadlineLeft() const;
     void owe(qint64 outstanding, qint64 deadlineMs, bool late);
     qint64 drainStale();
     void settleStep();

@@ -154,6 +154,8 @@ private slots:
     void discardWhileCommandIsWritten();
     void replyOfAnEarlierCommand_data();
     void replyOfAnEarlierCommand();
+    void lateReplyOfAnAbandonedExchange_data();
+    void lateReplyOfAnAbandonedExchange();
     void deviceGone_data();
     void deviceGone();
 
@@ -506,7 +508,7 @@ void TestExchange::replyOfAnEarlierCommand_data() {
         << 120 << 80 << false << int(ExchangeOutcome::ShortReply)
         << "Late reply discarded: 80 bytes";
     QTest::newRow("port error after line 1 of 4")
-        << 0 << 200 << true << int(ExchangeOutcome::PortError) << "";
+        << 0 << 200 << true << int(ExchangeOutcome::PortError) << "Late reply discarded: 200 bytes";
     QTest::newRow("timeout, and the reply never comes")
         << 0 << 0 << false << int(ExchangeOutcome::Timeout) << "";
 }
@@ -553,6 +555,69 @@ void TestExchange::replyOfAnEarlierCommand() {
     QCOMPARE(second.staleBytesDrained, late);
     QCOMPARE(second.lateBytesDiscarded, secondMessage.isEmpty() ? 0 : late);
     QCOMPARE(second.message, secondMessage);
+}
+
+// An exchange given up before its reply came, whichever way: the line owes
+// its reply for a whole deadline beyond the exchange's own, and what comes is
+// drained as late, never taken for the next command's reply. The analyser
+// (played by the test, deadline 200 ms) answers the first command 210 ms
+// after its last line.
+void TestExchange::lateReplyOfAnAbandonedExchange_data() {
+    QTest::addColumn<QString>("how");
+    QTest::addColumn<int>("firstOutcome");
+    QTest::newRow("discarded 10 ms before its deadline")
+        << "discard-waiting" << int(ExchangeOutcome::Discarded);
+    QTest::newRow("abandoned while its lines go out")
+        << "discard-writing" << int(ExchangeOutcome::Discarded);
+    QTest::newRow("timed out") << "timeout" << int(ExchangeOutcome::Timeout);
+}
+
+void TestExchange::lateReplyOfAnAbandonedExchange() {
+    QFETCH(QString, how);
+    QFETCH(int, firstOutcome);
+    Scripted rig;
+    QVERIFY2(rig.open(), qPrintable(rig.error));
+    auto& [pty, port, exchange, finished, error] = rig;
+    exchange.setTimeoutMs(200);
+    const QByteArray firstReply = RecordsOf("\x11\x01\x22\x02");
+    const QByteArray secondReply = RecordsOf("\x33\x00\x44\x03");
+    const float secondFMin = 50000000.0f;
+    const auto startSecond = [&] {
+        QVERIFY(!exchange.startSweep(secondFMin, StepOf(50), 50, 0.0f));
+    };
+
+    QVERIFY(!exchange.startSweep(kFMin, StepOf(50), 50, 0.0f));
+    if (how == QLatin1String("discard-writing")) {
+        exchange.discard();  // its first line is out, the others follow
+        startSecond();
+    }
+    QCOMPARE(ReadLines(pty, 4, 2000), Joined(EncodeSweepCommand(kFMin, StepOf(50), 50, 0.0f)));
+    QElapsedTimer sinceLines;
+    sinceLines.start();
+    const auto waitUntil = [&](qint64 ms) {
+        while (sinceLines.elapsed() < ms) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
+        }
+    };
+    if (how == QLatin1String("discard-waiting")) {
+        waitUntil(190);
+        exchange.discard();
+        startSecond();
+    } else if (how == QLatin1String("timeout")) {
+        QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 1, 2000);
+        startSecond();
+    }
+    waitUntil(210);
+    QCOMPARE(ReadLines(pty, 1, 1), QByteArray());  // the line still owes the first reply
+    QVERIFY(pty.write(firstReply));
+    QCOMPARE(ReadLines(pty, 4, 2000), Joined(EncodeSweepCommand(secondFMin, StepOf(50), 50, 0.0f)));
+    QVERIFY(pty.write(secondReply));
+    QTRY_COMPARE(finished.size(), 2);
+    QCOMPARE(int(finished.at(0).at(0).value<ExchangeResult>().outcome), firstOutcome);
+    const auto second = finished.at(1).at(0).value<ExchangeResult>();
+    QCOMPARE(second.outcome, ExchangeOutcome::Completed);
+    QCOMPARE(second.reply, secondReply);
+    QCOMPARE(second.lateBytesDiscarded, firstReply.size());
 }
 
 void TestExchange::deviceGone_data() {
