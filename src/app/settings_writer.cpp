@@ -15,6 +15,7 @@ struct Splice {
     std::size_t at = 0;
     std::size_t length = 0;  // bytes replaced
     std::string text;
+    bool insertion = false;  // a new line, not a value replaced
 };
 
 // New lines end the way the file's first line does: CR LF, LF or CR alone.
@@ -100,8 +101,8 @@ std::string RewriteText(std::string_view text, const std::vector<SettingsEdit>& 
             }
         } else if (f.block != Found::Block::NotSeen) {
             const IniLine& a = f.anchor;
-            splices.push_back(a.terminated ? Splice{a.next, 0, line + std::string(eol)}
-                                           : Splice{a.end, 0, std::string(eol) + line});
+            splices.push_back(a.terminated ? Splice{a.next, 0, line + std::string(eol), true}
+                                           : Splice{a.end, 0, std::string(eol) + line, true});
         } else if (std::find_if(appendedSections.begin(), appendedSections.end(),
                                 [&](const std::string& s) {
                                     return IniNamesEqual(s, e.section);
@@ -125,11 +126,14 @@ std::string RewriteText(std::string_view text, const std::vector<SettingsEdit>& 
                    appended;
     }
     if (!appended.empty()) {
-        splices.push_back({text.size(), 0, appended});
+        splices.push_back({text.size(), 0, appended, true});
     }
 
-    std::stable_sort(splices.begin(), splices.end(),
-                     [](const Splice& a, const Splice& b) { return a.at < b.at; });
+    // An empty last value without a line end is replaced where a new line is
+    // inserted: the value goes first, or the new line would take it.
+    std::stable_sort(splices.begin(), splices.end(), [](const Splice& a, const Splice& b) {
+        return a.at != b.at ? a.at < b.at : !a.insertion && b.insertion;
+    });
     std::string out;
     out.reserve(text.size() + 256);
     std::size_t cursor = 0;

@@ -89,6 +89,10 @@ private slots:
             << "PORTSETTING/device=/dev/b|PARAMETERS/FMin=1000000|PARAMETERS/FMax= x "
             << QByteArray(
                    "[PORTSETTING]\ndevice='/dev/b'\n[PARAMETERS]\nFMin=1000000\nFMax=\" x \" \n");
+        QTest::newRow("an empty last value without a line end, and a key added beside it")
+            << QByteArray("[PORTSETTING]\r\nport=1\r\ncaloffsetvalue=")
+            << "PORTSETTING/caloffsetrx=5|PORTSETTING/caloffsetvalue=3"
+            << QByteArray("[PORTSETTING]\r\nport=1\r\ncaloffsetvalue=3\r\ncaloffsetrx=5");
         QTest::newRow("empty file")
             << QByteArray() << "PARAMETERS/Champ=7" << QByteArray("[PARAMETERS]\nChamp=7\n");
         const QString text = QStringLiteral("; caf\u00e9\r\n[PARAMETERS]\r\nChamp=500\r\n");
