@@ -185,6 +185,9 @@ private slots:
         QTest::newRow("fractional count") << 4 << false << 512.5 << "";
         QTest::newRow("count 1023") << 12 + 4 << false << 1023.0 << "";
         QTest::newRow("stop 1 GHz") << 52 << false << 1e9 << "";
+        QTest::newRow("start above stop")
+            << 48 << false << 180e6 << "start limit 180 MHz lies above the stop limit 2 MHz";
+        QTest::newRow("start equal to stop") << 48 << false << 2e6 << "";
     }
     void impossibleValuesAreRefused() {
         QFETCH(int, offset);
