@@ -118,8 +118,9 @@ private slots:
         const QByteArray reply = ReplyFor(shortCircuit, {0, 10737000, 3, 3843846});
         // Phase 1023 = 0x3FF, magnitude 343 = 0x157: phase low, high, magnitude low, high.
         QCOMPARE(reply, QByteArray::fromHex("ff035701ff035701ff035701"));
-        QCOMPARE(RecordHz({0, 10737000, 3, 3843846}, 0), 1e6);
-        QCOMPARE(RecordHz({0, 10737000, 3, 3843846}, 2), 1e6 + 2 * 3843846 / 10.737);
+        // Record k is measured where the program labels point k + 1.
+        QCOMPARE(RecordHz({0, 10737000, 3, 3843846}, 0), 1e6 + 3843846 / 10.737);
+        QCOMPARE(RecordHz({0, 10737000, 3, 3843846}, 2), 1e6 + 3 * 3843846 / 10.737);
     }
 
     void standards_data() {
@@ -193,6 +194,30 @@ private slots:
         QVERIFY(!ResponseFromName(QStringLiteral("Slope")));
     }
 
+    // The program's own command and labels: 7.0 to 7.2 MHz in 10 points, an
+    // antenna resonant at 7.100 MHz is best at the point labelled 7.100 MHz.
+    void bestPointIsLabelledAtTheResonance() {
+        DutSettings antenna;
+        antenna.f0Hz = 7.1e6;
+        const float FMin = 7.0e6f;
+        const std::int32_t Champ = 10;
+        const double FreqStep = (7.2e6 - 7.0e6) / Champ;
+        const EncodedCommand encoded = EncodeSweepCommand(FMin, FreqStep, Champ, 0.0f);
+        QVERIFY(encoded.ok());
+        QByteArray lines;
+        for (const QByteArray& line : encoded.lines) {
+            lines += line;
+        }
+        CommandReader reader;
+        std::vector<CommandReader::Event> events;
+        reader.feed(lines, 0, &events);
+        QVERIFY(!events.empty());
+        QCOMPARE(events.back().kind, CommandReader::Event::Kind::Command);
+        const int best = BestMatchRecord(ReplyFor(antenna, events.back().command));
+        const double labelled = FMin + (best + 1) * FreqStep;  // point i = record + 1
+        QCOMPARE(labelled, 7.1e6);
+    }
+
     void antennaMatchesBestAtItsResonance_data() {
         QTest::addColumn<double>("f0");
         QTest::newRow("20 m band") << 14.2e6;
@@ -231,7 +256,7 @@ private slots:
         DutSettings cable;
         cable.dut = Dut::Cable;
         const double quarterWave = 0.66 * 299792458.0 / (4 * 10.0);  // 4.95 MHz
-        const SweepCommand sweep = Sweep(0, quarterWave, quarterWave, 2);
+        const SweepCommand sweep = Sweep(0, 0.0, quarterWave, 2);
         const QByteArray reflection = ReplyFor(cable, sweep);
         // An open quarter-wave line looks like a short, a half-wave one like an open.
         QVERIFY(RecordAt(reflection, 0).phase > 1015);
@@ -239,10 +264,9 @@ private slots:
         // The loss is there twice (out and back): 0.3 dB at 10 MHz for 10 m.
         const QByteArray at10 = ReplyFor(cable, Sweep(0, 10e6, 0, 1));
         QCOMPARE(RecordAt(at10, 0).magnitude, 349);
-        const QByteArray through = ReplyFor(cable, Sweep(1, 10e6, 80e6, 2));
-        QCOMPARE(RecordAt(through, 0).magnitude, 346);  // 0.15 dB
+        QCOMPARE(RecordAt(ReplyFor(cable, Sweep(1, 10e6, 0, 1)), 0).magnitude, 346);  // 0.15 dB
         // Loss grows with frequency: 0.45 dB at 90 MHz.
-        QCOMPARE(RecordAt(through, 1).magnitude, 351);
+        QCOMPARE(RecordAt(ReplyFor(cable, Sweep(1, 90e6, 0, 1)), 0).magnitude, 351);
 
         cable.lengthM = 100.0;
         const QByteArray longer = ReplyFor(cable, Sweep(1, 10e6, 0, 1));

@@ -218,7 +218,7 @@ std::optional<QString> CheckCommand(const SweepCommand& command) {
 }
 
 double RecordHz(const SweepCommand& command, std::int32_t k) {
-    return command.startWord / kWordsPerHz + k * (command.stepWord / kWordsPerHz);
+    return command.startWord / kWordsPerHz + (k + 1) * (command.stepWord / kWordsPerHz);
 }
 
 QByteArray ReplyFor(const DutSettings& settings, const SweepCommand& command) {

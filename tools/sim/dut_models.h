@@ -71,7 +71,9 @@ constexpr std::int32_t kMaxPoints = 100000;
 // Why the command cannot be answered, or nothing when it is good.
 std::optional<QString> CheckCommand(const SweepCommand& command);
 
-// Frequency of record k (0-based) in Hz.
+// The frequency in Hz at which record k (0-based) is measured: the one the
+// program labels it with, the start plus k + 1 steps, since the program
+// numbers the points of a sweep from 1 and puts point i at FMin + i x FreqStep.
 double RecordHz(const SweepCommand& command, std::int32_t k);
 
 // The full reply: 4 bytes per point (phase low, phase high, magnitude low,

@@ -38,6 +38,8 @@ int main(int argc, char* argv[]) {
     parser.setApplicationDescription(QStringLiteral(
         "Simulated vector network analyser on a pseudo-terminal. The device path is printed "
         "on the first line of stdout.\n\n"
+        "Frequencies: record k of a reply (k = 1 ... points) is measured at the start "
+        "frequency plus k steps, the frequency the program labels point k with.\n\n"
         "Faults: silent (no reply), short (1-7 bytes missing), surplus (1-8 extra bytes), "
         "garbage-high (about one record in ten with a high part above 3), hangup (the line "
         "closes half-way through the first reply and the simulator exits), late:MS (the whole "

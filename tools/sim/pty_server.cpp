@@ -323,7 +323,7 @@ void PtyServer::startNextReply(std::int64_t nowNs) {
                 .arg(exchanges_)
                 .arg(single ? QStringLiteral("single frequency") : QStringLiteral("sweep"))
                 .arg(command.mode)
-                .arg(RecordHz(command, 0), 0, 'f', 1)
+                .arg(command.startWord / kWordsPerHz, 0, 'f', 1)
                 .arg(command.stepWord / kWordsPerHz, 0, 'f', 3)
                 .arg(command.points)
                 .arg(reply_.out.bytes.size())
