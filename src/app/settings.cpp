@@ -213,6 +213,30 @@ std::string RangeReason(std::int64_t lo, std::int64_t hi) {
     return "is out of range (" + std::to_string(lo) + " to " + std::to_string(hi) + ")";
 }
 
+// The value as written, made fit for one line: control characters become
+// "?" and more than the shown number of characters (not bytes) is cut.
+std::string ShownValue(std::string_view value) {
+    std::string shown;
+    std::size_t characters = 0;
+    for (const char c : value) {
+        // Stray continuation bytes count as no character: bound the bytes too.
+        if (shown.size() == 4 * kShownValueChars) {
+            return shown + "...";
+        }
+        const auto byte = static_cast<unsigned char>(c);
+        const bool continuation = (byte & 0xC0) == 0x80;
+        if (!continuation) {
+            if (characters == kShownValueChars) {
+                shown += "...";
+                return shown;
+            }
+            ++characters;
+        }
+        shown.push_back((byte < 0x20 || byte == 0x7F) ? '?' : c);
+    }
+    return shown;
+}
+
 // Reads the keys in their fixed order, stopping at the first error.
 class Reader {
 public:
@@ -230,6 +254,10 @@ public:
         if (v < lo || v > hi) {
             Fail(key, RangeReason(lo, hi));
             return std::nullopt;
+        }
+        if (!StartsWithDigit(value)) {
+            noNumber_.push_back(std::string(kKeyNames[key].name) + "=" +
+                                ShownValue(found_[key].text));
         }
         return static_cast<std::int32_t>(v);
     }
@@ -297,40 +325,26 @@ public:
     }
 
     std::optional<SettingsError> TakeError() { return std::move(error_); }
+    std::vector<std::string> TakeNoNumber() { return std::move(noNumber_); }
 
 private:
+    // Whether the leading-number rule finds any digit, after a sign.
+    static bool StartsWithDigit(std::string_view v) {
+        if (!v.empty() && (v.front() == '+' || v.front() == '-')) {
+            v.remove_prefix(1);
+        }
+        return !v.empty() && v.front() >= '0' && v.front() <= '9';
+    }
+
     const FoundValues& found_;
     std::optional<SettingsError> error_;
+    std::vector<std::string> noNumber_;
 };
 
 SettingsResult Failure(std::string reason) {
     SettingsResult result;
     result.error = SettingsError{{}, {}, std::move(reason)};
     return result;
-}
-
-// The value as written, made fit for one line: control characters become
-// "?" and more than the shown number of characters (not bytes) is cut.
-std::string ShownValue(std::string_view value) {
-    std::string shown;
-    std::size_t characters = 0;
-    for (const char c : value) {
-        // Stray continuation bytes count as no character: bound the bytes too.
-        if (shown.size() == 4 * kShownValueChars) {
-            return shown + "...";
-        }
-        const auto byte = static_cast<unsigned char>(c);
-        const bool continuation = (byte & 0xC0) == 0x80;
-        if (!continuation) {
-            if (characters == kShownValueChars) {
-                shown += "...";
-                return shown;
-            }
-            ++characters;
-        }
-        shown.push_back((byte < 0x20 || byte == 0x7F) ? '?' : c);
-    }
-    return shown;
 }
 
 }  // namespace
@@ -392,7 +406,7 @@ SettingsResult ParseSettings(std::string_view iniText) {
             return done();
         }
     }
-    if (const auto v = reader.Integer(kColorS6, 0, kInt32Min, kInt32Max)) {
+    if (const auto v = reader.Integer(kColorS6, 255, kInt32Min, kInt32Max)) {
         s.colorS6 = IntegerText(*v);
     } else {
         return done();
@@ -438,6 +452,7 @@ SettingsResult ParseSettings(std::string_view iniText) {
         return done();
     }
     s.device = reader.Text(kDevice);
+    result.noNumber = reader.TakeNoNumber();
     return result;
 }
 
@@ -478,6 +493,16 @@ SettingsResult LoadSettings(const std::string& path) {
         return Failure("is larger than 1 MiB");
     }
     return ParseSettings(text);
+}
+
+std::string DescribeNoNumber(const std::string& path, const std::vector<std::string>& keys) {
+    std::string joined;
+    for (const std::string& k : keys) {
+        joined += (joined.empty() ? "" : ", ") + k;
+    }
+    return path + ": " + joined +
+           (keys.size() == 1 ? " holds no number and is read as 0"
+                             : " hold no number and are read as 0");
 }
 
 std::string DescribeSettingsError(const std::string& path, const SettingsError& error) {

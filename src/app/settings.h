@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 // Configuration read once from vezizo.ini beside the executable. Members keep
 // the names of their keys and the types the program computes with.
@@ -14,13 +15,14 @@ struct Settings {
     std::int32_t Champ = 6000;
     std::int16_t Step = 1;
     float InputVelFactor = 0.66f;
-    // [GRAF_PROP]: colours, red in the low byte
-    float colorS1 = 0.0f;
-    float colorS2 = 0.0f;
-    float colorS3 = 0.0f;
-    float colorS4 = 0.0f;
-    float colorS5 = 0.0f;
-    std::string colorS6 = "0";
+    // [GRAF_PROP]: colours, red in the low byte. A missing colour takes the
+    // one examples/vezizo.ini gives it, so that the traces can be told apart.
+    float colorS1 = 32768.0f;     // green
+    float colorS2 = 16711680.0f;  // blue
+    float colorS3 = 8421376.0f;   // teal
+    float colorS4 = 33023.0f;     // orange
+    float colorS5 = 8388736.0f;   // purple
+    std::string colorS6 = "255";  // red
     // [PORTSETTING]
     std::int16_t Address1 = 0;
     std::int16_t Address2 = 0;
@@ -44,6 +46,9 @@ struct SettingsError {
 struct SettingsResult {
     Settings settings;
     std::optional<SettingsError> error;
+    // Accepted keys whose value starts with no number at all ("FMin=abc"),
+    // read as 0 by the leading-number rule; each as "key=value".
+    std::vector<std::string> noNumber;
 };
 
 // Reads the keys from the text of an INI file. Missing sections, keys and
@@ -63,6 +68,10 @@ std::string_view SettingsSectionOf(std::string_view key);
 
 // Reads the file at path; a file that does not exist gives the defaults.
 SettingsResult LoadSettings(const std::string& path);
+
+// One line for the status bar and stderr: the keys read as 0 for want of a
+// number.
+std::string DescribeNoNumber(const std::string& path, const std::vector<std::string>& keys);
 
 // One line for a message box and stderr: file, key, value and reason.
 std::string DescribeSettingsError(const std::string& path, const SettingsError& error);

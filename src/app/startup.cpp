@@ -67,6 +67,14 @@ int Main(QApplication& app) {
         return 2;
     }
     Settings settings = loaded.settings;
+    // Start-up goes on with 0 for these, but not without a word.
+    const QString noNumber =
+        loaded.noNumber.empty()
+            ? QString()
+            : QString::fromStdString(DescribeNoNumber(iniPath.toStdString(), loaded.noNumber));
+    if (!noNumber.isEmpty()) {
+        SayOnStderr(noNumber);
+    }
 
     // 4. Advice for small screens; start-up goes on.
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
@@ -88,9 +96,11 @@ int Main(QApplication& app) {
     window.Form_Load();
     window.show();
     if (!QFileInfo::exists(iniPath)) {
-        // Said once and left standing: black traces and a "Full" of 0.01 MHz
-        // would otherwise go unexplained.
+        // Said once and left standing: a "Full" of 0.01 MHz would otherwise
+        // go unexplained.
         window.statusLine().stand(StatusLine::Cause::Notice, NoSettingsFileText(places));
+    } else if (!noNumber.isEmpty()) {
+        window.statusLine().stand(StatusLine::Cause::Notice, noNumber);
     }
 
     // 6. The splash goes.

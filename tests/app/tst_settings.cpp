@@ -48,10 +48,13 @@ void VerifyDefaults(const SettingsResult& r) {
     QCOMPARE(s.FMax, 10000.0f);
     QCOMPARE(s.Champ, 6000);
     QCOMPARE(s.Step, std::int16_t{1});
-    for (const float colour : {s.colorS1, s.colorS2, s.colorS3, s.colorS4, s.colorS5}) {
-        QCOMPARE(colour, 0.0f);
-    }
-    QCOMPARE(s.colorS6, std::string("0"));
+    // The example file's colours, so that the traces can be told apart.
+    QCOMPARE(s.colorS1, 32768.0f);
+    QCOMPARE(s.colorS2, 16711680.0f);
+    QCOMPARE(s.colorS3, 8421376.0f);
+    QCOMPARE(s.colorS4, 33023.0f);
+    QCOMPARE(s.colorS5, 8388736.0f);
+    QCOMPARE(s.colorS6, std::string("255"));
     QCOMPARE(s.Address1, std::int16_t{0});
     QCOMPARE(s.Address2, std::int16_t{0});
     QCOMPARE(s.port, 0.0f);
@@ -80,6 +83,9 @@ private slots:
     void keys_data();
     void keys();
     void defaultsWithoutFile();
+    void missingColourIsTheExampleFiles();
+    void keysWithNoNumberAreNamed_data();
+    void keysWithNoNumberAreNamed();
     void firstErrorInKeyOrder_data();
     void firstErrorInKeyOrder();
     void describesError_data();
@@ -244,6 +250,52 @@ void TestSettings::defaultsWithoutFile() {
     QVERIFY(dir.isValid());
     VerifyDefaults(LoadSettings(dir.filePath("vezizo.ini").toStdString()));
     VerifyDefaults(LoadSettings(dir.filePath("no/such/folder/vezizo.ini").toStdString()));
+}
+
+// Each colour key the file lacks takes the example file's colour; one that
+// is there keeps its value, 0 included.
+void TestSettings::missingColourIsTheExampleFiles() {
+    const SettingsResult example = LoadSettings(ZEZIZAV_SOURCE_DIR "/examples/vezizo.ini");
+    QVERIFY(!example.error);
+    const Settings& e = example.settings;
+    const SettingsResult none = ParseSettings("[PARAMETERS]\nChamp=100\n");
+    QVERIFY(!none.error);
+    const Settings& n = none.settings;
+    QCOMPARE(std::vector({n.colorS1, n.colorS2, n.colorS3, n.colorS4, n.colorS5}),
+             std::vector({e.colorS1, e.colorS2, e.colorS3, e.colorS4, e.colorS5}));
+    QCOMPARE(n.colorS6, e.colorS6);
+    const SettingsResult some = ParseSettings("[GRAF_PROP]\ncolorS2=0\ncolorS6=0\n");
+    QCOMPARE(some.settings.colorS1, e.colorS1);
+    QCOMPARE(some.settings.colorS2, 0.0f);
+    QCOMPARE(some.settings.colorS6, std::string("0"));
+}
+
+// The leading-number rule reads "abc" as 0; start-up goes on but names them.
+void TestSettings::keysWithNoNumberAreNamed_data() {
+    QTest::addColumn<QByteArray>("ini");
+    QTest::addColumn<QString>("said");  // empty: nothing to say
+    QTest::newRow("FMin=abc") << QByteArray("[PARAMETERS]\nFMin=abc\n")
+                              << "vezizo.ini: FMin=abc holds no number and is read as 0";
+    QTest::newRow("two keys") << QByteArray("[PARAMETERS]\nFMax=x\n[GRAF_PROP]\ncolorS3=red\n")
+                              << "vezizo.ini: FMax=x, colorS3=red hold no number and are read as 0";
+    QTest::newRow("digits, then text: the rule's own")
+        << QByteArray("[PARAMETERS]\nFMin=12abc\n") << "";
+    QTest::newRow("signed zero") << QByteArray("[PARAMETERS]\nFMin=-0\n") << "";
+    QTest::newRow("empty: the default") << QByteArray("[PARAMETERS]\nFMin=\n") << "";
+    QTest::newRow("a fraction without its 0") << QByteArray("[PORTSETTING]\ncaloffsetrx=.5\n")
+                                              << "vezizo.ini: caloffsetrx=.5 holds no number "
+                                                 "and is read as 0";
+}
+
+void TestSettings::keysWithNoNumberAreNamed() {
+    QFETCH(QByteArray, ini);
+    QFETCH(QString, said);
+    const SettingsResult r = ParseSettings(View(ini));
+    QVERIFY(!r.error);
+    QCOMPARE(r.noNumber.empty(), said.isEmpty());
+    if (!said.isEmpty()) {
+        QCOMPARE(QString::fromStdString(DescribeNoNumber("vezizo.ini", r.noNumber)), said);
+    }
 }
 
 void TestSettings::firstErrorInKeyOrder_data() {

@@ -62,7 +62,8 @@ private slots:
         QVERIFY(second.waitForFinished(10000));
         QCOMPARE(second.exitStatus(), QProcess::NormalExit);
         QCOMPARE(second.exitCode(), 1);
-        QVERIFY(second.readAllStandardError().contains("The  'Zezizav'  program is already running"));
+        QVERIFY(
+            second.readAllStandardError().contains("The  'Zezizav'  program is already running"));
 
         // The first copy is unaffected.
         QCOMPARE(first.state(), QProcess::Running);
@@ -96,8 +97,8 @@ private slots:
         QTest::addColumn<QByteArray>("ini");
         QTest::addColumn<QByteArray>("key");
         QTest::addColumn<QByteArray>("value");
-        QTest::newRow("Step 40000") << QByteArray("[PARAMETERS]\nStep=40000\n") << QByteArray("Step")
-                                    << QByteArray("40000");
+        QTest::newRow("Step 40000") << QByteArray("[PARAMETERS]\nStep=40000\n")
+                                    << QByteArray("Step") << QByteArray("40000");
         QTest::newRow("Champ 0") << QByteArray("[parameters]\nchamp=0\n") << QByteArray("Champ")
                                  << QByteArray("0");
         QTest::newRow("velocity factor") << QByteArray("[PARAMETERS]\nInputVelFactor=fast\n")
@@ -120,6 +121,27 @@ private slots:
         const QByteArray err = p.readAllStandardError();
         QVERIFY2(err.contains(key) && err.contains(value) && err.contains("vezizo.ini"),
                  err.constData());
+    }
+
+    // The leading-number rule reads FMin=abc as 0 and start-up goes on, but
+    // says so.
+    void keyWithNoNumberIsNamed() {
+        QTemporaryDir dir;
+        const QString exe = installCopy(dir, QByteArray("[PARAMETERS]\nFMin=abc\n"));
+        QProcess p;
+        prepare(p);
+        p.start(exe, {});
+        QVERIFY(p.waitForStarted());
+        QByteArray err;
+        for (int i = 0; i < 100 && !err.contains("read as 0"); ++i) {
+            p.waitForReadyRead(100);
+            err += p.readAllStandardError();
+        }
+        QVERIFY2(err.contains("vezizo.ini: FMin=abc holds no number and is read as 0"),
+                 err.constData());
+        QCOMPARE(p.state(), QProcess::Running);
+        p.terminate();
+        QVERIFY(p.waitForFinished(10000));
     }
 };
 
