@@ -8,6 +8,7 @@
 #include "calibrate/calibrate_controller.h"
 #include "display/graph_view.h"
 #include "display/menu_bar_order.h"
+#include "instrument/protocol.h"
 
 namespace {
 
@@ -64,7 +65,7 @@ void AverageControl::sweepRequested(float FMin, double FreqStep, std::int32_t Ch
     requested_ = Plan{FMin, FreqStep, Champ, TransmissionMode};
 }
 
-void AverageControl::sweepDecoded() {
+void AverageControl::sweepDecoded(std::span<const std::uint8_t> reply) {
     if (mean_.length() == 1) {
         return;  // off: the buffers keep the sweep as it came
     }
@@ -73,7 +74,10 @@ void AverageControl::sweepDecoded() {
         averaged_ = requested_;
     }
     SweepBuffers& b = w_.buffers();
-    mean_.add(b.MagnitudeSamples, b.PhaseSamples);
+    // A corrupt reading left the mean of the sweeps before in the buffers:
+    // counted again, it would weigh twice.
+    const WholeReadings whole = reply.empty() ? WholeReadings{} : WholeReadingsOf(reply, b.champ());
+    mean_.add(b.MagnitudeSamples, b.PhaseSamples, whole.magnitude, whole.phase);
     showCount();
 }
 

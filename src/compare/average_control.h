@@ -4,6 +4,7 @@
 #include <QString>
 #include <cstdint>
 #include <optional>
+#include <span>
 
 #include "compare/running_mean.h"
 
@@ -22,8 +23,9 @@ public:
 
     // What the sweep on its way was asked for with.
     void sweepRequested(float FMin, double FreqStep, std::int32_t Champ, float TransmissionMode);
-    // That sweep is in the buffers, whole: it joins the mean.
-    void sweepDecoded();
+    // That sweep is in the buffers: it joins the mean, but for the readings
+    // of the reply that did not come whole (none when the reply is empty).
+    void sweepDecoded(std::span<const std::uint8_t> reply = {});
     void restart();
     // A mode button was chosen: another mode starts the mean again.
     void modeChosen(const QString& mode);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <span>
 #include <vector>
 
@@ -21,14 +22,29 @@ public:
 
     // A complete sweep's counts in, the mean of it and the sweeps before it
     // out, in the same arrays. A sweep of another size than the last starts
-    // the mean again.
-    void add(std::span<float> magnitude, std::span<float> phase);
+    // the mean again. A reading whose mask entry is 0 did not come whole (the
+    // array holds an older value there) and is left out of the mean at that
+    // point; an empty mask takes every reading.
+    void add(std::span<float> magnitude, std::span<float> phase,
+             std::span<const std::uint8_t> magnitudeCame = {},
+             std::span<const std::uint8_t> phaseCame = {});
 
 private:
+    // One reading's sums over the sweeps that brought it, and how many did.
+    struct Sums {
+        std::vector<double> sum;
+        std::vector<int> count;
+        void reset(std::size_t points);
+        // The slot's old reading out, the new one in, the mean written back.
+        void step(std::span<float> values, std::span<const std::uint8_t> came,
+                  std::vector<float>& slot, bool full);
+    };
+
     int length_ = 1;
     int count_ = 0;
     std::size_t next_ = 0;  // ring slot the next sweep goes to
     std::size_t points_ = 0;
-    std::vector<std::vector<float>> magnitude_, phase_;  // the last sweeps, a ring
-    std::vector<double> sumMagnitude_, sumPhase_;
+    // The last sweeps, a ring; a reading that did not come is NaN.
+    std::vector<std::vector<float>> magnitude_, phase_;
+    Sums magnitudeSums_, phaseSums_;
 };

@@ -10,11 +10,11 @@
 #include "common/leading_number.h"
 #include "compare/average_control.h"
 #include "display/graph_view.h"
-#include "measure/line_widget.h"
 #include "display/vb_colour.h"
 #include "instrument/parallel_sequences.h"
 #include "instrument/protocol.h"
 #include "instrument/serial_port_service.h"
+#include "measure/line_widget.h"
 
 namespace {
 constexpr int ZeroSpanPauseMs = 300;
@@ -157,7 +157,8 @@ void chart1::onExchangeFinished(const ExchangeResult& result) {
                                  buffers_.PhaseSamples.data(), buffers_.MagnitudeSamples.data(),
                                  settings_.Champ)) {
                 status_.clear(StatusLine::Cause::LinkFault);
-                averageControl_->sweepDecoded();
+                averageControl_->sweepDecoded(
+                    std::span(bytes, static_cast<std::size_t>(result.reply.size())));
                 emit sweepAcquired();
             }
         }

@@ -104,6 +104,21 @@ bool DecodeSweepReply(const std::uint8_t* reply, std::size_t size, float* phase,
     return true;
 }
 
+WholeReadings WholeReadingsOf(std::span<const std::uint8_t> reply, std::int32_t Champ) {
+    WholeReadings whole;
+    if (Champ < 0 || static_cast<std::int64_t>(reply.size()) != ReplyBytes(Champ)) {
+        return whole;
+    }
+    whole.phase.assign(static_cast<std::size_t>(Champ) + 1, 1);
+    whole.magnitude.assign(static_cast<std::size_t>(Champ) + 1, 1);
+    for (std::size_t k = 1; k <= static_cast<std::size_t>(Champ); ++k) {
+        const std::uint8_t* record = reply.data() + (k - 1) * kBytesPerRecord;
+        whole.phase[k] = record[1] <= 3;
+        whole.magnitude[k] = record[3] <= 3;
+    }
+    return whole;
+}
+
 bool DecodeSweepReply(std::span<const std::uint8_t> reply, std::span<float> phase,
                       std::span<float> magnitude) {
     if (reply.size() % kBytesPerRecord != 0) {

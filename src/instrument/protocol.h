@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <optional>
 #include <span>
+#include <vector>
 
 // The analyser's wire format: decimal command lines out, 4-byte sample records
 // back. Pure rules: no port, no widgets.
@@ -54,6 +55,16 @@ inline constexpr std::int64_t ReplyBytes(std::int32_t champ) {
 // nothing, when size is not 4 x Champ.
 bool DecodeSweepReply(const std::uint8_t* reply, std::size_t size, float* phase, float* magnitude,
                       std::int32_t Champ);
+
+// Which readings of a sweep reply came whole, by element 0..Champ like the
+// buffers: 1 where the high part is at most 3, 0 where DecodeSweepReply kept
+// the old value. Element 0 is no reading and counts as whole. Empty when size
+// is not 4 x Champ.
+struct WholeReadings {
+    std::vector<std::uint8_t> phase;
+    std::vector<std::uint8_t> magnitude;
+};
+WholeReadings WholeReadingsOf(std::span<const std::uint8_t> reply, std::int32_t Champ);
 
 // The same on spans; also refuses (false, nothing written) buffers shorter
 // than Champ + 1 where Champ = reply.size() / 4.

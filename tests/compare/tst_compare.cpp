@@ -4,6 +4,7 @@
 #include "compare/memory_trace.h"
 #include "compare/running_mean.h"
 #include "files/vec_file.h"
+#include "instrument/protocol.h"
 #include "measure/conversion.h"
 
 class CompareTest : public QObject {
@@ -64,6 +65,39 @@ private slots:
         mean.add(m, p);
         QCOMPARE(m, (std::vector<float>{5, 5, 5}));
         QCOMPARE(mean.count(), 1);
+    }
+
+    // A reading that came corrupt keeps the old value in the buffers, which
+    // under averaging is the mean so far: it is left out of the mean instead
+    // of weighing twice. Point 1's magnitude is corrupt in the second sweep.
+    void corruptReadingIsLeftOutOfTheMean() {
+        const auto reply = [](int value, bool corruptFirst) {
+            std::vector<std::uint8_t> r;
+            for (int k = 0; k < 2; ++k) {
+                const auto high = static_cast<std::uint8_t>(value >> 8);
+                r.insert(r.end(), {static_cast<std::uint8_t>(value & 0xFF), high,
+                                   static_cast<std::uint8_t>(value & 0xFF),
+                                   k == 0 && corruptFirst ? std::uint8_t{4} : high});
+            }
+            return r;
+        };
+        RunningMean mean;
+        mean.setLength(4);
+        std::vector<float> m(3, 0.0f), p(3, 0.0f);
+        const struct {
+            int value;
+            bool corrupt;
+            float point1, point2;
+        } sweeps[] = {{100, false, 100, 100}, {200, true, 100, 150}, {300, false, 200, 200}};
+        for (const auto& sweep : sweeps) {
+            const std::vector<std::uint8_t> bytes = reply(sweep.value, sweep.corrupt);
+            QVERIFY(DecodeSweepReply(bytes, p, m));
+            const WholeReadings whole = WholeReadingsOf(bytes, 2);
+            mean.add(m, p, whole.magnitude, whole.phase);
+            QCOMPARE(m[1], sweep.point1);
+            QCOMPARE(m[2], sweep.point2);
+            QCOMPARE(p[1], sweep.point2);  // the phase of point 1 came whole
+        }
     }
 
     // A memory loaded from a file: a .vec at its own points and limits by the
