@@ -55,7 +55,7 @@ private slots:
         QTest::addColumn<bool>("transmission");
         QTest::addColumn<QString>("lossOffset");
         QTest::addColumn<float>("calOffsetDb");
-        QTest::newRow("reflection") << false << "1.25dB" << 0.7f;
+        QTest::newRow("reflection") << false << "1.25" << 0.7f;
         QTest::newRow("transmission") << true << " -0.5" << -1.2f;
         QTest::newRow("no loss offset") << false << "" << 0.7f;
     }

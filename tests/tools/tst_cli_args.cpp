@@ -153,6 +153,15 @@ private slots:
             << QStringList{"readout", "a.vec", "--json=1"} << "--json";
         QTest::newRow("marker given twice")
             << QStringList{"readout", "a.vec", "--marker1", "2", "--marker1=3"} << "--marker1";
+        // Trailing text is refused in every number of the command line.
+        for (const char* offset : {"12abc", "-2.5dB", "1,5", "abc", "inf"}) {
+            QTest::addRow("loss offset \"%s\"", offset)
+                << QStringList{"readout", "a.vec", "--loss-offset", offset} << "--loss-offset";
+            QTest::addRow("convert loss offset \"%s\"", offset)
+                << QStringList{"convert", "a.vec", "--output", "a.csv",
+                               QStringLiteral("--loss-offset=%1").arg(offset)}
+                << "--loss-offset";
+        }
         QTest::newRow("loss offset without value")
             << QStringList{"readout", "a.vec", "--loss-offset"} << "--loss-offset";
         QTest::newRow("convert without output")
@@ -297,8 +306,8 @@ private slots:
         QTest::newRow("everything, options first")
             << QStringList{"--marker1",      "600",           "--marker2=900", "--json",
                            "--transmission", "readout",       "x.vec",         "--settings",
-                           "v.ini",          "--loss-offset", "-2.5dB"}
-            << "x.vec" << 600 << 900 << "v.ini" << true << "-2.5dB" << true;
+                           "v.ini",          "--loss-offset", "-2.5"}
+            << "x.vec" << 600 << 900 << "v.ini" << true << "-2.5" << true;
         // The empty offset box counts as 0; its text may be given empty.
         QTest::newRow("empty loss offset") << QStringList{"readout", "s.vec", "--loss-offset", ""}
                                            << "s.vec" << 0 << 0 << "" << false << "" << false;
@@ -336,10 +345,10 @@ private slots:
                              << "" << false << "";
         QTest::newRow("everything, options first")
             << QStringList{"--transmission", "--output=o.CSV", "convert",       "x.vec",
-                           "--settings",     "v.ini",          "--loss-offset", "-2.5dB"}
+                           "--settings",     "v.ini",          "--loss-offset", "-2.5"}
             << "x.vec"
             << "o.CSV"
-            << "v.ini" << true << "-2.5dB";
+            << "v.ini" << true << "-2.5";
         QTest::newRow("s1p reflection")
             << QStringList{"convert", "a.vec", "--output", "a.s1p"} << "a.vec"
             << "a.s1p"

@@ -74,7 +74,8 @@ const OptionName* FindOption(const QString& name) {
     return nullptr;
 }
 
-// "." is the decimal point whatever the locale: QString::toDouble never uses it.
+// A whole decimal number, nothing after it; "." is the decimal point whatever
+// the locale: QString::toDouble never uses it.
 std::optional<double> ParseMHz(const QString& text) {
     bool ok = false;
     const double value = text.toDouble(&ok);
@@ -310,6 +311,13 @@ CliParseResult ParseCliArguments(const QStringList& arguments) {
                 break;
             }
             case Option::LossOffset:
+                // The box reads "3dB" as 3; a command line says what it means,
+                // so only a number, or nothing for the empty box, is taken.
+                if (!value.isEmpty() && !ParseMHz(value)) {
+                    return Fail(QStringLiteral("--%1 wants a number of dB such as 1.5, not "
+                                               "\"%2\"")
+                                    .arg(name, value));
+                }
                 (sweep ? s.lossOffset : convert ? c.lossOffset : r.lossOffset) = value;
                 break;
             case Option::Json:
@@ -401,16 +409,16 @@ QString CliUsageText() {
     return QStringLiteral(
         "Usage: zezizav-cli sweep --device PATH --start MHZ --stop MHZ --output FILE.vec\n"
         "                         [--points N] [--transmission] [--timeout-ms MS]\n"
-        "                         [--settings FILE] [--loss-offset TEXT]\n"
+        "                         [--settings FILE] [--loss-offset DB]\n"
         "       zezizav-cli readout FILE.vec [--marker1 I] [--marker2 I] [--settings FILE]\n"
-        "                         [--transmission] [--loss-offset TEXT] [--json]\n"
+        "                         [--transmission] [--loss-offset DB] [--json]\n"
         "                         [NORMALISATION]\n"
         "       zezizav-cli convert FILE.vec --output OUT.csv|OUT.s1p|OUT.s2p\n"
-        "                         [--settings FILE] [--transmission] [--loss-offset TEXT]\n"
+        "                         [--settings FILE] [--transmission] [--loss-offset DB]\n"
         "                         [NORMALISATION]\n"
         "       zezizav-cli plot FILE.vec --output OUT.png|OUT.svg [--memory FILE]...\n"
         "                         [--marker1 I] [--marker2 I] [--width PX] [--height PX]\n"
-        "                         [--settings FILE] [--transmission] [--loss-offset TEXT]\n"
+        "                         [--settings FILE] [--transmission] [--loss-offset DB]\n"
         "                         [NORMALISATION]\n"
         "       zezizav-cli --help\n"
         "\n"
@@ -431,8 +439,8 @@ QString CliUsageText() {
         "  --output FILE     written only when the sweep succeeded: a .csv, .s1p or\n"
         "                    .s2p name gets that file, as convert writes it; any\n"
         "                    other name gets a .vec file\n"
-        "  --loss-offset TEXT  the text of the loss offset box, for .csv and Touchstone\n"
-        "                    (\"\" is the empty box, an offset of 0)\n"
+        "  --loss-offset DB  the loss offset box, a number such as 1.5, for .csv and\n"
+        "                    Touchstone (\"\" is the empty box, an offset of 0)\n"
         "\n"
         "Exit status: 0 saved; 1 the analyser or the line failed (cannot open the\n"
         "device, no reply, short or surplus reply); 2 bad arguments or settings, or a\n"
@@ -453,7 +461,7 @@ QString CliUsageText() {
         "                    $XDG_CONFIG_HOME/zezizav/vezizo.ini, else the built-in\n"
         "                    defaults)\n"
         "  --transmission    readouts of the Transmission mode\n"
-        "  --loss-offset TEXT  the text of the loss offset box, e.g. 1.5\n"
+        "  --loss-offset DB  the loss offset box, a number such as 1.5 (\"\" for none)\n"
         "  --json            one JSON object instead of a table: each readout as the\n"
         "                    window's text, and beside it NAME_value, the number it\n"
         "                    shows (null when it shows none)\n"
@@ -476,7 +484,7 @@ QString CliUsageText() {
         "                    else $XDG_CONFIG_HOME/zezizav/vezizo.ini, else the\n"
         "                    built-in defaults)\n"
         "  --transmission    the sweep is of the Transmission mode\n"
-        "  --loss-offset TEXT  the text of the loss offset box, e.g. 1.5\n"
+        "  --loss-offset DB  the loss offset box, a number such as 1.5 (\"\" for none)\n"
         "\n"
         "Exit status: 0 written; 1 the file cannot be read or is no .vec file;\n"
         "2 bad arguments or settings; 3 the output could not be written, and an\n"
