@@ -5,7 +5,9 @@
 #include <QShortcut>
 
 #include "app/about_window.h"
+#include "app/chart1_resize.h"
 #include "app/settings_dialog.h"
+#include "app/text_size.h"
 #include "calibrate/calibrate_controller.h"
 #include "common/version.h"
 #include "compare/average_control.h"
@@ -62,6 +64,12 @@ chart1::chart1(Settings& settings, SweepBuffers& buffers, SerialPortService& ser
     averageControl_ = new AverageControl(*this);
     memoryControl_ = new MemoryControl(*this);
     pictureCommands_ = new PictureCommands(*this);
+    // Last: the widgets every controller made are the design it scales.
+    connect(ui.layout, &FormLayout::scaled, this, [this] {
+        PlaceInfoRows(ui, calibrate_->lblNorm);
+        placeScalesAndLines();
+    });
+    textSize_ = new TextSizeControl(*this);
     zeroSpanPause_.setSingleShot(true);
     connect(&zeroSpanPause_, &QTimer::timeout, this, &chart1::tickSweep);
 }

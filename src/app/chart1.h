@@ -30,6 +30,7 @@ class CalibrateController;
 class AverageControl;
 class MemoryControl;
 class PictureCommands;
+class TextSizeControl;
 class QMessageBox;
 
 // The main window. It owns its widgets and fields; the settings, the sample
@@ -128,6 +129,8 @@ public:
     CalibrateController& calibrate() { return *calibrate_; }
     // "Save Picture…" and "Copy Picture".
     PictureCommands& pictureCommands() { return *pictureCommands_; }
+    // View → "Text size".
+    TextSizeControl& textSize() { return *textSize_; }
 
 public slots:
     void mnuExit_Click();
@@ -229,4 +232,5 @@ private:
     MarkerControls* markerControls_ = nullptr;
     std::unique_ptr<CalibrateController> calibrate_;
     PictureCommands* pictureCommands_ = nullptr;
+    TextSizeControl* textSize_ = nullptr;
 };

@@ -86,6 +86,7 @@ QLineEdit* readout(QWidget* parent, const char* name, const QString& accessibleN
     SetBackColour(x, back);
     SetForeColour(x, 0);
     QObject::connect(x, &QLineEdit::textChanged, x, [x] { FitReadoutText(x); });
+    MarkFitsText(x);
     return x;
 }
 
@@ -402,6 +403,7 @@ void buildValues(QWidget* form, Chart1Widgets& ui) {
         const QString who = QStringLiteral("Marker %1 ").arg(m);
         freq = label(f, ("lbl" + p + "Freq").constData(), QString(), ColFreq, top, 1110, 285,
                      Qt::AlignRight | Qt::AlignVCenter);
+        MarkFitsText(freq);
         swr = readout(f, ("txt" + p + "SWR").constData(), who + QStringLiteral("SWR"), ColSWR, top, ColW, back);
         z = readout(f, ("txt" + p + "Z").constData(), who + QStringLiteral("|Z| (ohm)"), ColZ, top, ColW, back);
         rl = readout(f, ("txt" + p + "RL").constData(), who + QStringLiteral("loss (dB)"), ColRL, top, ColW, back);
@@ -427,6 +429,7 @@ void buildValues(QWidget* form, Chart1Widgets& ui) {
     const QString who = QStringLiteral("Marker 3 ");
     ui.lblMkr3Freq = label(m, "lblMkr3Freq", QString(), ColFreq, 105, 1110, 285, Qt::AlignRight | Qt::AlignVCenter);
     SetForeColour(ui.lblMkr3Freq, Colour::MarkerGreen);
+    MarkFitsText(ui.lblMkr3Freq);
     ui.txtMkr3SWR = readout(m, "txtMkr3SWR", who + QStringLiteral("SWR"), ColSWR, 105, ColW, back3);
     ui.txtMkr3Z = readout(m, "txtMkr3Z", who + QStringLiteral("|Z| (ohm)"), ColZ, 105, ColW, back3);
     ui.txtMkr3RL = readout(m, "txtMkr3RL", who + QStringLiteral("loss (dB)"), ColRL, 105, ColW, back3);
@@ -506,12 +509,15 @@ void BuildChart1(QMainWindow* window, Chart1Widgets& ui) {
     ui.Timer1 = new QTimer(window);
     ui.Timer1->setObjectName(QStringLiteral("Timer1"));
 
-    FollowFormSize(form, ui);
+    ui.layout = FollowFormSize(form, ui);
     window->resize(window->minimumSizeHint());
 }
 
 void PlaceInfoRows(Chart1Widgets& ui, QLabel* mark) {
-    using Twips::ToPixels;
+    // Design twips at the text size.
+    const auto ToPixels = [&ui](double twips) {
+        return ScaledPixels(Twips::ToPixels(twips), ui.textScale);
+    };
     const bool average = !ui.lblAverage->isHidden();
     // The band list moves only with the window's height: the frame keeps
     // its place under it.

@@ -94,13 +94,14 @@ void chart1::placeScalesAndLines() {
     const GraphScalePositions p = ComputeGraphScalePositions(T, H, graphView_->scales().Ohm);
     // Each caption's top lies 100 twips above the line beside it. The line's
     // y goes through the graph's mapping, so a grown graph keeps the captions
-    // level with their lines; the 100 twips stay as designed.
+    // level with their lines; the 100 twips stay as designed, at the text
+    // size.
     const GraphMapping m = ui.picGraph1->mapping();
     const double graphTop = ui.picGraph1->y();
     auto top = [&](QLabel* l, float twips) {
         const double lineY = static_cast<double>(twips) - T + 100.0;
-        l->move(l->x(), static_cast<int>(
-                            std::lround(graphTop + m.toPixelY(lineY) - 100.0 / Twips::PerPixel)));
+        l->move(l->x(), static_cast<int>(std::lround(graphTop + m.toPixelY(lineY) -
+                                                     100.0 * ui.textScale / Twips::PerPixel)));
     };
     top(ui.lbl0ohm, p.lbl0ohm);
     top(ui.lbl50ohm, p.lbl50ohm);

@@ -14,6 +14,7 @@
 #include <QToolBar>
 #include <array>
 
+class FormLayout;
 class GraphWidget;
 class LineWidget;
 
@@ -202,6 +203,11 @@ struct Chart1Widgets {
     QLabel* lblAverage = nullptr;
 
     QTimer* Timer1 = nullptr;
+
+    // The View menu's text size as a factor of the design (1 at 100 %), and
+    // the layout that scales the window by it.
+    double textScale = 1.0;
+    FormLayout* layout = nullptr;
 };
 
 // Creates every widget of the main window on window (a QMainWindow whose

@@ -58,6 +58,7 @@ enum Key : std::size_t {
     kCalOffsetValue,
     kInputVelFactor,
     kDevice,
+    kTextSize,
     kKeyCount
 };
 
@@ -85,6 +86,7 @@ constexpr std::array<KeyName, kKeyCount> kKeyNames = {{
     {"PORTSETTING", "caloffsetvalue"},
     {"PARAMETERS", "InputVelFactor"},
     {"PORTSETTING", "device"},
+    {"DISPLAY", "TextSize"},
 }};
 
 // The value text of each key as written (blanks removed), if present.
@@ -341,6 +343,11 @@ private:
     std::vector<std::string> noNumber_;
 };
 
+// The sizes the View menu offers.
+bool IsTextSize(std::int32_t percent) {
+    return percent == 100 || percent == 125 || percent == 150 || percent == 200;
+}
+
 SettingsResult Failure(std::string reason) {
     SettingsResult result;
     result.error = SettingsError{{}, {}, std::move(reason)};
@@ -452,6 +459,15 @@ SettingsResult ParseSettings(std::string_view iniText) {
         return done();
     }
     s.device = reader.Text(kDevice);
+    if (const auto v = reader.Integer(kTextSize, s.TextSize, kInt32Min, kInt32Max);
+        v && IsTextSize(*v)) {
+        s.TextSize = *v;
+    } else {
+        if (v) {
+            reader.Fail(kTextSize, "is not one of 100, 125, 150 and 200");
+        }
+        return done();
+    }
     result.noNumber = reader.TakeNoNumber();
     return result;
 }

@@ -31,6 +31,8 @@ struct Settings {
     std::int16_t caloffsettx = 0;
     std::int16_t caloffsetvalue = 0;
     std::string device;  // optional serial device path; overrides port
+    // [DISPLAY]: the View menu's text size, in per cent of the design.
+    std::int32_t TextSize = 100;
 
     // Every key alike; a new key is compared without touching this.
     friend bool operator==(const Settings&, const Settings&) = default;

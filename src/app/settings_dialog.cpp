@@ -301,3 +301,13 @@ bool SettingsController::rememberDevice(const QString& device) {
     window_.notify(QStringLiteral("Port %1 remembered in %2").arg(device, readPath_));
     return true;
 }
+
+bool SettingsController::rememberTextSize(int percent) {
+    const SettingsSaved saved = save({Edit("TextSize", std::to_string(percent))});
+    if (!saved.ok) {
+        window_.warn(saved.error);
+        return false;
+    }
+    window_.notify(QStringLiteral("Text size %1 % remembered in %2").arg(percent).arg(readPath_));
+    return true;
+}

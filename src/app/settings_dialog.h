@@ -38,6 +38,8 @@ public:
     // Writes device=PATH under [PORTSETTING]; says in the status bar where,
     // or why not.
     bool rememberDevice(const QString& device);
+    // Writes TextSize=PERCENT under [DISPLAY], likewise.
+    bool rememberTextSize(int percent);
 
 private:
     void cmdSaveSettings_Click();

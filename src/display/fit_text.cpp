@@ -94,3 +94,28 @@ void FitReadoutText(QLineEdit* box) {
 void FitReadoutText(QLabel* caption) {
     Apply(caption, caption->text(), caption->contentsRect().width() - 2 * caption->margin());
 }
+
+namespace {
+constexpr char FitsTextProperty[] = "zezizavFitsText";
+}  // namespace
+
+void MarkFitsText(QWidget* w) {
+    w->setProperty(FitsTextProperty, true);
+}
+
+bool FitsText(const QWidget* w) {
+    return w->property(FitsTextProperty).toBool();
+}
+
+void RefitTexts(QWidget* root) {
+    for (QWidget* w : root->findChildren<QWidget*>()) {
+        if (!FitsText(w)) {
+            continue;
+        }
+        if (auto* box = qobject_cast<QLineEdit*>(w)) {
+            FitReadoutText(box);
+        } else if (auto* caption = qobject_cast<QLabel*>(w)) {
+            FitReadoutText(caption);
+        }
+    }
+}

@@ -9,3 +9,12 @@ class QLineEdit;
 // scrolled or clipped, and a box whose text fits looks as it always did.
 void FitReadoutText(QLineEdit* box);
 void FitReadoutText(QLabel* caption);
+
+class QWidget;
+
+// Marks a readout or caption whose text is fitted, so that RefitTexts finds it.
+void MarkFitsText(QWidget* w);
+bool FitsText(const QWidget* w);
+// Fits every marked widget under root again, from the inherited font, after
+// the fonts or the sizes changed under texts that did not.
+void RefitTexts(QWidget* root);

@@ -25,8 +25,8 @@ constexpr std::size_t kShared = 20000;
 }  // namespace
 
 // A tag keeps its designed distance, in pixels, from the bottom edge.
-QPoint GraphWidget::TagPosition(const Tag& tag, const GraphMapping& m) {
-    const double fromBottom = (GraphSpace::Height - tag.top) / DesignTwipsPerPixel;
+QPoint GraphWidget::TagPosition(const Tag& tag, const GraphMapping& m) const {
+    const double fromBottom = (GraphSpace::Height - tag.top) / DesignTwipsPerPixel * tagScale_;
     return QPoint(m.pixelX(tag.x) + tag.pixelOffset,
                   static_cast<int>(std::lround(m.toPixelY(GraphSpace::Height) - fromBottom)));
 }
@@ -168,6 +168,16 @@ void GraphWidget::placeTag(QWidget* tag, float x, int pixelOffset) {
     t.x = x;
     t.pixelOffset = pixelOffset;
     placeTagWidget(t);
+}
+
+void GraphWidget::setTagScale(double scale) {
+    tagScale_ = scale;
+    for (Tag& t : tags_) {
+        if (t.widget && t.pixelOffset < 0) {
+            t.pixelOffset = -t.widget->width();
+        }
+        placeTagWidget(t);
+    }
 }
 
 void GraphWidget::setTagTop(QWidget* tag, float top) {

@@ -72,6 +72,10 @@ public:
     // resizes.
     void placeTag(QWidget* tag, float x, int pixelOffset);
     void setTagTop(QWidget* tag, float top);
+    // The window's text size, by which the tags were made larger: they keep
+    // their designed distance from the bottom edge at that scale, and a tag
+    // left of its line keeps its right edge on the line.
+    void setTagScale(double scale);
 
     // The whole picture at size (logical pixels): background, frame, grid and
     // traces, and with overlays also the line objects and tags that are not
@@ -133,7 +137,7 @@ private:
     // picture cached at the old ratio must not survive in the other.
     void followRatio();
     void placeTagWidget(const Tag& tag);
-    static QPoint TagPosition(const Tag& tag, const GraphMapping& m);
+    QPoint TagPosition(const Tag& tag, const GraphMapping& m) const;
     Tag& tagFor(QWidget* widget);
 
     std::uint32_t backColour_;
@@ -142,4 +146,5 @@ private:
     MemoryLayer memories_;
     qreal thinnedRatio_ = 1.0;  // of the traces and the memories alike
     std::vector<Tag> tags_;
+    double tagScale_ = 1.0;
 };

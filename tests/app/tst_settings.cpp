@@ -37,6 +37,7 @@ QString ValueOf(const Settings& s, const QString& key) {
         {"caloffsetrx", whole(s.caloffsetrx)},
         {"caloffsetvalue", whole(s.caloffsetvalue)},
         {"device", QString::fromStdString(s.device)},
+        {"TextSize", whole(s.TextSize)},
     };
     return values.value(key, "<key missing from this table>");
 }
@@ -204,6 +205,17 @@ void TestSettings::keys_data() {
     row("device quoted", t + "device=\"/dev/my port\"", "device", "/dev/my port");
     row("device with equals", t + "device=/tmp/a=b", "device", "/tmp/a=b");
     row("device wrong section", p + "device=/dev/ttyUSB0", "device", "");
+
+    // The View menu's text size: one of its four, or none for the design.
+    const QByteArray d = "[DISPLAY]\n";
+    row("TextSize missing", p + "Champ=9", "TextSize", "100");
+    row("TextSize empty", d + "TextSize=", "TextSize", "100");
+    row("TextSize 125", d + "textsize=125", "TextSize", "125");
+    row("TextSize 200", d + "TextSize=200", "TextSize", "200");
+    row("TextSize not offered", d + "TextSize=130", "TextSize", "", "TextSize");
+    row("TextSize 0", d + "TextSize=0", "TextSize", "", "TextSize");
+    row("TextSize no number", d + "TextSize=large", "TextSize", "", "TextSize");
+    row("TextSize wrong section", p + "TextSize=130", "TextSize", "100");
 
     // Saved as "Unicode" (UTF-16 with a byte-order mark) by a Windows editor.
     const QString unicode = QStringLiteral(

@@ -34,17 +34,19 @@ class TextsFitTest : public QObject {
     Q_OBJECT
 
 private slots:
-    // The widest text each readout's format gives.
+    // The widest text each readout's format gives, at every text size of
+    // the View menu.
     void widestReadouts_data() {
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("percent");
+        std::vector<std::pair<QString, QString>> widest;
         for (const char* m : {"1", "2", "3"}) {
             for (const char* q : {"SWR", "Z", "RL", "PH", "RS", "XS"}) {
-                const QString name = QStringLiteral("txtMkr%1%2").arg(m, q);
-                QTest::newRow(qPrintable(name)) << name << "99999.99";  // "##0.##"
+                widest.emplace_back(QStringLiteral("txtMkr%1%2").arg(m, q),
+                                    "99999.99");  // "##0.##"
             }
-            QTest::addRow("lblMkr%sFreq", m)
-                << QStringLiteral("lblMkr%1Freq").arg(m) << "999,999,999";  // "##,##0"
+            widest.emplace_back(QStringLiteral("lblMkr%1Freq").arg(m), "999,999,999");  // "##,##0"
         }
         const char* const others[][2] = {
             {"txtMkr1XJ", "1.592357E+09"},  // plain float text
@@ -54,13 +56,22 @@ private slots:
             {"txtMeters", "99999.99"},  // "Fixed"
         };
         for (const auto& [name, text] : others) {
-            QTest::newRow(name) << QString(name) << QString(text);
+            widest.emplace_back(QLatin1String(name), QLatin1String(text));
+        }
+        for (const int percent : {100, 125, 150, 200}) {
+            for (const auto& [name, text] : widest) {
+                const QString row =
+                    percent == 100 ? name : QStringLiteral("%1 at %2 %").arg(name).arg(percent);
+                QTest::newRow(qPrintable(row)) << name << text << percent;
+            }
         }
     }
     void widestReadouts() {
         QFETCH(QString, name);
         QFETCH(QString, text);
+        QFETCH(int, percent);
         WindowFixture f;
+        f.settings.TextSize = percent;
         f.load();
         f.w->show();
         auto* w = f.w->findChild<QWidget*>(name);

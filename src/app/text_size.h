@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QObject>
+#include <array>
+#include <cstdint>
+
+class chart1;
+class QAction;
+class QMenu;
+
+// View → "Text size": the controls, readouts, captions and axis labels, and
+// the window's smallest size with them, at 100, 125, 150 or 200 % of the
+// design. It starts at the settings file's [DISPLAY] TextSize and each choice
+// is written back there. 100 % is the design exactly.
+class TextSizeControl : public QObject {
+    Q_OBJECT
+public:
+    static constexpr std::array<std::int32_t, 4> Sizes = {100, 125, 150, 200};
+
+    explicit TextSizeControl(chart1& window);
+
+    std::int32_t percent() const { return percent_; }
+    QMenu* menu() const { return menu_; }
+
+    // The size on screen now; written to the settings file as well.
+    void choose(std::int32_t percent);
+
+private:
+    void apply(std::int32_t percent);
+
+    chart1& w_;
+    QMenu* menu_ = nullptr;
+    std::array<QAction*, Sizes.size()> items_{};
+    std::int32_t percent_ = 100;
+};
