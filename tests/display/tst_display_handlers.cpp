@@ -139,15 +139,19 @@ private slots:
     void swrColourReachesTheTrace() {
         WindowFixture f;
         f.load();
-        f.w->chooseColour = [](QWidget*, std::uint32_t) { return std::optional<std::uint32_t>(255u); };
+        const std::uint32_t heading = ForeColour(f.w->ui.lblMkrSWR);
+        const std::uint32_t ohms = ForeColour(f.w->ui.lbl0ohm);
+        f.w->chooseColour = [](QWidget*, std::uint32_t) {
+            return std::optional<std::uint32_t>(0x123456u);
+        };
         f.w->colourButton_Click(chart1::ColourButton::SWR);
-        QCOMPARE(f.settings.colorS6, std::string("255"));
-        QCOMPARE(ForeColour(f.w->ui.lblSWR), 255u);
-        QCOMPARE(BackColour(f.w->ui.cmdSWRColour), 255u);
-        QCOMPARE(ForeColour(f.w->ui.lblMkrSWR), 0u);  // the heading keeps its colour
-        QCOMPARE(ForeColour(f.w->ui.lbl0ohm), 0u);
+        QCOMPARE(f.settings.colorS6, std::to_string(0x123456));
+        QCOMPARE(ForeColour(f.w->ui.lblSWR), 0x123456u);
+        QCOMPARE(BackColour(f.w->ui.cmdSWRColour), 0x123456u);
+        QCOMPARE(ForeColour(f.w->ui.lblMkrSWR), heading);  // the heading keeps its colour
+        QCOMPARE(ForeColour(f.w->ui.lbl0ohm), ohms);
         QVERIFY(f.tick());
-        QCOMPARE(f.w->ui.picGraph1->traceColour(GraphWidget::Swr), 255u);
+        QCOMPARE(f.w->ui.picGraph1->traceColour(GraphWidget::Swr), 0x123456u);
     }
 
     void zColourRecoloursTheOhmScale() {
