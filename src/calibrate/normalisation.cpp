@@ -5,6 +5,7 @@
 
 #include "common/decimal_text.h"
 #include "cycle/marker_readouts.h"
+#include "measure/conversion.h"
 
 namespace {
 
@@ -52,7 +53,7 @@ Grid GridOf(const Reference& reference, Standard standard, std::int16_t caloffse
              static_cast<double>(reference.Counts.size());
     g.loss.reserve(reference.Counts.size());
     for (const float n : reference.Counts) {
-        g.loss.push_back(n * 0.0587 - 20.16 + cal);
+        g.loss.push_back(n * Conversion::DbPerCount - Conversion::DbAtZero + cal);
     }
     return g;
 }

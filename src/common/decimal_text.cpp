@@ -21,3 +21,15 @@ std::string HzAsMHzText(double hz) {
     }
     return ShortestDecimal(std::round(hz) / 1e6);
 }
+
+void IncrementDigits(std::string& digits) {
+    std::size_t i = digits.size();
+    while (i > 0 && digits[i - 1] == '9') {
+        digits[--i] = '0';
+    }
+    if (i == 0) {
+        digits.insert(digits.begin(), '1');
+    } else {
+        ++digits[i - 1];
+    }
+}

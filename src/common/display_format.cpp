@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "common/decimal_text.h"
+
 namespace {
 
 // The digits of round(|value| x 10^decimals), halves away from zero, worked
@@ -40,15 +42,7 @@ std::string ScaledDigits(double value, int decimals) {
     const bool roundUp = mantissa[static_cast<std::size_t>(keep)] >= '5';
     std::string digits = mantissa.substr(0, static_cast<std::size_t>(keep));
     if (roundUp) {
-        std::size_t i = digits.size();
-        while (i > 0 && digits[i - 1] == '9') {
-            digits[--i] = '0';
-        }
-        if (i == 0) {
-            digits.insert(digits.begin(), '1');
-        } else {
-            ++digits[i - 1];
-        }
+        IncrementDigits(digits);
     }
     const auto firstNonZero = digits.find_first_not_of('0');
     return firstNonZero == std::string::npos ? std::string{} : digits.substr(firstNonZero);

@@ -34,3 +34,16 @@ inline std::optional<std::int16_t> ToInt16HalfEven(double v) {
     }
     return static_cast<std::int16_t>(r);
 }
+
+// A double stored as a 32-bit float: beyond the float range it is held at the
+// largest float (which keeps a ratio usable instead of infinite); NaN stays
+// NaN.
+inline float HeldFloat(double v) {
+    if (v > std::numeric_limits<float>::max()) {
+        return std::numeric_limits<float>::max();
+    }
+    if (v < -std::numeric_limits<float>::max()) {
+        return -std::numeric_limits<float>::max();
+    }
+    return static_cast<float>(v);
+}

@@ -7,6 +7,7 @@
 #include "common/display_format.h"
 #include "common/leading_number.h"
 #include "common/rounding.h"
+#include "measure/conversion.h"
 
 namespace {
 
@@ -33,18 +34,6 @@ T SampleAt(std::span<const T> samples, std::int32_t index) {
         return T{0};
     }
     return samples[static_cast<std::size_t>(index)];
-}
-
-// Stored as a 32-bit float; beyond the float range it is held at the
-// largest float, which keeps Rho usable instead of infinite.
-float HeldFloat(double v) {
-    if (v > FLT_MAX) {
-        return FLT_MAX;
-    }
-    if (v < -FLT_MAX) {
-        return -FLT_MAX;
-    }
-    return static_cast<float>(v);
 }
 
 // A two-decimal value parsed back into a 32-bit float, when it fits.
@@ -110,7 +99,8 @@ MarkerReadout ComputeMarkerReadout(const MarkerReadoutInputs& in, double LossErr
 
     const double LossOffset = LeadingNumber(in.txtLossOffset);
     const Shown loss =
-        ShowTwoDecimals(((n * 0.0587 - 20.16) - LossError) + (in.CalOffsetDb + LossOffset));
+        ShowTwoDecimals(((n * Conversion::DbPerCount - Conversion::DbAtZero) - LossError) +
+                        (in.CalOffsetDb + LossOffset));
     r.Loss = loss.text;
 
     r.Frequency = FormatThousands(in.Index * in.FreqStep + in.FMin);

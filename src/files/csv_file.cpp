@@ -5,7 +5,9 @@
 #include <charconv>
 #include <cmath>
 
+#include "common/decimal_text.h"
 #include "common/display_format.h"
+#include "measure/conversion.h"
 
 namespace {
 
@@ -20,19 +22,6 @@ std::string FixedText(double value, int decimals) {
     const auto result = std::to_chars(buf.data(), buf.data() + buf.size(), std::fabs(value),
                                       std::chars_format::fixed, std::clamp(decimals, 0, 60));
     return std::string(buf.data(), result.ptr);
-}
-
-// Adds one unit in the last place of a string of decimal digits.
-void Increment(std::string& digits) {
-    std::size_t i = digits.size();
-    while (i > 0 && digits[i - 1] == '9') {
-        digits[--i] = '0';
-    }
-    if (i == 0) {
-        digits.insert(digits.begin(), '1');
-    } else {
-        ++digits[i - 1];
-    }
 }
 
 // Nearest integer to num / den (den > 0), halves to even, exactly.
@@ -102,7 +91,7 @@ std::string DecimalHalfEvenText(double value, int decimals, double scale) {
             (rest[0] == '5' && rest.find_first_not_of('0', 1) != std::string::npos);
         const bool half = rest[0] == '5' && !beyondHalf;
         if (beyondHalf || (half && (digits.back() - '0') % 2 != 0)) {
-            Increment(digits);
+            IncrementDigits(digits);
         }
     }
 
@@ -170,8 +159,8 @@ CsvResult CsvText(const CsvInput& input) {
     const double calibration = static_cast<double>(input.caloffsetvalue) / 10.0;
     const double calOffsetDb = DecimalValueOf(input.CalOffsetDb);
     const double userOffsets = calOffsetDb + input.LossOffset;
-    const double offsetScale = std::max(
-        {std::fabs(calibration), std::fabs(calOffsetDb), std::fabs(input.LossOffset), 20.16});
+    const double offsetScale = std::max({std::fabs(calibration), std::fabs(calOffsetDb),
+                                         std::fabs(input.LossOffset), Conversion::DbAtZero});
 
     QByteArray out;
     out.reserve(static_cast<qsizetype>(needed) * 24 + 80);
@@ -189,9 +178,9 @@ CsvResult CsvText(const CsvInput& input) {
             return Refused(
                 QStringLiteral("point %1 holds a count that is not a finite number").arg(i));
         }
-        const double counts = n * 0.0587;
+        const double counts = n * Conversion::DbPerCount;
         const double error = input.LossErrors.empty() ? 0.0 : input.LossErrors[at];
-        const double loss = counts - 20.16 - calibration + userOffsets - error;
+        const double loss = counts - Conversion::DbAtZero - calibration + userOffsets - error;
         const double phase = p * 0.176;
         if (!std::isfinite(loss)) {
             return Refused(QStringLiteral("the loss of point %1 is out of range").arg(i));

@@ -1,27 +1,14 @@
 #include "measure/cable.h"
 
-#include <cfloat>
 #include <cmath>
 
 #include "common/display_format.h"
-
-namespace {
-// Beyond the float range a loss is held at the largest float (only counts
-// far outside 0..1023 from a file get there); NaN stays NaN and shows as
-// NoValueText.
-float HeldFloat(double v) {
-    if (v > FLT_MAX) {
-        return FLT_MAX;
-    }
-    if (v < -FLT_MAX) {
-        return -FLT_MAX;
-    }
-    return static_cast<float>(v);
-}
-}  // namespace
+#include "common/rounding.h"
+#include "measure/conversion.h"
 
 float CableLoss(float n, std::int16_t caloffsetvalue, float CalOffsetDb, double LossError) {
-    return HeldFloat(((n * 0.0587 - 20.16) - LossError - caloffsetvalue / 10.0 + CalOffsetDb) /
+    return HeldFloat(((n * Conversion::DbPerCount - Conversion::DbAtZero) - LossError -
+                      caloffsetvalue / 10.0 + CalOffsetDb) /
                      2.0);
 }
 
