@@ -15,7 +15,9 @@ fi
 jobs="$(nproc)"
 # Every test makes its folders under a new, empty TMPDIR of this run's own, so
 # a test that relies on a folder one machine happens to have fails here too.
+# Open to all like /tmp, since a test runs our tools as another user.
 TEST_TMPDIR="$(mktemp -d "${TMPDIR:-/tmp}/zezizav-tests.XXXXXX")"
+chmod 1777 "$TEST_TMPDIR"
 trap 'rm -rf "$TEST_TMPDIR"' EXIT
 
 echo "== Build and test under the sanitizers"
