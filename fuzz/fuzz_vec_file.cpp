@@ -7,7 +7,8 @@
 // - a read gives either the data or a message, never both, never neither;
 // - the data is accepted exactly when the file has the size for the point
 //   count and every value in it is possible: finite, counts within 0..1023,
-//   limits within 0..1 GHz (checked here on the raw bytes);
+//   limits within 0..1 GHz, the start not above the stop (checked here on the
+//   raw bytes);
 // - accepted data has Champ + 1 elements in every block, and written back it
 //   gives the very same bytes;
 // - VecPointsForSize and VecFileSize agree for every size, however odd.
@@ -56,7 +57,8 @@ bool AllPossible(const QByteArray& bytes, std::int32_t champ) {
             return false;
         }
     }
-    return true;
+    // No sweep runs downwards.
+    return LittleEndianAt<float>(bytes, at) <= LittleEndianAt<float>(bytes, at + 4);
 }
 
 void CheckPointsForSize(qint64 size) {
