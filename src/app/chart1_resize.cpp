@@ -50,6 +50,10 @@ QRect ScaledRect(const QRect& design, double scale) {
                  ScaledPixels(design.top() + design.height(), scale) - top);
 }
 
+QSize ScaledSize(const QSize& design, double scale) {
+    return QSize(ScaledPixels(design.width(), scale), ScaledPixels(design.height(), scale));
+}
+
 FormLayout::FormLayout(QWidget* form, Chart1Widgets& ui)
     : QObject(form),
       form_(form),
@@ -113,8 +117,7 @@ void FormLayout::setScale(double scale) {
     // A window at its smallest stays at its smallest, the new one; one made
     // larger keeps its size.
     QWidget* window = form_->window();
-    const bool smallest = form_->size() == QSize(ScaledPixels(designForm_.width(), scale_),
-                                                 ScaledPixels(designForm_.height(), scale_)) &&
+    const bool smallest = form_->size() == ScaledSize(designForm_, scale_) &&
                           !(window->windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen));
     scale_ = scale;
     ui_.textScale = scale;
@@ -132,8 +135,7 @@ void FormLayout::setScale(double scale) {
             d.widget->setGeometry(ScaledRect(d.rect, scale));
         }
     }
-    ui_.Toolbar1->setIconSize(QSize(ScaledPixels(designIcons_.width(), scale),
-                                    ScaledPixels(designIcons_.height(), scale)));
+    ui_.Toolbar1->setIconSize(ScaledSize(designIcons_, scale));
     // The boxes to tick grow with their captions; the design keeps the
     // application's style itself.
     indicators_->scale = scale;
@@ -142,8 +144,7 @@ void FormLayout::setScale(double scale) {
             b->setStyle(scale == 1.0 ? nullptr : indicators_);
         }
     }
-    form_->setMinimumSize(ScaledPixels(designForm_.width(), scale),
-                          ScaledPixels(designForm_.height(), scale));
+    form_->setMinimumSize(ScaledSize(designForm_, scale));
     grown_ = 0;  // the panels are back at their design places
     layOut();
     ui_.picGraph1->setTagScale(scale);
@@ -164,9 +165,7 @@ bool FormLayout::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void FormLayout::layOut() {
-    const QSize designForm(ScaledPixels(designForm_.width(), scale_),
-                           ScaledPixels(designForm_.height(), scale_));
-    const QSize grow = (form_->size() - designForm).expandedTo(QSize(0, 0));
+    const QSize grow = (form_->size() - ScaledSize(designForm_, scale_)).expandedTo(QSize(0, 0));
     const QRect graph =
         ScaledRect(designGraph_, scale_).adjusted(0, 0, grow.width(), grow.height());
     ui_.picGraph1->setGeometry(graph);

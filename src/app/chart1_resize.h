@@ -78,3 +78,4 @@ FormLayout* FollowFormSize(QWidget* form, Chart1Widgets& ui);
 // that widgets that meet in the design still meet.
 int ScaledPixels(int designPixels, double scale);
 QRect ScaledRect(const QRect& design, double scale);
+QSize ScaledSize(const QSize& design, double scale);

@@ -80,15 +80,16 @@ void GraphWidget::thin(Batch& b) const {
                      m.heightPx);
 }
 
-void GraphWidget::followRatio() {
+bool GraphWidget::followRatio() {
     if (devicePixelRatioF() == thinnedRatio_) {
-        return;
+        return false;
     }
     thinnedRatio_ = devicePixelRatioF();
     for (Batch& b : traces_) {
         thin(b);
     }
     memories_.thin(mapping(), thinnedRatio_, font());
+    return true;
 }
 
 void GraphWidget::takeTraces(std::span<const TraceTake> takes) {
@@ -120,9 +121,11 @@ void GraphWidget::takeTraces(std::span<const TraceTake> takes) {
 
 void GraphWidget::setMemories(std::vector<MemoryLayer::Trace> traces,
                               std::vector<MemoryLayer::Name> names) {
-    followRatio();  // the traces too, not only the memories set
     memories_.set(std::move(traces), std::move(names));
-    memories_.thin(mapping(), thinnedRatio_, font());
+    // After a change of ratio the traces are thinned again too.
+    if (!followRatio()) {
+        memories_.thin(mapping(), thinnedRatio_, font());
+    }
     update();
 }
 

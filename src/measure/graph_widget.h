@@ -134,8 +134,9 @@ private:
     void thin(Batch& b) const;
     // After a move to a screen of another ratio, the traces and the memories
     // are thinned again together: whichever is set first after the move, a
-    // picture cached at the old ratio must not survive in the other.
-    void followRatio();
+    // picture cached at the old ratio must not survive in the other. True
+    // when it thinned them.
+    bool followRatio();
     void placeTagWidget(const Tag& tag);
     QPoint TagPosition(const Tag& tag, const GraphMapping& m) const;
     Tag& tagFor(QWidget* widget);
