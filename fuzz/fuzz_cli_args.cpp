@@ -20,6 +20,12 @@
 //   is in the Transmission mode when a .s2p forces it and never with a
 //   .s1p, reads back the same from its canonical line, and is refused without
 //   its file or its output;
+// - an accepted `plot` always has a file, a .png or .svg output, named
+//   memories and a size within its ranges, reads back the same from its
+//   canonical line (the memories in their order), and is refused without its
+//   file or its output;
+// - --help is given only when asked for, and the help of a command only when
+//   that command is given; that help is the command's own;
 // - an accepted sweep to a .s2p is a transmission sweep, and never one to a
 //   .s1p;
 // - the plan of accepted arguments is either refused with a message or has
@@ -143,8 +149,8 @@ QStringList NormalisationOptions(const NormalisationArguments& n, bool transmiss
     return options;
 }
 
-void CheckReadout(const ReadoutArguments& r) {
-    FUZZ_CHECK(!r.file.isEmpty(), "never accepted without a file");
+// The options readout and plot share, written out.
+QStringList ReadoutOptions(const ReadoutArguments& r) {
     for (const auto& marker : {r.marker1, r.marker2}) {
         FUZZ_CHECK(!marker || (*marker >= 1 && *marker <= kMaxCliPoints), "marker in range");
     }
@@ -164,16 +170,26 @@ void CheckReadout(const ReadoutArguments& r) {
     if (!r.lossOffset.isEmpty()) {
         options << "--loss-offset=" + r.lossOffset;
     }
-    if (r.json) {
-        options << QStringLiteral("--json");
-    }
     options << NormalisationOptions(r.normalisation, r.transmission);
+    return options;
+}
+
+QStringList Reversed(const QStringList& options) {
     QStringList backward;
     for (const QString& o : options) {
         backward.prepend(o);
     }
+    return backward;
+}
+
+void CheckReadout(const ReadoutArguments& r) {
+    FUZZ_CHECK(!r.file.isEmpty(), "never accepted without a file");
+    QStringList options = ReadoutOptions(r);
+    if (r.json) {
+        options << QStringLiteral("--json");
+    }
     const QStringList command{QStringLiteral("readout"), r.file};
-    for (const QStringList& line : {command + options, backward + command}) {
+    for (const QStringList& line : {command + options, Reversed(options) + command}) {
         const CliParseResult again = ParseCliArguments(line);
         FUZZ_CHECK(again.arguments && !again.arguments->help &&
                        again.arguments->command == CliCommand::Readout,
@@ -182,6 +198,55 @@ void CheckReadout(const ReadoutArguments& r) {
     }
     const CliParseResult fileless = ParseCliArguments(QStringList{"readout"} + options);
     FUZZ_CHECK(!fileless.arguments, "a readout without its file is refused");
+}
+
+bool SamePlot(const PlotArguments& a, const PlotArguments& b) {
+    return a.outputPath == b.outputPath && a.memories == b.memories && a.width == b.width &&
+           a.height == b.height;
+}
+
+void CheckPlot(const ReadoutArguments& r, const PlotArguments& p) {
+    FUZZ_CHECK(!r.file.isEmpty(), "never plots without a file");
+    FUZZ_CHECK(!r.json, "a plot takes no --json");
+    FUZZ_CHECK(p.outputPath.endsWith(QLatin1String(".png"), Qt::CaseInsensitive) ||
+                   p.outputPath.endsWith(QLatin1String(".svg"), Qt::CaseInsensitive),
+               "plots only to .png or .svg");
+    FUZZ_CHECK(std::none_of(p.memories.begin(), p.memories.end(),
+                            [](const QString& m) { return m.isEmpty(); }),
+               "a memory has a name");
+    FUZZ_CHECK(!p.width || (*p.width >= kMinPlotWidth && *p.width <= kMaxPlotSide),
+               "width in range");
+    FUZZ_CHECK(!p.height || (*p.height >= kMinPlotHeight && *p.height <= kMaxPlotSide),
+               "height in range");
+    QStringList options = ReadoutOptions(r);
+    options << "--output=" + p.outputPath;
+    if (p.width) {
+        options << "--width=" + QString::number(*p.width);
+    }
+    if (p.height) {
+        options << "--height=" + QString::number(*p.height);
+    }
+    // The memories keep their order, wherever they stand.
+    QStringList memories;
+    for (const QString& m : p.memories) {
+        memories << "--memory=" + m;
+    }
+    const QStringList command{QStringLiteral("plot"), r.file};
+    for (const QStringList& line :
+         {command + memories + options, Reversed(options) + memories + command}) {
+        const CliParseResult again = ParseCliArguments(line);
+        FUZZ_CHECK(again.arguments && !again.arguments->help &&
+                       again.arguments->command == CliCommand::Plot,
+                   "an accepted plot, written out, is accepted again");
+        FUZZ_CHECK(SameReadout(again.arguments->readout, r) && SamePlot(again.arguments->plot, p),
+                   "a plot reads back the same");
+    }
+    FUZZ_CHECK(!ParseCliArguments(QStringList{"plot"} + memories + options).arguments,
+               "a plot without its file is refused");
+    options.removeIf([](const QString& o) { return o.startsWith(QLatin1String("--output=")); });
+    const CliParseResult outputless = ParseCliArguments(command + memories + options);
+    FUZZ_CHECK(!outputless.arguments && outputless.error.contains(QStringLiteral("--output")),
+               "a plot without its output is refused, naming --output");
 }
 
 bool SameConvert(const ConvertArguments& a, const ConvertArguments& b) {
@@ -224,6 +289,20 @@ void CheckConvert(const ConvertArguments& c) {
     const CliParseResult outputless = ParseCliArguments(command + options.mid(1));
     FUZZ_CHECK(!outputless.arguments && outputless.error.contains(QStringLiteral("--output")),
                "a convert without its output is refused, naming --output");
+}
+
+QString CommandName(CliCommand command) {
+    switch (command) {
+        case CliCommand::Sweep:
+            return QStringLiteral("sweep");
+        case CliCommand::Readout:
+            return QStringLiteral("readout");
+        case CliCommand::Convert:
+            return QStringLiteral("convert");
+        case CliCommand::Plot:
+            return QStringLiteral("plot");
+    }
+    return {};
 }
 
 void CheckPlan(const SweepArguments& s, std::int32_t settingsChamp) {
@@ -273,6 +352,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         FUZZ_CHECK(arguments.contains(QStringLiteral("--help")) ||
                        arguments.contains(QStringLiteral("-h")),
                    "help only when asked for");
+        if (parsed.helpCommand) {
+            const QString name = CommandName(*parsed.helpCommand);
+            FUZZ_CHECK(arguments.contains(name), "the help of a command only when it is given");
+            FUZZ_CHECK(CliUsageText(*parsed.helpCommand).contains("zezizav-cli " + name),
+                       "a command's help is its own");
+        }
         return 0;
     }
     if (parsed.command == CliCommand::Readout) {
@@ -283,6 +368,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (parsed.command == CliCommand::Convert) {
         FUZZ_CHECK(arguments.contains(QStringLiteral("convert")), "a convert only when asked for");
         CheckConvert(parsed.convert);
+        return 0;
+    }
+    if (parsed.command == CliCommand::Plot) {
+        FUZZ_CHECK(arguments.contains(QStringLiteral("plot")), "a plot only when asked for");
+        CheckPlot(parsed.readout, parsed.plot);
         return 0;
     }
     const SweepArguments& s = parsed.sweep;

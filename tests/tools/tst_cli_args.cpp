@@ -46,6 +46,22 @@ CliReadout Readout(const SweepBuffers& b, float FMin, float FMax, const ReadoutA
     return *r.readout;
 }
 
+// One field of the parsed arguments as text, for the table of values kept
+// word for word.
+QString Field(const CliArguments& a, const QString& field) {
+    const ReadoutArguments& r = a.readout;
+    const QMap<QString, QString> fields = {
+        {"file", a.command == CliCommand::Convert ? a.convert.file : r.file},
+        {"settings", r.settingsPath},
+        {"open", r.normalisation.open},
+        {"json", r.json ? "true" : "false"},
+        {"marker1", QString::number(r.marker1.value_or(0))},
+        {"memories", a.plot.memories.join(QLatin1Char('|'))},
+        {"device", a.sweep.device},
+    };
+    return fields.value(field, QStringLiteral("no such field"));
+}
+
 }  // namespace
 
 class TestCliArgs : public QObject {
@@ -128,13 +144,14 @@ private slots:
             QTest::addRow("missing --%s", option) << args << QStringLiteral("--%1").arg(option);
         }
         // Numbers: "." only, finite, whole where whole is wanted.
-        for (const char* mhz : {"1,5", "abc", "", "nan", "inf", "-inf", "1e400", "14.2MHz"}) {
+        for (const char* mhz :
+             {"1,5", "abc", "", "nan", "inf", "-inf", "1e400", "14.2MHz", "0x10", "1_0"}) {
             QTest::addRow("start \"%s\"", mhz)
                 << QStringList{"sweep",  "--device", "d",        "--start", mhz,
                                "--stop", "2",        "--output", "o"}
                 << "--start";
         }
-        for (const char* points : {"0", "-5", "32768", "12abc", "1.5", "99999999999"}) {
+        for (const char* points : {"0", "-5", "32768", "12abc", "1.5", "99999999999", "0x10"}) {
             QTest::addRow("points \"%s\"", points) << With({"--points", points}) << "--points";
         }
         for (const char* ms : {"0", "-1", "x", "3600001"}) {
@@ -220,6 +237,156 @@ private slots:
         QVERIFY(!r.arguments.has_value());
         QVERIFY2(r.error.contains(mentions), qPrintable(r.error));
         QVERIFY(!r.error.contains(QLatin1Char('\n')));
+    }
+
+    // The help comes before a fault of the values and after a fault of the
+    // words; nothing after it is read. After a command it is that command's.
+    void helpOrRefusal_data() {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<int>("helpCommand");  // -1: the whole usage; -2: refused
+        QTest::addColumn<QString>("mentions");
+        const int all = -1;
+        const int refused = -2;
+        QTest::newRow("a command's help")
+            << QStringList{"--marker1", "600", "readout", "x.vec", "--help"}
+            << int(CliCommand::Readout) << "";
+        QTest::newRow("before an option of another command")
+            << QStringList{"plot", "--json", "-h"} << int(CliCommand::Plot) << "";
+        QTest::newRow("after a bad value")
+            << QStringList{"sweep", "--start", "x", "--help"} << int(CliCommand::Sweep) << "";
+        QTest::newRow("before the command") << QStringList{"--help", "readout"} << all << "";
+        QTest::newRow("before an unknown option") << QStringList{"--help", "--pints"} << all << "";
+        QTest::newRow("after an empty offset") << QStringList{"--loss-offset=", "-h"} << all << "";
+        QTest::newRow("after an unknown option")
+            << QStringList{"--pints", "--help"} << refused << "--pints";
+        QTest::newRow("after a flag's value")
+            << QStringList{"--json=1", "-h"} << refused << "--json";
+        QTest::newRow("after an option twice, no command")
+            << QStringList{"--start", "1", "--start", "2", "--help"} << refused << "twice";
+        QTest::newRow("after a stray word")
+            << QStringList{"readout", "a.vec", "b.vec", "--help"} << refused << "b.vec";
+        QTest::newRow("after an empty file name")
+            << QStringList{"readout", "", "-h"} << refused << "empty";
+        QTest::newRow("-hx after the file is a word")
+            << QStringList{"readout", "a.vec", "-hx"} << refused << "-hx";
+        QTest::newRow("-hx to sweep is a word") << With({"-hx"}) << refused << "-hx";
+        QTest::newRow("--help with a value") << QStringList{"--help=1"} << refused << "--help";
+        QTest::newRow("-- alone") << QStringList{"readout", "--", "a.vec"} << refused << "--";
+    }
+    void helpOrRefusal() {
+        QFETCH(QStringList, args);
+        QFETCH(int, helpCommand);
+        const CliParseResult r = ParseCliArguments(args);
+        if (helpCommand == -2) {
+            QVERIFY(!r.arguments.has_value());
+            QFETCH(QString, mentions);
+            QVERIFY2(r.error.contains(mentions), qPrintable(r.error));
+            return;
+        }
+        QVERIFY2(r.arguments.has_value(), qPrintable(r.error));
+        QVERIFY(r.arguments->help);
+        QCOMPARE(r.arguments->helpCommand.has_value(), helpCommand >= 0);
+        if (helpCommand >= 0) {
+            QCOMPARE(int(*r.arguments->helpCommand), helpCommand);
+        }
+    }
+
+    // Values CLI11 would read its own way are kept as the words given.
+    void keptVerbatim_data() {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QString>("value");
+        QTest::newRow("file beginning with -") << QStringList{"readout", "-x.vec"} << "file"
+                                               << "-x.vec";
+        QTest::newRow("-h as a value")
+            << QStringList{"readout", "a.vec", "--settings", "-h"} << "settings"
+            << "-h";
+        QTest::newRow("= in the value")
+            << QStringList{"readout", "--settings=a=b", "a.vec"} << "settings"
+            << "a=b";
+        QTest::newRow("quotes") << QStringList{"readout", "a.vec", "--settings", "\"q\""}
+                                << "settings"
+                                << "\"q\"";
+        QTest::newRow("an option's name as a value")
+            << QStringList{"readout", "a.vec", "--open", "--json"} << "open"
+            << "--json";
+        QTest::newRow("... which is then not given")
+            << QStringList{"readout", "a.vec", "--open", "--json"} << "json"
+            << "false";
+        QTest::newRow("leading zero is decimal")
+            << QStringList{"readout", "a.vec", "--marker1=010"} << "marker1"
+            << "10";
+        QTest::newRow("memories with brackets and braces")
+            << QStringList{"plot",     "a.vec", "--output=a.png", "--memory=[a,b]",
+                           "--memory", "{}",    "--memory=%%"}
+            << "memories"
+            << "[a,b]|{}|%%";
+        QTest::newRow("-- as a value")
+            << QStringList{"sweep",  "--device", "--",       "--start", "1",
+                           "--stop", "2",        "--output", "o"}
+            << "device"
+            << "--";
+    }
+    void keptVerbatim() {
+        QFETCH(QStringList, args);
+        QFETCH(QString, field);
+        const CliParseResult r = ParseCliArguments(args);
+        QVERIFY2(r.arguments.has_value(), qPrintable(r.error));
+        QVERIFY(!r.arguments->help);
+        QTEST(Field(*r.arguments, field), "value");
+    }
+
+    // The help of a command lists its options, each with its words, and no
+    // option of another command; every line fits 79 columns.
+    void usage_data() {
+        QTest::addColumn<int>("command");  // -1: the whole usage
+        QTest::addColumn<QStringList>("listed");
+        QTest::addColumn<QStringList>("absent");
+        const QStringList normalisation{"--open", "--short", "--through", "--normalise"};
+        const QStringList sweep{"--device",       "--start",      "--stop",
+                                "--points",       "--timeout-ms", "--output",
+                                "--transmission", "--settings",   "--loss-offset"};
+        const QStringList readout =
+            QStringList{"FILE.vec",   "--marker1",     "--marker2", "--transmission",
+                        "--settings", "--loss-offset", "--json"} +
+            normalisation;
+        const QStringList convert =
+            QStringList{"FILE.vec", "--output", "--settings", "--transmission", "--loss-offset"} +
+            normalisation;
+        const QStringList plot = QStringList{"FILE.vec", "--output",  "--memory", "--width",
+                                             "--height", "--marker1", "--marker2"} +
+                                 normalisation;
+        QTest::newRow("sweep") << int(CliCommand::Sweep) << sweep
+                               << (QStringList{"--json", "--memory", "--marker1"} + normalisation);
+        QTest::newRow("readout") << int(CliCommand::Readout) << readout
+                                 << QStringList{"--output", "--points", "--memory", "--device"};
+        QTest::newRow("convert") << int(CliCommand::Convert) << convert
+                                 << QStringList{"--json", "--marker1", "--memory", "--points"};
+        QTest::newRow("plot") << int(CliCommand::Plot) << plot
+                              << QStringList{"--json", "--points", "--device"};
+        QTest::newRow("all") << -1 << sweep + readout + plot << QStringList{};
+    }
+    void usage() {
+        QFETCH(int, command);
+        QFETCH(QStringList, listed);
+        QFETCH(QStringList, absent);
+        const QString text =
+            command < 0 ? CliUsageText() : CliUsageText(static_cast<CliCommand>(command));
+        for (const QString& option : listed) {
+            // The name, its value, and at least one word of description.
+            const QRegularExpression line(
+                QStringLiteral("^  %1( \\S+)?  +\\w").arg(QRegularExpression::escape(option)),
+                QRegularExpression::MultilineOption);
+            QVERIFY2(text.contains(line), qPrintable(option));
+        }
+        for (const QString& option : absent) {
+            QVERIFY2(!text.contains(QStringLiteral("\n  %1 ").arg(option)), qPrintable(option));
+            QVERIFY2(!text.contains(QStringLiteral("[%1").arg(option)), qPrintable(option));
+        }
+        for (const QString& l : text.split(QLatin1Char('\n'))) {
+            QVERIFY2(l.size() <= 79, qPrintable(l));
+        }
+        QVERIFY(text.contains(QStringLiteral("  -h, --help ")));
     }
 
     void plan_data() {

@@ -63,7 +63,8 @@ enum class CliOutputKind { Vec, Csv, S1p, S2p };
 CliOutputKind CliOutputKindOf(const QString& path);
 
 struct CliArguments {
-    bool help = false;  // --help: print the usage, nothing else
+    bool help = false;  // -h or --help: print CliUsageText(helpCommand), nothing else
+    std::optional<CliCommand> helpCommand;  // the command given with it; none: the whole usage
     CliCommand command = CliCommand::Sweep;
     SweepArguments sweep;      // when command is Sweep
     ReadoutArguments readout;  // when command is Readout or Plot
@@ -88,15 +89,18 @@ constexpr int kMaxPlotSide = 8192;
 constexpr qint64 kMaxCliTimeoutMs = 3'600'000;
 
 // arguments excludes the program name. Options take their value as the next
-// argument or after "=" (--points=500); each may be given once, and only with
-// the command it belongs to, but --memory may be given again and again.
+// argument or after "=" (--points=500), before or after the command; each may
+// be given once, and only with the command it belongs to, but --memory may be
+// given again and again. -h or --help anywhere (but as an option's value)
+// asks for the help, whatever else is wrong.
 // `readout`, `convert` and `plot` take the file as their one plain argument.
 // A .s2p output holds the Transmission mode's S21, so it implies
 // --transmission; a .s1p output with --transmission is refused.
 // The normalisation options must suit the mode (CheckNormalisationArguments).
 CliParseResult ParseCliArguments(const QStringList& arguments);
 
-QString CliUsageText();
+// The usage of every command, or of the one given; every option with its words.
+QString CliUsageText(std::optional<CliCommand> command = std::nullopt);
 
 // What is sent: the limits as 32-bit floats in Hz (MHz x 1,000,000), the step
 // and the mode, exactly as the program computes them.

@@ -291,7 +291,7 @@ int main(int argc, char* argv[]) {
         return Fail(parsed.error, kBadRequest);
     }
     if (parsed.arguments->help) {
-        std::fputs(CliUsageText().toLocal8Bit().constData(), stdout);
+        std::fputs(CliUsageText(parsed.arguments->helpCommand).toLocal8Bit().constData(), stdout);
         return kSaved;
     }
     if (parsed.arguments->command == CliCommand::Readout) {
