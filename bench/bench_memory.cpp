@@ -17,7 +17,7 @@
 
 #include <unistd.h>
 
-#include "app/chart1.h"
+#include "window/chart1.h"
 #include "support.h"
 
 namespace {

@@ -29,9 +29,9 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
-#include "app/chart1.h"
+#include "window/chart1.h"
 #include "calibrate/normalisation.h"
-#include "compare/memory_control.h"
+#include "window/memory_control.h"
 #include "measure/conversion.h"
 #include "measure/graph_widget.h"
 #include "measure/trace_geometry.h"

@@ -15,7 +15,7 @@
 
 #include <unistd.h>
 
-#include "app/chart1.h"
+#include "window/chart1.h"
 #include "instrument/parallel_port.h"
 #include "instrument/qt_serial_port_service.h"
 #include "measure/trace_geometry.h"

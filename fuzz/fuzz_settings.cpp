@@ -19,8 +19,8 @@
 #include <string_view>
 #include <vector>
 
-#include "app/settings.h"
-#include "app/settings_writer.h"
+#include "settings/settings.h"
+#include "settings/settings_writer.h"
 #include "common/rounding.h"
 #include "fuzz_check.h"
 

@@ -7,13 +7,13 @@
 #include <QTimer>
 #include <cstdio>
 
-#include "app/chart1.h"
+#include "window/chart1.h"
 #include "app/message.h"
-#include "app/settings_dialog.h"
-#include "app/settings_file.h"
+#include "window/settings_dialog.h"
+#include "settings/settings_file.h"
 #include "app/single_instance.h"
-#include "app/splash_window.h"
-#include "app/startup_rules.h"
+#include "window/splash_window.h"
+#include "settings/startup_rules.h"
 #include "common/sweep_buffers.h"
 #include "common/version.h"
 #include "instrument/linux_parallel_port.h"

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "compare/memory_trace.h"
-#include "measure/graph_scales.h"
+#include "measure/trace_scale.h"
 #include "measure/trace_geometry.h"
 
 // What a memory's picture depends on besides the memory: the axis the live

@@ -1,22 +1,14 @@
 #include "measure/trace_geometry.h"
 
+#include "measure/trace_scale.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
 
 namespace {
 
-double FiniteOrZero(double v) {
-    return std::isfinite(v) ? v : 0.0;
-}
-
-std::int32_t LastIndex(const TracePass& pass) {
-    return std::min(pass.Champ, Conversion::CounterLimit);
-}
-
-std::int32_t StepOf(const TracePass& pass) {
-    return std::max<std::int32_t>(pass.Step, 1);
-}
+using namespace trace_y;
 
 // Room for every point of a pass, taken once; clear() keeps it.
 void Prepare(std::vector<Segment>& batch, std::int32_t last) {
@@ -30,81 +22,6 @@ float PointX(std::int32_t i, float PointWidth) {
     return ToFiniteFloat(static_cast<double>(static_cast<float>(i)) * PointWidth);
 }
 
-// The y rules with the graph height h already made finite, so that a pass
-// works it out once.
-float PhaseYAt(double h, float p) {
-    return ToFiniteFloat(h - (h / 1024.0) * FiniteOrZero(p));
-}
-
-struct LossYTerms {
-    double offsets = 0.0;  // CalOffsetDb + LossOffset, each finite
-    double scale = 1.0;
-    double stretch = 1.0;  // 30 dB over the range chosen
-};
-
-LossYTerms LossTerms(float CalOffsetDb, double LossOffset, std::uint8_t LossScale,
-                     LossRange range = LossRange::To30) {
-    return LossYTerms{FiniteOrZero(CalOffsetDb) + FiniteOrZero(LossOffset),
-                      LossScale < 1 ? 1.0 : LossScale, 30.0 / LossRangeDb(range)};
-}
-
-float LossYAt(double h, double n, const LossYTerms& t) {
-    const double designed = h * FiniteOrZero(n) / 512.0 - h + t.offsets * 129.0 + 1250.0;
-    // A narrower range stretches the designed picture down from its top, so
-    // the offsets keep their 129 twips a dB on the designed scale.
-    const double y = t.stretch == 1.0 ? designed : designed * t.stretch;
-    // Halving is exact as a product; the usual scale of 1 needs no division.
-    return ToFiniteFloat(t.scale == 1.0 ? y : t.scale == 2.0 ? y * 0.5 : y / t.scale);
-}
-
-float OhmYAt(double h, float ohm) {
-    return ToFiniteFloat(h - h * FiniteOrZero(ohm) / 500.0 - 100.0);
-}
-
-float SwrYAt(double h, float swr) {
-    return ToFiniteFloat(h - h * FiniteOrZero(swr) / 10.0);
-}
-
-// A scale other than the designed one: bottom lies margin twips above the
-// bottom edge and top margin twips above the top edge.
-struct LinearY {
-    double bottom = 0.0;
-    double span = 1.0;
-    double margin = 0.0;
-    float operator()(double h, float v) const {
-        return ToFiniteFloat(h - h * (FiniteOrZero(v) - bottom) / span - margin);
-    }
-};
-
-LinearY OhmRule(OhmScale s) {
-    return LinearY{0.0, OhmScaleTop(s), 100.0};
-}
-
-LinearY SwrRule(SwrScale s) {
-    return LinearY{SwrScaleBottom(s), SwrScaleTop(s) - SwrScaleBottom(s), 0.0};
-}
-
-// Calls use with the y rule of the scale: the designed function itself for
-// the designed scale, so its arithmetic stays exactly as it was.
-template <class Use>
-void WithRule(bool designed, float (*designedRule)(double, float), LinearY other, Use use) {
-    if (designed) {
-        use(designedRule);
-    } else {
-        use(other);
-    }
-}
-
-template <class Use>
-void WithOhmRule(OhmScale s, Use use) {
-    WithRule(s == OhmScale::To500, OhmYAt, OhmRule(s), use);
-}
-
-template <class Use>
-void WithSwrRule(SwrScale s, Use use) {
-    WithRule(s == SwrScale::ZeroTo10, SwrYAt, SwrRule(s), use);
-}
-
 }  // namespace
 
 float ComputePointWidth(float width, std::int32_t Champ) {
@@ -114,74 +31,8 @@ float ComputePointWidth(float width, std::int32_t Champ) {
     return ToFiniteFloat(FiniteOrZero(width) / Champ);
 }
 
-float PhaseY(float H, float p) {
-    return PhaseYAt(FiniteOrZero(H), p);
-}
-
-float LossY(float H, float n, float CalOffsetDb, double LossOffset, std::uint8_t LossScale) {
-    return LossYAt(FiniteOrZero(H), n, LossTerms(CalOffsetDb, LossOffset, LossScale));
-}
-
-float OhmY(float H, float ohm) {
-    return OhmYAt(FiniteOrZero(H), ohm);
-}
-
-float SwrY(float H, float swr) {
-    return SwrYAt(FiniteOrZero(H), swr);
-}
-
-float LossYOn(LossRange range, float H, float n, float CalOffsetDb, double LossOffset,
-              std::uint8_t LossScale) {
-    return LossYAt(FiniteOrZero(H), n, LossTerms(CalOffsetDb, LossOffset, LossScale, range));
-}
-
-float OhmYOn(OhmScale scale, float H, float ohm) {
-    float y = 0.0f;
-    WithOhmRule(scale, [&](auto rule) { y = rule(FiniteOrZero(H), ohm); });
-    return y;
-}
-
-float SwrYOn(SwrScale scale, float H, float swr) {
-    float y = 0.0f;
-    WithSwrRule(scale, [&](auto rule) { y = rule(FiniteOrZero(H), swr); });
-    return y;
-}
-
-void ValueRange::take(float v) {
-    if (!any) {
-        min = max = v;
-        any = true;
-        return;
-    }
-    min = std::min(min, v);
-    max = std::max(max, v);
-}
-
-TraceExtremes SweepExtremes(const TracePass& pass, std::optional<PointConverter>& convert) {
-    TraceExtremes e;
-    if (pass.MagnitudeSamples == nullptr || pass.PhaseSamples == nullptr) {
-        return e;
-    }
-    const std::int32_t last = LastIndex(pass);
-    const std::int32_t step = StepOf(pass);
-    for (std::int32_t i = 1; i <= last; i += step) {
-        e.LossCount.take(static_cast<float>(FiniteOrZero(pass.MagnitudeSamples[i])));
-    }
-    if (!convert || !convert->serves(pass.CalOffsetDb, pass.LossOffset)) {
-        convert.emplace(pass.CalOffsetDb, pass.LossOffset);
-    }
-    for (std::int32_t i = 0; i <= last; i += step) {
-        const PointValues v = (*convert)(pass.MagnitudeSamples[i], pass.PhaseSamples[i]);
-        e.Swr.take(v.Swr);
-        e.Z.take(v.Zmag);
-        e.Xs.take(v.Xs);
-        e.Rs.take(v.Rs);
-    }
-    return e;
-}
-
 void PlotLossPhasePass(const TracePass& pass, PenState& pen, LossPhaseGeometry& out) {
-    const std::int32_t last = LastIndex(pass);
+    const std::int32_t last = PassLastIndex(pass);
     Prepare(out.Phase, last);
     Prepare(out.Loss, last);
     out.Best = BestMatch(pass.MagnitudeSamples, pass.LossErrors, pass.Champ, pass.Step);
@@ -196,7 +47,7 @@ void PlotLossPhasePass(const TracePass& pass, PenState& pen, LossPhaseGeometry& 
     const double h = FiniteOrZero(pass.H);
     const LossYTerms lossTerms =
         LossTerms(pass.CalOffsetDb, pass.LossOffset, pass.LossScale, pass.Scales.Loss);
-    const std::int32_t step = StepOf(pass);
+    const std::int32_t step = PassStep(pass);
     const std::size_t count = last < 1 ? 0 : static_cast<std::size_t>((last - 1) / step) + 1;
     out.Phase.resize(pass.Enabled.Phase ? count : 0);
     out.Loss.resize(pass.Enabled.Loss ? count : 0);
@@ -249,7 +100,7 @@ void PlotLossPhasePass(const TracePass& pass, PenState& pen, LossPhaseGeometry& 
 }
 
 void PlotImpedancePass(const TracePass& pass, PenState& pen, ImpedanceGeometry& out) {
-    const std::int32_t last = LastIndex(pass);
+    const std::int32_t last = PassLastIndex(pass);
     Prepare(out.Z, last);
     Prepare(out.Xs, last);
     Prepare(out.Rs, last);
@@ -264,7 +115,7 @@ void PlotImpedancePass(const TracePass& pass, PenState& pen, ImpedanceGeometry& 
     PointConverter& convert = *out.Converter;
     const double* errors = pass.LossErrors;
     const double h = FiniteOrZero(pass.H);
-    const std::int32_t step = StepOf(pass);
+    const std::int32_t step = PassStep(pass);
     // Every point is converted first; then each trace works out its y in a
     // plain loop over an array, which the compiler runs two points at a time.
     auto& w = out.Work;

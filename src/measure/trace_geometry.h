@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "measure/conversion.h"
-#include "measure/graph_scales.h"
+#include "measure/trace_scale.h"
 
 // Where the six traces of one pass run on picGraph1, in twips (origin at the
 // top left, y growing downwards). The painter draws these batches as they
@@ -80,6 +80,15 @@ struct ImpedanceGeometry {
     } Work;
 };
 
+// The last index and the step a pass visits: counts beyond the counter's
+// limit are not visited, and a step below 1 counts as 1.
+inline std::int32_t PassLastIndex(const TracePass& pass) {
+    return pass.Champ < Conversion::CounterLimit ? pass.Champ : Conversion::CounterLimit;
+}
+inline std::int32_t PassStep(const TracePass& pass) {
+    return pass.Step < 1 ? 1 : pass.Step;
+}
+
 // Horizontal distance between adjacent points: graph width / Champ. 0 when
 // Champ is below 1.
 float ComputePointWidth(float width, std::int32_t Champ);
@@ -95,36 +104,3 @@ void PlotLossPhasePass(const TracePass& pass, PenState& pen, LossPhaseGeometry& 
 // (i * PointWidth + PointWidth, y), so with Step > 1 these segments do not
 // join.
 void PlotImpedancePass(const TracePass& pass, PenState& pen, ImpedanceGeometry& out);
-
-// The y of each trace, exposed for the scale labels and the tests.
-float PhaseY(float H, float p);
-float LossY(float H, float n, float CalOffsetDb, double LossOffset, std::uint8_t LossScale);
-float OhmY(float H, float ohm);  // |Z|, |Xs| and Rs
-float SwrY(float H, float swr);
-
-// The same on a chosen scale; the designed scale gives the rules above, bit
-// for bit.
-float LossYOn(LossRange range, float H, float n, float CalOffsetDb, double LossOffset,
-              std::uint8_t LossScale);
-float OhmYOn(OhmScale scale, float H, float ohm);
-float SwrYOn(SwrScale scale, float H, float swr);
-
-// The smallest and largest value a pass plots on a trace; any is false when
-// the pass visits no point.
-struct ValueRange {
-    float min = 0.0f;
-    float max = 0.0f;
-    bool any = false;
-    void take(float v);
-};
-
-// What a pass plots, by trace, whether the trace is on or not: the magnitude
-// counts of the loss points and the converted values of the impedance points.
-struct TraceExtremes {
-    ValueRange LossCount;
-    ValueRange Swr, Z, Xs, Rs;
-};
-
-// Visits the points the two passes visit; convert is kept by the caller so
-// that its table serves pass after pass.
-TraceExtremes SweepExtremes(const TracePass& pass, std::optional<PointConverter>& convert);

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "cycle/frequency_axis.h"
-#include "cycle/graph_scale.h"
+#include "measure/trace_scale.h"
 #include "cycle/marker_search.h"
 #include "measure/trace_geometry.h"
 

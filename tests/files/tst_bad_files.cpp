@@ -9,9 +9,9 @@
 
 #include <optional>
 
-#include "app/settings_file.h"
-#include "calibrate/calibrate_controller.h"
-#include "files/picture_menu.h"
+#include "settings/settings_file.h"
+#include "window/calibrate_controller.h"
+#include "window/picture_menu.h"
 #include "files/vec_file.h"
 #include "support/cli_run.h"
 #include "support/test_support.h"

@@ -5,10 +5,10 @@
 #include <QSvgRenderer>
 #include <QtTest>
 
-#include "calibrate/calibrate_controller.h"
+#include "window/calibrate_controller.h"
 #include "cli_readout.h"
-#include "compare/average_control.h"
-#include "files/picture_menu.h"
+#include "window/average_control.h"
+#include "window/picture_menu.h"
 #include "files/vec_file.h"
 #include "support/test_support.h"
 

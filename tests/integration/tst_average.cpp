@@ -3,7 +3,7 @@
 // that add nothing; and a sweep file of another size giving way to Champ.
 #include <QtTest>
 
-#include "compare/average_control.h"
+#include "window/average_control.h"
 #include "files/vec_file.h"
 #include "support/test_support.h"
 

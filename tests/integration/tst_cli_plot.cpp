@@ -4,7 +4,7 @@
 #include <QSvgRenderer>
 #include <QtTest>
 
-#include "files/picture_menu.h"
+#include "window/picture_menu.h"
 #include "files/vec_file.h"
 #include "support/test_support.h"
 

@@ -10,7 +10,7 @@
 #include <cmath>
 #include <map>
 
-#include "app/chart1.h"
+#include "window/chart1.h"
 #include "display/vb_colour.h"
 #include "instrument/protocol.h"
 #include "instrument/qt_serial_port_service.h"

@@ -4,7 +4,7 @@
 #include <QMessageBox>
 #include <QtTest>
 
-#include "app/chart1.h"
+#include "window/chart1.h"
 #include "display/vb_colour.h"
 #include "instrument/qt_serial_port_service.h"
 #include "instrument/recording_parallel_port.h"

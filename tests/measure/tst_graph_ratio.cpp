@@ -6,7 +6,7 @@
 #include <QWindow>
 #include <QtTest>
 
-#include "compare/memory_control.h"
+#include "window/memory_control.h"
 #include "files/vec_file.h"
 #include "measure/graph_widget.h"
 #include "support/test_support.h"

@@ -5,7 +5,7 @@
 #include <QStringList>
 #include <memory>
 
-#include "app/chart1.h"
+#include "window/chart1.h"
 #include "instrument/qt_serial_port_service.h"
 #include "instrument/recording_parallel_port.h"
 

@@ -6,7 +6,7 @@
 
 #include <optional>
 
-#include "app/settings.h"
+#include "settings/settings.h"
 #include "calibrate/normalisation.h"
 #include "cli_args.h"
 #include "common/sweep_buffers.h"

@@ -4,11 +4,11 @@
 #include <QEventLoop>
 #include <QTimer>
 
-#include "app/chart1.h"
-#include "calibrate/calibrate_controller.h"
-#include "compare/memory_control.h"
-#include "display/marker_controls.h"
-#include "files/picture_menu.h"
+#include "window/chart1.h"
+#include "window/calibrate_controller.h"
+#include "window/memory_control.h"
+#include "window/marker_controls.h"
+#include "window/picture_menu.h"
 #include "instrument/qt_serial_port_service.h"
 #include "instrument/recording_parallel_port.h"
 #include "measure/graph_widget.h"

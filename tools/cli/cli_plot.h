@@ -10,7 +10,7 @@
 #include <cstdint>
 #include <optional>
 
-#include "app/settings.h"
+#include "settings/settings.h"
 #include "calibrate/normalisation.h"
 #include "files/picture.h"
 

@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <optional>
 
-#include "app/settings.h"
+#include "settings/settings.h"
 #include "calibrate/normalisation.h"
 #include "cli_args.h"
 

@@ -17,8 +17,8 @@
 #include <optional>
 #include <span>
 
-#include "app/settings.h"
-#include "app/settings_file.h"
+#include "settings/settings.h"
+#include "settings/settings_file.h"
 #include "cli_args.h"
 #include "cli_convert.h"
 #include "cli_plot.h"

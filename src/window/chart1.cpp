@@ -1,0 +1,92 @@
+#include "window/chart1.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QShortcut>
+
+#include "window/about_window.h"
+#include "window/chart1_resize.h"
+#include "window/settings_dialog.h"
+#include "window/text_size.h"
+#include "window/calibrate_controller.h"
+#include "common/version.h"
+#include "window/average_control.h"
+#include "window/memory_control.h"
+#include "window/graph_view.h"
+#include "window/marker_controls.h"
+#include "window/picture_menu.h"
+#include "instrument/parallel_port.h"
+#include "window/port_menu.h"
+#include "instrument/serial_port_service.h"
+#include "measure/graph_widget.h"
+
+chart1::chart1(Settings& settings, SweepBuffers& buffers, SerialPortService& serial,
+               ParallelPort& parallel, QWidget* parent)
+    : QMainWindow(parent),
+      settings_(settings),
+      buffers_(buffers),
+      serial_(serial),
+      parallel_(parallel),
+      exchange_(serial) {
+    BuildChart1(this, ui);
+    setWindowTitle(QStringLiteral("%1 %2.%3.%4 - two-port vector network analyser on a serial "
+                                  "(RS-232 or USB) link")
+                       .arg(QLatin1String(Version::ProductName))
+                       .arg(Version::Major)
+                       .arg(Version::Minor)
+                       .arg(Version::Revision));
+    connect(ui.mnuExit, &QAction::triggered, this, &chart1::mnuExit_Click);
+    connect(ui.mnuAbout, &QAction::triggered, this, &chart1::mnuAbout_Click);
+    connect(ui.Timer1, &QTimer::timeout, this, &chart1::Timer1_Timer);
+    connect(ui.cmdRUN, &QPushButton::clicked, this, &chart1::cmdRUN_Click);
+    // A check box's handler also runs when code changes its value.
+    connect(ui.chkHold, &QCheckBox::toggled, this, &chart1::chkHold_Click);
+    connect(ui.chkBands, &QCheckBox::toggled, this, &chart1::chkBands_Click);
+    auto* f5 = new QShortcut(QKeySequence(Qt::Key_F5), this);
+    connect(f5, &QShortcut::activated, this, &chart1::cmdRUN_Click);
+
+    connect(&exchange_, &SweepExchange::finished, this, &chart1::onExchangeFinished);
+    connect(this, &chart1::sweepAcquired, this, [this] { sweepShown_ = true; });
+    connect(this, &chart1::sweepOpened, this, [this] { sweepShown_ = true; });
+    connect(&serial_, &SerialPortService::failed, this, &chart1::onSerialFailed);
+    connectDisplayHandlers();
+    connectRangeHandlers();
+    connectFileHandlers();
+    settingsController_ = new SettingsController(*this);
+    portMenu_ = new PortMenu(*this);
+    graphView_ = new GraphView(*this);
+    markerControls_ = new MarkerControls(*this, [this](const QString& m) { notify(m); });
+    // A grown graph, or the 50-ohm line on another impedance scale, moves
+    // the captions and lines.
+    connect(ui.picGraph1, &GraphWidget::resized, this, &chart1::placeScalesAndLines);
+    connect(graphView_, &GraphView::scalesChanged, this, &chart1::placeScalesAndLines);
+    calibrate_ = std::make_unique<CalibrateController>(*this);
+    averageControl_ = new AverageControl(*this);
+    memoryControl_ = new MemoryControl(*this);
+    pictureCommands_ = new PictureCommands(*this);
+    // Last: the widgets every controller made are the design it scales.
+    connect(ui.layout, &FormLayout::scaled, this, [this] {
+        PlaceInfoRows(ui, calibrate_->lblNorm);
+        placeScalesAndLines();
+    });
+    textSize_ = new TextSizeControl(*this);
+    zeroSpanPause_.setSingleShot(true);
+    connect(&zeroSpanPause_, &QTimer::timeout, this, &chart1::tickSweep);
+}
+
+chart1::~chart1() = default;
+
+void chart1::mnuExit_Click() { close(); }
+
+void chart1::mnuAbout_Click() { ShowAboutWindow(about_, this); }
+
+// Form_Unload: closing the main window closes every other window of the
+// program; the application ends when the last one is gone. Nothing is saved.
+void chart1::closeEvent(QCloseEvent* event) {
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (w != this && w->isVisible()) {
+            w->close();
+        }
+    }
+    event->accept();
+}

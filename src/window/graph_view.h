@@ -1,0 +1,59 @@
+#pragma once
+
+#include <QObject>
+#include <optional>
+#include <vector>
+
+#include "measure/conversion.h"
+#include "measure/trace_scale.h"
+#include "measure/trace_geometry.h"
+
+class chart1;
+class QAction;
+class QMenu;
+
+// The "&View" menu and what it governs: the scales the traces are drawn on
+// (chosen, or taken automatically after each sweep), their captions, the
+// frequency grid, the frequency axis under the graph, and full screen (F11).
+// The choices last as long as the window; nothing is written anywhere.
+class GraphView : public QObject {
+    Q_OBJECT
+public:
+    explicit GraphView(chart1& window);
+
+    const GraphScales& scales() const { return scales_; }
+    QMenu* menu() const { return menu_; }
+
+    // With "Auto scale" on, takes the scales for the pass about to be drawn.
+    void autoScale(const TracePass& pass);
+    // Writes the loss captions of the scales in use and "Scale X2"; returns
+    // the LossScale they stand for.
+    unsigned char writeLossCaptions();
+
+signals:
+    // The scales changed: the 50-ohm line moves, the captions are rewritten.
+    void scalesChanged();
+
+private:
+    void choose(const GraphScales& scales);
+    void showChoices();
+    void writeOhmCaptions();
+    void showFrequencyAxis();
+    void toggleFullScreen();
+
+    struct Item {
+        QAction* action;
+        int group;  // 0 SWR, 1 impedance, 2 loss
+        int value;
+    };
+
+    chart1& w_;
+    GraphScales scales_;
+    QMenu* menu_ = nullptr;
+    QAction* autoScale_ = nullptr;
+    QAction* grid_ = nullptr;
+    std::vector<Item> items_;
+    bool freshAuto_ = true;  // the next automatic choice starts from the smallest
+    bool maximisedBeforeFullScreen_ = false;
+    std::optional<PointConverter> converter_;
+};

@@ -1,0 +1,196 @@
+#include "window/marker_controls.h"
+
+#include <QMenu>
+#include <QMenuBar>
+#include <algorithm>
+
+#include "window/chart1.h"
+#include "cycle/bandwidth.h"
+#include "display/menu_bar_order.h"
+#include "measure/graph_widget.h"
+#include "measure/line_widget.h"
+
+namespace {
+
+struct Search {
+    const char* name;
+    const char* text;
+    void (MarkerControls::*run)();
+    bool transmissionOnly;
+};
+
+constexpr Search Searches[] = {
+    {"mnuMkr1MinSwr", "Marker 1 to m&inimum SWR", &MarkerControls::toMinimumSwr, false},
+    {"mnuMkr1MaxZ", "Marker 1 to ma&ximum |Z|", &MarkerControls::toMaximumZ, false},
+    {"mnuMkr1MinZ", "Marker 1 to minimum |&Z|", &MarkerControls::toMinimumZ, false},
+    {"mnuMkrSwr2to1", "Markers to SWR &2:1 points", &MarkerControls::toSwrTwoToOnePoints, false},
+    {"mnuMkrMinus3dB", "Markers to \u2212&3 dB points", &MarkerControls::toMinusThreeDbPoints,
+     true},
+};
+
+std::optional<MarkerKey> KeyOf(int qtKey) {
+    switch (qtKey) {
+        case Qt::Key_1:
+            return MarkerKey::One;
+        case Qt::Key_2:
+            return MarkerKey::Two;
+        case Qt::Key_Left:
+            return MarkerKey::Left;
+        case Qt::Key_Right:
+            return MarkerKey::Right;
+        case Qt::Key_Home:
+            return MarkerKey::Home;
+        case Qt::Key_End:
+            return MarkerKey::End;
+        default:
+            return std::nullopt;
+    }
+}
+
+}  // namespace
+
+MarkerControls::MarkerControls(chart1& window, std::function<void(const QString&)> notify)
+    : QObject(&window), w_(window), notify_(std::move(notify)) {
+    menu_ = new QMenu(QStringLiteral("&Markers"), &window);
+    NameMenu(menu_, "mnuMarkers");
+    std::vector<std::pair<QAction*, bool>> items;
+    for (const Search& s : Searches) {
+        QAction* a = menu_->addAction(QString::fromUtf8(s.text));
+        a->setObjectName(QLatin1String(s.name));
+        connect(a, &QAction::triggered, this, s.run);
+        items.emplace_back(a, s.transmissionOnly);
+    }
+    // The SWR and |Z| searches belong to the reflection modes, the -3 dB
+    // points to Transmission.
+    connect(menu_, &QMenu::aboutToShow, this, [this, items] {
+        for (const auto& [action, transmissionOnly] : items) {
+            action->setEnabled(transmissionOnly == transmission());
+        }
+    });
+    InsertInMenuBarOrder(w_.menuBar(), menu_);
+    connect(w_.ui.picGraph1, &GraphWidget::markerKey, this, &MarkerControls::key);
+    // Tab reaches the graph last, so the window opens with the focus where
+    // it always had it.
+    QWidget* last = nullptr;
+    for (QWidget* w = w_.nextInFocusChain(); w != &w_; w = w->nextInFocusChain()) {
+        if (w->window() == &w_ && w != w_.ui.picGraph1 && (w->focusPolicy() & Qt::TabFocus) &&
+            !w->isHidden()) {
+            last = w;
+        }
+    }
+    QWidget::setTabOrder(last, w_.ui.picGraph1);
+}
+
+bool MarkerControls::transmission() const {
+    return w_.fields.TransmissionMode != 0.0f;
+}
+
+MarkerPoints MarkerControls::points() const {
+    return MarkerPointsOf(w_.points(), w_.settings().Step);
+}
+
+std::int32_t MarkerControls::indexOf(int marker) const {
+    const LineWidget* line = marker == 1 ? w_.ui.linM1 : w_.ui.linM2;
+    return MarkerIndex(line->X1(), w_.ui.picGraph1->ScaleWidth(), w_.points(), w_.settings().Step);
+}
+
+void MarkerControls::place(int marker, std::int32_t index) {
+    const float x = MarkerLineX(index, w_.ui.picGraph1->ScaleWidth(), w_.points());
+    w_.picGraph1_MouseUp(marker == 1 ? 1 : 2, 0, x, 0.0f);
+}
+
+void MarkerControls::key(int qtKey, bool shift) {
+    const std::optional<MarkerKey> k = KeyOf(qtKey);
+    if (!k) {
+        return;
+    }
+    const MarkerKeyResult r = MarkerKeyMove(*k, shift, active_, indexOf(active_), points());
+    active_ = r.active;
+    if (r.moveTo) {
+        place(active_, *r.moveTo);
+    }
+}
+
+ReadoutPoints MarkerControls::readouts() const {
+    const std::string offset = w_.ui.txtLossOffset->text().toStdString();
+    MarkerReadoutInputs in = w_.markerReadoutInputs();
+    in.txtLossOffset = offset;
+    return ReadoutValuesAt(in, points());
+}
+
+void MarkerControls::toMinimumSwr() {
+    const ReadoutPoints p = readouts();
+    if (const auto i = LowestAt(p, p.swr)) {
+        place(1, *i);
+    }
+}
+
+void MarkerControls::toMaximumZ() {
+    const ReadoutPoints p = readouts();
+    if (const auto i = HighestAt(p, p.z)) {
+        place(1, *i);
+    }
+}
+
+void MarkerControls::toMinimumZ() {
+    const ReadoutPoints p = readouts();
+    if (const auto i = LowestAt(p, p.z)) {
+        place(1, *i);
+    }
+}
+
+void MarkerControls::placeEitherSide(const EitherSide& sides, const QString& what,
+                                     const QString& from) {
+    if (sides.below) {
+        place(1, *sides.below);
+    }
+    if (sides.above) {
+        place(2, *sides.above);
+    }
+    if (!sides.below && !sides.above) {
+        notify_(QStringLiteral("The sweep does not reach %1 on either side of %2: the markers "
+                               "stay where they are.")
+                    .arg(what, from));
+    } else if (!sides.below) {
+        notify_(QStringLiteral("The sweep does not reach %1 below %2: marker 1 stays where it is.")
+                    .arg(what, from));
+    } else if (!sides.above) {
+        notify_(QStringLiteral("The sweep does not reach %1 above %2: marker 2 stays where it is.")
+                    .arg(what, from));
+    }
+}
+
+// Around the point marker 3 shows: the nearest points either side whose SWR
+// is 2.0 or more.
+void MarkerControls::toSwrTwoToOnePoints() {
+    const float W = w_.ui.picGraph1->ScaleWidth();
+    const std::int32_t champ = w_.points();
+    const std::int32_t centre = MarkerIndex(MinSwrMarkerX(W, w_.fields.BestMatchPoint, champ), W,
+                                            champ, w_.settings().Step);
+    const ReadoutPoints p = readouts();
+    const auto at = std::lower_bound(p.index.begin(), p.index.end(), centre) - p.index.begin();
+    if (at < static_cast<std::ptrdiff_t>(p.index.size()) &&
+        p.swr[static_cast<std::size_t>(at)] >= 2.0) {
+        notify_(QStringLiteral("The SWR does not go below 2.0: the markers stay where they are."));
+        return;
+    }
+    placeEitherSide(NearestReaching(p, p.swr, centre, 2.0), QStringLiteral("SWR 2.0"),
+                    QStringLiteral("the minimum SWR"));
+}
+
+// Around the point of least loss: the nearest points either side whose loss
+// is 3 dB more or beyond.
+void MarkerControls::toMinusThreeDbPoints() {
+    if (!transmission()) {
+        notify_(QStringLiteral("The \u22123 dB points are searched in the Transmission mode."));
+        return;
+    }
+    const ReadoutPoints p = readouts();
+    const auto centre = LowestAt(p, p.loss);
+    if (!centre) {
+        return;
+    }
+    const auto at = std::find(p.index.begin(), p.index.end(), *centre) - p.index.begin();
+    placeEitherSide(NearestReaching(p, p.loss, *centre, p.loss[static_cast<std::size_t>(at)] + 3.0),
+                    QStringLiteral("3 dB more loss"), QStringLiteral("the least loss"));
+}

@@ -1,0 +1,156 @@
+#include "window/memory_control.h"
+
+#include <QMenu>
+#include <QMenuBar>
+#include <QTime>
+#include <algorithm>
+
+#include "window/chart1.h"
+#include "window/graph_view.h"
+#include "display/menu_bar_order.h"
+#include "files/vec_file.h"
+#include "measure/graph_widget.h"
+
+namespace {
+
+const QString kMemoryFilter =
+    QStringLiteral("Sweeps and Touchstone files (*.vec *.s1p *.s2p);;All files (*)");
+
+}  // namespace
+
+MemoryControl::MemoryControl(chart1& window) : QObject(&window), w_(window) {
+    mnuMemory = new QMenu(QStringLiteral("M&emory"), &window);
+    NameMenu(mnuMemory, "mnuMemory");
+    const struct {
+        QAction** action;
+        const char* name;
+        const char* caption;
+        QKeySequence keys;
+        void (MemoryControl::*handler)();
+    } items[] = {
+        {&mnuMemoryStore, "mnuMemoryStore", "&Store sweep", QKeySequence(Qt::CTRL | Qt::Key_M),
+         &MemoryControl::mnuMemoryStore_Click},
+        {&mnuMemoryLoad, "mnuMemoryLoad", "&Load memory\u2026", QKeySequence(),
+         &MemoryControl::mnuMemoryLoad_Click},
+        {&mnuMemoryClear, "mnuMemoryClear", "&Clear memories", QKeySequence(),
+         &MemoryControl::mnuMemoryClear_Click},
+    };
+    for (const auto& item : items) {
+        QAction* a = mnuMemory->addAction(QString::fromUtf8(item.caption));
+        a->setObjectName(QLatin1String(item.name));
+        a->setShortcut(item.keys);
+        *item.action = a;
+        connect(a, &QAction::triggered, this, item.handler);
+    }
+    InsertInMenuBarOrder(w_.menuBar(), mnuMemory);
+    // Before the first sweep or file the buffers hold only zeros: nothing
+    // worth storing.
+    const auto storable = [this] { mnuMemoryStore->setEnabled(w_.sweepShown()); };
+    storable();
+    connect(&w_, &chart1::sweepAcquired, this, storable);
+    connect(&w_, &chart1::sweepOpened, this, storable);
+    connect(&w_, &chart1::tickFinished, this, storable);
+    connect(&w_, &chart1::tickFinished, this, &MemoryControl::refresh);
+    connect(&w_.graphView(), &GraphView::scalesChanged, this, &MemoryControl::refresh);
+}
+
+void MemoryControl::mnuMemoryStore_Click() {
+    if (!w_.sweepShown()) {
+        return;
+    }
+    const TracePass pass = w_.tracePass();
+    const Settings& s = w_.settings();
+    const auto points = static_cast<std::size_t>(std::max(pass.Champ, 0)) + 1;
+    std::span<const float> magnitude(pass.MagnitudeSamples, points);
+    // A normalised sweep is kept as it is drawn: the loss error taken off.
+    std::vector<float> normalised;
+    if (pass.LossErrors != nullptr) {
+        normalised.resize(points);
+        for (std::size_t i = 0; i < points; ++i) {
+            normalised[i] = static_cast<float>(
+                CountLessLossError(static_cast<double>(magnitude[i]), pass.LossErrors[i]));
+        }
+        magnitude = normalised;
+    }
+    bank_.add(MemoryFromSweep(QTime::currentTime().toString(QStringLiteral("hh:mm:ss")), magnitude,
+                              std::span<const float>(pass.PhaseSamples, points), pass.Champ, s.FMin,
+                              s.FMax, pass.CalOffsetDb, pass.LossOffset));
+    changed();
+}
+
+void MemoryControl::mnuMemoryLoad_Click() {
+    const QString path = w_.chooseFile(&w_, chart1::FileDialog::Open, kMemoryFilter, QString());
+    if (path.isEmpty()) {
+        return;
+    }
+    if (const QString error = load(path); !error.isEmpty()) {
+        w_.warn(error);
+    }
+}
+
+QString MemoryControl::load(const QString& path) {
+    QByteArray bytes;
+    QString error;
+    if (!ReadFileLimited(path, kMaxMemoryFileBytes, &bytes, &error)) {
+        return error;
+    }
+    const TracePass pass = w_.tracePass();
+    MemoryLoadResult read = MemoryFromFile(path, bytes, w_.fields.TransmissionMode != 0.0f,
+                                           pass.CalOffsetDb, pass.LossOffset);
+    if (!read.memory) {
+        return QStringLiteral("Cannot load the memory %1").arg(read.error);
+    }
+    bank_.add(std::move(*read.memory));
+    changed();
+    return {};
+}
+
+void MemoryControl::mnuMemoryClear_Click() {
+    bank_.clear();
+    changed();
+}
+
+void MemoryControl::changed() {
+    drawn_ = false;
+    refresh();
+}
+
+void MemoryControl::refresh() {
+    const TracePass pass = w_.tracePass();
+    const Settings& s = w_.settings();
+    GraphWidget* g = w_.ui.picGraph1;
+    MemoryAxis axis;
+    axis.FMin = s.FMin;
+    axis.FMax = s.FMax;
+    axis.Width = g->ScaleWidth();
+    axis.H = pass.H;
+    axis.LossScale = pass.LossScale;
+    axis.Enabled = pass.Enabled;
+    axis.Scales = pass.Scales;
+    const std::array<std::uint32_t, 6> colours = w_.traceColours();
+    if (drawn_ && axis == axis_ && colours == colours_) {
+        return;
+    }
+    drawn_ = true;
+    axis_ = axis;
+    colours_ = colours;
+
+    std::vector<MemoryLayer::Trace> traces;
+    std::vector<MemoryLayer::Name> names;
+    MemorySegments segments;
+    for (std::size_t slot = 0; slot < MemoryBank::Slots; ++slot) {
+        const std::optional<MemoryTrace>& m = bank_.slot(slot);
+        if (!m) {
+            continue;
+        }
+        names.push_back({m->name, static_cast<int>(slot)});
+        PlotMemory(*m, axis, segments);
+        for (std::size_t t = 0; t < segments.size(); ++t) {
+            if (!segments[t].empty()) {
+                traces.push_back({std::move(segments[t]), colours[t], static_cast<int>(slot), {}});
+                segments[t] = {};
+            }
+        }
+    }
+    g->setMemories(std::move(traces), std::move(names));
+}
