@@ -1,6 +1,7 @@
 #include "display/vb_colour.h"
 
 #include <QPalette>
+#include <QWidget>
 
 void SetForeColour(QWidget* widget, std::uint32_t colour) {
     QPalette p = widget->palette();

@@ -1,8 +1,9 @@
 #pragma once
 
 #include <QColor>
-#include <QWidget>
 #include <cstdint>
+
+class QWidget;
 
 // Colours are held as 24-bit values with red in the low byte; these turn them
 // into Qt colours and paint them on widgets.

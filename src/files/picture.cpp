@@ -6,7 +6,6 @@
 #include <QSvgGenerator>
 #include <algorithm>
 
-#include "measure/graph_widget.h"
 
 namespace {
 
@@ -20,7 +19,7 @@ struct Layout {
 };
 
 Layout LayOut(const PictureContent& c) {
-    QRect area(QPoint(0, 0), c.graph ? c.graph->size() : QSize());
+    QRect area(QPoint(0, 0), c.graphSize);
     for (const PictureCaption& caption : c.captions) {
         area = area.united(caption.rect);
     }
@@ -47,11 +46,11 @@ void PaintPicture(QPainter& painter, const PictureContent& content) {
     const Layout l = LayOut(content);
     painter.save();
     painter.fillRect(QRect(QPoint(0, 0), l.size), content.background);
-    if (content.graph) {
+    if (!content.graphSize.isEmpty()) {
         painter.save();
         painter.translate(l.graphAt);
-        content.graph->paintGraph(painter, content.graph->size(),
-                                  painter.device()->devicePixelRatioF(), true);
+        PaintGraph(painter, content.graph, content.graphSize,
+                   painter.device()->devicePixelRatioF());
         painter.restore();
     }
     for (const PictureCaption& caption : content.captions) {

@@ -9,11 +9,12 @@
 #include <QStringList>
 #include <vector>
 
-class GraphWidget;
+#include "measure/graph_paint.h"
+
 class QPainter;
 
-// A picture of the measurement: the graph painted by the window's own
-// painting, the captions around it (scales and frequency axis) where they lie
+// A picture of the measurement: the graph painted from its scene, as the
+// window paints it, the captions around it (scales and frequency axis) where they lie
 // beside it, and below it a block of caption lines (when, what, and the
 // readouts). Saving to a file and the clipboard, and the command line, all
 // compose it here.
@@ -28,7 +29,9 @@ struct PictureCaption {
 };
 
 struct PictureContent {
-    const GraphWidget* graph = nullptr;
+    // The scene refers to the traces it was taken from: they must outlive it.
+    GraphScene graph;
+    QSize graphSize;  // empty: no graph
     std::vector<PictureCaption> captions;
     QStringList lines;  // the caption block, one line each
     QFont font;         // of the caption block

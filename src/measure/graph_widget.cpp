@@ -1,8 +1,8 @@
 #include "measure/graph_widget.h"
 
 #include <QKeyEvent>
+#include <QLabel>
 #include <QMouseEvent>
-#include <QPaintEngine>
 #include <QPainter>
 #include <algorithm>
 #include <cmath>
@@ -11,25 +11,14 @@
 #include "display/vb_colour.h"
 #include "measure/fork_join.h"
 #include "measure/line_widget.h"
-#include "measure/trace_paint.h"
 
 namespace {
 
-// The design's pixel, kept for the gaps that stay as designed on a grown graph.
-constexpr double DesignTwipsPerPixel = 15.0;
-
-// Below this many segments to thin, or points to draw, handing half of the
-// work to the other core costs more than it saves.
+// Below this many segments to thin, handing half of the work to the other
+// core costs more than it saves.
 constexpr std::size_t kShared = 20000;
 
 }  // namespace
-
-// A tag keeps its designed distance, in pixels, from the bottom edge.
-QPoint GraphWidget::TagPosition(const Tag& tag, const GraphMapping& m) const {
-    const double fromBottom = (GraphSpace::Height - tag.top) / DesignTwipsPerPixel * tagScale_;
-    return QPoint(m.pixelX(tag.x) + tag.pixelOffset,
-                  static_cast<int>(std::lround(m.toPixelY(GraphSpace::Height) - fromBottom)));
-}
 
 GraphWidget::GraphWidget(QWidget* parent) : QWidget(parent), backColour_(Colour::GraphGrey) {
     setObjectName(QStringLiteral("picGraph1"));
@@ -159,11 +148,20 @@ bool GraphWidget::eventFilter(QObject* watched, QEvent* event) {
     return QWidget::eventFilter(watched, event);
 }
 
+GraphTag GraphWidget::sceneTag(const Tag& tag) const {
+    GraphTag g;
+    g.x = tag.x;
+    g.pixelOffset = tag.pixelOffset;
+    g.top = tag.top;
+    g.scale = tagScale_;
+    return g;
+}
+
 void GraphWidget::placeTagWidget(const Tag& tag) {
     if (!tag.widget) {
         return;
     }
-    tag.widget->move(TagPosition(tag, mapping()));
+    tag.widget->move(TagPosition(sceneTag(tag), mapping()));
 }
 
 void GraphWidget::placeTag(QWidget* tag, float x, int pixelOffset) {
@@ -204,123 +202,48 @@ void GraphWidget::resizeEvent(QResizeEvent*) {
     emit resized();
 }
 
-void GraphWidget::paintPlate(QPainter& painter, const Plate& plate, QRect part) const {
-    const QRect area(QPoint(0, 0), plate.size);
-    const GraphMapping m = mappingFor(plate.size);
-    painter.save();
-    painter.setClipRect(part, Qt::IntersectClip);
-    painter.fillRect(area, plate.back);
-    painter.setPen(plate.frame);
-    painter.drawRect(area.adjusted(0, 0, -1, -1));
-    if (grid_) {
-        for (int tenth = 1; tenth < 10; ++tenth) {
-            const int x = m.pixelX(GraphSpace::Width * tenth / 10.0);
-            LineWidget::paintLine(painter, QRect(x, 0, 1, plate.size.height()),
-                                  LineWidget::Style::Dot, plate.grid);
+GraphScene GraphWidget::scene(bool overlays) const {
+    GraphScene s;
+    s.back = backColour_;
+    s.frame = palette().color(QPalette::Dark);
+    s.frequencyGrid = grid_;
+    s.grid = VbFromQColor(palette().color(QPalette::Shadow));
+    s.font = font();
+    for (std::size_t t = 0; t < traces_.size(); ++t) {
+        s.traces[t] = {traces_[t].segments, &traces_[t].pixels, traces_[t].colour};
+    }
+    s.thinnedSize = size();
+    s.thinnedRatio = thinnedRatio_;
+    s.memories = &memories_;
+    if (!overlays) {
+        return s;
+    }
+    for (const LineWidget* line :
+         findChildren<LineWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
+        if (!line->isHidden()) {
+            s.lines.push_back(line->line());
         }
     }
-    memories_.paint(painter, m, plate.ratio, plate.cached, plate.font);
-    TracePolylines scratch;
-    for (const Batch& b : traces_) {
-        const TracePolylines* pixels = &b.pixels;
-        if (!plate.cached) {
-            ToPixelPolylines(b.segments, m.pixelsPerTwipX(), m.pixelsPerTwipY(), plate.ratio,
-                             scratch, m.heightPx);
-            pixels = &scratch;
+    for (const Tag& t : tags_) {
+        if (t.widget && !t.widget->isHidden()) {
+            GraphTag tag = sceneTag(t);
+            tag.size = t.widget->size();
+            tag.font = t.widget->font();
+            tag.fore = t.widget->palette().color(t.widget->foregroundRole());
+            tag.back = t.widget->palette().color(t.widget->backgroundRole());
+            if (const auto* label = qobject_cast<const QLabel*>(t.widget.data())) {
+                tag.text = label->text();
+                tag.alignment = label->alignment();
+            }
+            s.tags.push_back(tag);
         }
-        QPen pen(VbColour(b.colour));
-        pen.setCosmetic(true);  // one device pixel wide at any screen scale
-        painter.setPen(pen);
-        DrawRuns(painter, *pixels, part.left(), part.left() + part.width());
     }
-    painter.restore();
-}
-
-bool GraphWidget::paintPlateShared(QPainter& painter, const Plate& plate) const {
-    std::size_t points = 0;
-    for (const Batch& b : traces_) {
-        points += b.pixels.points.size();
-    }
-    QPaintEngine* engine = painter.paintEngine();
-    if (!plate.cached || points < kShared || engine == nullptr ||
-        engine->type() != QPaintEngine::Raster || engine->paintDevice() == nullptr ||
-        engine->paintDevice()->devType() != QInternal::Image) {
-        return false;
-    }
-    const auto* image = static_cast<const QImage*>(engine->paintDevice());
-    // Whole device pixels to a logical one, so that the two halves meet on a
-    // pixel edge; and an image the other thread can reach row by row.
-    const QTransform toDevice = painter.deviceTransform();
-    if (toDevice.type() > QTransform::TxScale || toDevice.m11() != toDevice.m22() ||
-        toDevice.m11() != std::floor(toDevice.m11()) || image->depth() != 32) {
-        return false;
-    }
-    // Where the painter may paint, in device pixels: the other painter keeps
-    // to the same, so nothing outside the region being painted is touched.
-    QRegion allowed = engine->systemClip();
-    if (allowed.isEmpty()) {
-        allowed = QRegion(image->rect());
-    }
-    if (painter.hasClipping()) {
-        allowed &= toDevice.map(painter.clipRegion());
-    }
-    const int half = plate.size.width() / 2;
-    const QRect left(0, 0, half, plate.size.height());
-    const QRect right(half, 0, plate.size.width() - half, plate.size.height());
-    ForkJoin(
-        [&] {
-            // The same pixels under a painter of its own; the halves never
-            // share a pixel, and the lines in each are drawn exactly as in
-            // the whole.
-            QImage same(const_cast<uchar*>(image->constBits()), image->width(), image->height(),
-                        image->bytesPerLine(), image->format());
-            QPainter other(&same);
-            other.setClipRegion(allowed);
-            other.setTransform(toDevice);
-            paintPlate(other, plate, right);
-        },
-        [&] { paintPlate(painter, plate, left); });
-    return true;
+    return s;
 }
 
 bool GraphWidget::paintGraph(QPainter& painter, QSize size, qreal devicePixelRatio, bool overlays,
                              Sharing sharing) const {
-    const QRect area(QPoint(0, 0), size);
-    const GraphMapping m = mappingFor(size);
-    // Read here, on the window's thread: the plate may be painted on two.
-    Plate plate;
-    plate.size = size;
-    plate.ratio = devicePixelRatio;
-    // The window's own size and ratio were thinned to when the traces were
-    // set; any other picture thins its own copy.
-    plate.cached = size == this->size() && devicePixelRatio == thinnedRatio_;
-    plate.back = VbColour(backColour_);
-    plate.frame = palette().color(QPalette::Dark);
-    plate.grid = VbFromQColor(palette().color(QPalette::Shadow));
-    plate.font = font();
-    painter.save();
-    const bool shared = sharing == Sharing::Allowed && paintPlateShared(painter, plate);
-    if (!shared) {
-        paintPlate(painter, plate, area);
-    }
-    if (overlays) {
-        painter.setClipRect(area);
-        for (const LineWidget* line :
-             findChildren<LineWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
-            if (!line->isHidden()) {
-                LineWidget::paintLine(painter, line->pixelRect(m), line->style(),
-                                      line->borderColour());
-            }
-        }
-        for (const Tag& t : tags_) {
-            if (t.widget && !t.widget->isHidden()) {
-                t.widget->render(&painter, TagPosition(t, m), QRegion(),
-                                 QWidget::DrawWindowBackground);
-            }
-        }
-    }
-    painter.restore();
-    return shared;
+    return PaintGraph(painter, scene(overlays), size, devicePixelRatio, sharing);
 }
 
 void GraphWidget::paintEvent(QPaintEvent*) {

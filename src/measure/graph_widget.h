@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "measure/graph_mapping.h"
+#include "measure/graph_paint.h"
 #include "measure/memory_layer.h"
 #include "measure/trace_geometry.h"
 #include "measure/trace_pixels.h"
@@ -77,14 +78,12 @@ public:
     // left of its line keeps its right edge on the line.
     void setTagScale(double scale);
 
-    // The whole picture at size (logical pixels): background, frame, grid and
-    // traces, and with overlays also the line objects and tags that are not
-    // hidden. The window paints through it, and so can any picture of the
-    // graph, at any size.
-    // A large picture of the window's own size on a raster image is painted
-    // in two halves, side by side, one on each core, and true returned;
-    // Never paints it whole on the caller's thread. The pixels are the same.
-    enum class Sharing { Allowed, Never };
+    // What the graph shows, as plain values: with overlays also the line
+    // objects and tags that are not hidden. The window paints through it,
+    // and so does any picture of the graph, at any size.
+    GraphScene scene(bool overlays) const;
+    // The scene painted at size (logical pixels).
+    using Sharing = PaintSharing;
     bool paintGraph(QPainter& painter, QSize size, qreal devicePixelRatio, bool overlays,
                     Sharing sharing = Sharing::Allowed) const;
 
@@ -116,21 +115,6 @@ private:
         int pixelOffset = 0;
         float top = 0.0f;
     };
-    // What the background, grid, memories and traces are painted with, read
-    // on the window's thread.
-    struct Plate {
-        QSize size;
-        qreal ratio = 1.0;
-        bool cached = false;
-        QColor back, frame;
-        std::uint32_t grid = 0;
-        QFont font;
-    };
-    // The plate within part (logical pixels).
-    void paintPlate(QPainter& painter, const Plate& plate, QRect part) const;
-    // The plate in two halves on two cores, when the painter and the picture
-    // allow it; false, having painted nothing, when they do not.
-    bool paintPlateShared(QPainter& painter, const Plate& plate) const;
     void thin(Batch& b) const;
     // After a move to a screen of another ratio, the traces and the memories
     // are thinned again together: whichever is set first after the move, a
@@ -138,7 +122,7 @@ private:
     // when it thinned them.
     bool followRatio();
     void placeTagWidget(const Tag& tag);
-    QPoint TagPosition(const Tag& tag, const GraphMapping& m) const;
+    GraphTag sceneTag(const Tag& tag) const;
     Tag& tagFor(QWidget* widget);
 
     std::uint32_t backColour_;

@@ -1,14 +1,8 @@
 #include "measure/line_widget.h"
 
 #include <QPainter>
-#include <algorithm>
 
-#include "display/vb_colour.h"
 #include "measure/graph_widget.h"
-
-namespace {
-constexpr int Thickness = 1;
-}
 
 LineWidget::LineWidget(const QString& name, Style style, std::uint32_t colour, QWidget* graph)
     : QWidget(graph), style_(style), colour_(colour) {
@@ -41,14 +35,6 @@ void LineWidget::setBorderColour(std::uint32_t colour) {
     update();
 }
 
-QRect LineWidget::pixelRect(const GraphMapping& m) const {
-    const int left = m.pixelX(std::min(x1_, x2_));
-    const int right = m.pixelX(std::max(x1_, x2_));
-    const int top = m.pixelY(std::min(y1_, y2_));
-    const int bottom = m.pixelY(std::max(y1_, y2_));
-    return QRect(left, top, std::max(right - left, Thickness), std::max(bottom - top, Thickness));
-}
-
 void LineWidget::followGraph() {
     relayout();
 }
@@ -60,25 +46,8 @@ void LineWidget::relayout() {
     update();
 }
 
-void LineWidget::paintLine(QPainter& painter, const QRect& rect, Style style,
-                           std::uint32_t colour) {
-    QPen pen(VbColour(colour));
-    pen.setWidth(Thickness);
-    pen.setStyle(style == Style::Solid  ? Qt::SolidLine
-                 : style == Style::Dash ? Qt::DashLine
-                                        : Qt::DotLine);
-    painter.save();
-    painter.setClipRect(rect, Qt::IntersectClip);
-    painter.setPen(pen);
-    if (rect.width() <= Thickness) {
-        painter.drawLine(rect.left(), rect.top(), rect.left(), rect.top() + rect.height());
-    } else {
-        painter.drawLine(rect.left(), rect.top(), rect.left() + rect.width(), rect.top());
-    }
-    painter.restore();
-}
 
 void LineWidget::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    paintLine(painter, rect(), style_, colour_);
+    PaintLine(painter, rect(), style_, colour_);
 }

@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "measure/graph_mapping.h"
+#include "measure/graph_paint.h"
 
 class QPainter;
 
@@ -16,7 +17,7 @@ class QPainter;
 class LineWidget : public QWidget {
     Q_OBJECT
 public:
-    enum class Style { Solid, Dash, Dot };
+    using Style = LineStyle;
 
     LineWidget(const QString& name, Style style, std::uint32_t colour, QWidget* graph);
 
@@ -32,15 +33,13 @@ public:
     void setBorderColour(std::uint32_t colour);
     Style style() const { return style_; }
 
+    // The line as the graph's scene holds it.
+    GraphLine line() const { return {x1_, y1_, x2_, y2_, style_, colour_}; }
     // Where the line lies in pixels under a mapping: at least one pixel wide
     // and high.
-    QRect pixelRect(const GraphMapping& mapping) const;
+    QRect pixelRect(const GraphMapping& mapping) const { return LinePixelRect(line(), mapping); }
     // Takes its place again after the graph has resized.
     void followGraph();
-    // Draws a line filling rect: down its left edge when it is one pixel
-    // wide, else along its top edge. The line widgets and every picture of
-    // the graph draw their lines with it.
-    static void paintLine(QPainter& painter, const QRect& rect, Style style, std::uint32_t colour);
 
 protected:
     void paintEvent(QPaintEvent* event) override;

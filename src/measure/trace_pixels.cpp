@@ -40,7 +40,7 @@ void TracePolylines::clear() {
     rising = true;
 }
 
-void ToPixelPolylines(const std::vector<Segment>& segments, double pixelsPerTwipX,
+void ToPixelPolylines(std::span<const Segment> segments, double pixelsPerTwipX,
                       double pixelsPerTwipY, double devicePixelRatio, TracePolylines& out,
                       double height) {
     out.clear();

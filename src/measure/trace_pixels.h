@@ -3,6 +3,7 @@
 #include <QPointF>
 #include <cstddef>
 #include <limits>
+#include <span>
 #include <utility>
 #include <vector>
 
@@ -32,7 +33,7 @@ struct TracePolylines {
 // Where the path runs on beyond the top or the bottom edge of a picture
 // height pixels high, it is cut to the points where it turns back: nothing
 // of it is lit there either way.
-void ToPixelPolylines(const std::vector<Segment>& segments, double pixelsPerTwipX,
+void ToPixelPolylines(std::span<const Segment> segments, double pixelsPerTwipX,
                       double pixelsPerTwipY, double devicePixelRatio, TracePolylines& out,
                       double height = std::numeric_limits<double>::infinity());
 

@@ -138,7 +138,8 @@ PictureContent WindowPicture(chart1& w, const QDateTime& when) {
     const Chart1Widgets& ui = w.ui;
     const QWidget* form = w.centralWidget();
     PictureContent content;
-    content.graph = ui.picGraph1;
+    content.graph = ui.picGraph1->scene(true);
+    content.graphSize = ui.picGraph1->size();
     std::vector<const QLabel*> around = {ui.lblRL_SWR, ui.lblTL_SWR, ui.lbl0db,    ui.lbl10dB,
                                          ui.lbl20dB,   ui.lbl30dB,   ui.lbl0ohm,   ui.lbl75ohm,
                                          ui.lbl150ohm, ui.lbl225ohm, ui.lbl300ohm, ui.lbl50ohm};
