@@ -62,9 +62,16 @@ CLI::Validator Checked(ParseState& state, Check check) {
 
 CLI::Option* AddValue(CLI::App* command, const std::string& name, const std::string& valueName,
                       const std::string& description, std::function<void(const QString&)> store) {
-    return command->add_option(name, CLI::callback_t(), description)
-        ->type_name(valueName)
-        ->each([store = std::move(store)](const std::string& text) { store(FromCli(text)); });
+    // Stored from the option's callback, which CLI11 runs once every check
+    // has taken every value; each() would run before the checks added later,
+    // and the readers below would store a value they refused.
+    const CLI::callback_t stored = [store = std::move(store)](const CLI::results_t& values) {
+        for (const std::string& text : values) {
+            store(FromCli(text));
+        }
+        return true;
+    };
+    return command->add_option(name, stored, description)->type_name(valueName);
 }
 
 CLI::Option* AddText(CLI::App* command, const std::string& name, const std::string& valueName,
