@@ -6,6 +6,8 @@ if(NOT CMAKE_CXX_COMPILER_ID MATCHES "Clang")
   message(FATAL_ERROR "ZEZIZAV_FUZZ needs clang (libFuzzer): configure with "
                       "-DCMAKE_CXX_COMPILER=clang++")
 endif()
+# libstdc++'s own checks too: reading an empty std::optional or indexing past
+# the end of a container is no sanitizer report of its own.
 add_compile_options(-fsanitize=fuzzer-no-link,address,undefined
-                    -fno-sanitize-recover=all -fno-omit-frame-pointer)
+                    -fno-sanitize-recover=all -fno-omit-frame-pointer -D_GLIBCXX_ASSERTIONS)
 add_link_options(-fsanitize=address,undefined)
