@@ -162,6 +162,12 @@ private slots:
         QTest::newRow("readout without file") << QStringList{"readout", "--json"} << "FILE";
         QTest::newRow("readout empty file name") << QStringList{"readout", ""} << "empty";
         QTest::newRow("readout two files") << QStringList{"readout", "a.vec", "b.vec"} << "b.vec";
+        // A stray word is refused before a fault of the words after it.
+        QTest::newRow("stray word, then a value missing") << With({"extra", "--points"}) << "extra";
+        QTest::newRow("second file, then an unknown option")
+            << QStringList{"readout", "a.vec", "b.vec", "--pints"} << "b.vec";
+        QTest::newRow("empty file name, then a flag's value")
+            << QStringList{"convert", "", "--json=1"} << "empty";
         QTest::newRow("readout unknown option")
             << QStringList{"readout", "a.vec", "--marker3", "5"} << "--marker3";
         QTest::newRow("sweep option to readout")

@@ -63,6 +63,18 @@ struct Parser {
         }
         return nullptr;
     }
+    // How many plain words the command takes: its file, if it has one.
+    std::size_t plainWords(const std::string& name) const {
+        std::size_t count = 0;
+        for (const auto& c : commands) {
+            for (const CLI::Option* o : c.first->get_options()) {
+                if (c.first->get_name() == name && o->get_positional()) {
+                    count += static_cast<std::size_t>(o->get_items_expected_max());
+                }
+            }
+        }
+        return count;
+    }
 };
 
 CliParseResult Fail(const QString& error) {
@@ -116,6 +128,13 @@ Arranged Arrange(const Parser& parser, const QStringList& arguments) {
         }
         if (!arg.startsWith(QLatin1String("--"))) {
             if (command) {
+                // Refused where it stands, before a fault of a later word.
+                if (plain.size() == parser.plainWords(*command)) {
+                    return refuse(QStringLiteral("Unexpected argument \"%1\"").arg(arg));
+                }
+                if (arg.isEmpty()) {
+                    return refuse(QStringLiteral("The file name is empty"));
+                }
                 plain.push_back(word);
             } else if (parser.isCommand(word)) {
                 command = word;
@@ -183,13 +202,6 @@ CliParseResult Resolve(Parser& parser, const CLI::Error* error) {
     for (const auto& [s, kind] : parser.commands) {
         if (s == sub) {
             command = kind;
-        }
-    }
-    if (sub != nullptr) {
-        for (const CLI::Option* o : sub->get_options()) {
-            if (o->get_positional() && o->count() == 1 && o->results().front().empty()) {
-                return Fail(QStringLiteral("The file name is empty"));
-            }
         }
     }
     QString option;  // the first option of another command
