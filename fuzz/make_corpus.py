@@ -203,7 +203,7 @@ def cli_args():
                              "--output", "o"),
         "not_utf8": b"sweep\0--device\0\xff\xfe\0--start\0001\0--stop\0002\0--output\0\xc3",
         "empty": b"",
-        "sweep_csv_offset": line(*base[:-1], "out.csv", "--loss-offset", "3dB"),
+        "sweep_csv_offset": line(*base[:-1], "out.csv", "--loss-offset", "3"),
         "readout_minimal": line("readout", "sweep.vec"),
         "readout_every_option": line("readout", "sweep.vec", "--marker1", "100", "--marker2",
                                      "5000", "--settings", "vezizo.ini", "--transmission",
@@ -222,6 +222,18 @@ def cli_args():
         "readout_through_reflection": line("readout", "sweep.vec", "--through", "t.vec"),
         "convert_norm_and_open": line("convert", "sweep.vec", "--output", "o.s2p", "--normalise",
                                       "n.norm", "--open", "o.vec"),
+        "plot_minimal": line("plot", "a.vec", "--output", "a.png"),
+        "plot_every_option": line("--memory", "m1.s1p", "plot", "a.vec", "--output=a.SVG",
+                                  "--memory=m2.vec", "--width", "700", "--height=300",
+                                  "--marker1", "5", "--marker2=9", "--settings", "v.ini",
+                                  "--loss-offset", "", "--open", "o.vec"),
+        # Words CLI11 would read its own way: lists, "{}", "=" in a value, a
+        # leading zero, words beginning with "-".
+        "cli11_forms": line("plot", "a.vec", "--output=a.png", "--memory=[a,b]", "--memory", "{}",
+                            "--marker1=010", "--settings=a=b"),
+        "dash_words": line("readout", "-x.vec", "--settings", "-h", "--open", "--json"),
+        "help_after_fault": line("--json=1", "--help"),
+        "help_of_command": line("--marker1", "600", "readout", "x.vec", "--help"),
     }
 
 
