@@ -81,6 +81,12 @@ def main():
                     key = f"{folder}/{os.path.basename(rel)} -> {header}"
                     if key not in ALLOWED_UPWARD:
                         faults.append(f"upward include: {key}")
+    # The tests, benchmarks and fuzzers keep to the same length.
+    for top in ("tests", "bench", "fuzz"):
+        for path in sources(root, top):
+            lines = open(path, encoding="utf-8", errors="replace").read().count("\n")
+            if lines > MAX_LINES:
+                faults.append(f"{os.path.relpath(path, root)}: {lines} lines, more than {MAX_LINES}")
     if len(ALLOWED_UPWARD) > 2:
         faults.append(f"{len(ALLOWED_UPWARD)} upward includes allowed, more than two")
 
