@@ -54,8 +54,27 @@ chart1::chart1(Settings& settings, SweepBuffers& buffers, SerialPortService& ser
     connectFileHandlers();
     settingsController_ = new SettingsController(*this);
     portMenu_ = new PortMenu(*this);
-    graphView_ = new GraphView(*this);
-    markerControls_ = new MarkerControls(*this, [this](const QString& m) { notify(m); });
+    graphView_ = new GraphView(
+        {.window = *this,
+         .graph = *ui.picGraph1,
+         .lossX2 = *ui.chkLossx2,
+         .lossCaptions = {ui.lbl0db, ui.lbl10dB, ui.lbl20dB, ui.lbl30dB},
+         .ohmCaptions = {ui.lbl0ohm, ui.lbl75ohm, ui.lbl150ohm, ui.lbl225ohm, ui.lbl300ohm},
+         .frequencyAxis = ui.lblFreqAxis,
+         .settings = settings_});
+    connect(this, &chart1::tickFinished, graphView_, &GraphView::showFrequencyAxis);
+    markerControls_ = new MarkerControls(
+        {.window = *this,
+         .graph = *ui.picGraph1,
+         .linM1 = *ui.linM1,
+         .linM2 = *ui.linM2,
+         .lossOffset = *ui.txtLossOffset,
+         .fields = fields,
+         .settings = settings_,
+         .points = [this] { return points(); },
+         .readoutInputs = [this] { return markerReadoutInputs(); },
+         .mouseUp = [this](int button, float x) { picGraph1_MouseUp(button, 0, x, 0.0f); },
+         .notify = [this](const QString& m) { notify(m); }});
     // A grown graph, or the 50-ohm line on another impedance scale, moves
     // the captions and lines.
     connect(ui.picGraph1, &GraphWidget::resized, this, &chart1::placeScalesAndLines);

@@ -13,6 +13,7 @@
 #include "window/chart1_widgets.h"
 #include "settings/settings.h"
 #include "window/status_line.h"
+#include "window/window_calls.h"
 #include "common/sweep_buffers.h"
 #include "common/window_fields.h"
 #include "cycle/marker_readouts.h"
@@ -67,7 +68,7 @@ public:
 
     // The file dialog: the full path chosen, or empty when cancelled.
     // Replaceable, so that tests need no real dialog.
-    enum class FileDialog { Open, Save };
+    using FileDialog = ::FileDialog;
     std::function<QString(QWidget*, FileDialog, const QString& filter, const QString& fileName)>
         chooseFile;
 

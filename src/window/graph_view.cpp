@@ -1,15 +1,18 @@
 #include "window/graph_view.h"
 
 #include <QActionGroup>
+#include <QCheckBox>
+#include <QLabel>
+#include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
 #include <QShortcut>
 
-#include "window/chart1.h"
 #include "cycle/frequency_axis.h"
 #include "measure/trace_scale.h"
 #include "display/menu_bar_order.h"
 #include "measure/graph_widget.h"
+#include "settings/settings.h"
 
 namespace {
 
@@ -88,8 +91,8 @@ QAction* CheckItem(QMenu* menu, const char* name, const QString& text, bool chec
 
 }  // namespace
 
-GraphView::GraphView(chart1& window) : QObject(&window), w_(window) {
-    menu_ = new QMenu(QStringLiteral("&View"), &window);
+GraphView::GraphView(const Parts& parts) : QObject(&parts.window), w_(parts) {
+    menu_ = new QMenu(QStringLiteral("&View"), &w_.window);
     NameMenu(menu_, "mnuView");
     for (int g = 0; g < static_cast<int>(std::size(Groups)); ++g) {
         const ScaleGroup& group = Groups[g];
@@ -109,13 +112,12 @@ GraphView::GraphView(chart1& window) : QObject(&window), w_(window) {
     connect(autoScale_, &QAction::toggled, this, [this] { freshAuto_ = true; });
     menu_->addSeparator();
     grid_ = CheckItem(menu_, "mnuFrequencyGrid", QStringLiteral("&Frequency grid"), true);
-    connect(grid_, &QAction::toggled, w_.ui.picGraph1, &GraphWidget::setFrequencyGrid);
-    w_.ui.picGraph1->setFrequencyGrid(grid_->isChecked());
-    InsertInMenuBarOrder(w_.menuBar(), menu_);
+    connect(grid_, &QAction::toggled, &w_.graph, &GraphWidget::setFrequencyGrid);
+    w_.graph.setFrequencyGrid(grid_->isChecked());
+    InsertInMenuBarOrder(w_.window.menuBar(), menu_);
     showChoices();
 
-    connect(&w_, &chart1::tickFinished, this, &GraphView::showFrequencyAxis);
-    auto* f11 = new QShortcut(QKeySequence(Qt::Key_F11), &w_);
+    auto* f11 = new QShortcut(QKeySequence(Qt::Key_F11), &w_.window);
     connect(f11, &QShortcut::activated, this, &GraphView::toggleFullScreen);
 }
 
@@ -148,29 +150,26 @@ void GraphView::autoScale(const TracePass& pass) {
 }
 
 unsigned char GraphView::writeLossCaptions() {
-    const Chart1Widgets& ui = w_.ui;
-    const LossCaptions c = LossCaptionsFor(ui.chkLossx2->isChecked(), scales_.Loss, scales_.Swr);
-    ui.lbl0db->setText(QString::fromStdString(c.lbl0db));
-    ui.lbl10dB->setText(QString::fromStdString(c.lbl10dB));
-    ui.lbl20dB->setText(QString::fromStdString(c.lbl20dB));
-    ui.lbl30dB->setText(QString::fromStdString(c.lbl30dB));
+    const LossCaptions c = LossCaptionsFor(w_.lossX2.isChecked(), scales_.Loss, scales_.Swr);
+    const std::string* const texts[] = {&c.lbl0db, &c.lbl10dB, &c.lbl20dB, &c.lbl30dB};
+    for (std::size_t i = 0; i < w_.lossCaptions.size(); ++i) {
+        w_.lossCaptions[i]->setText(QString::fromStdString(*texts[i]));
+    }
     return c.LossScale;
 }
 
 void GraphView::writeOhmCaptions() {
-    const Chart1Widgets& ui = w_.ui;
     const std::array<std::string, 5> c = OhmCaptionsFor(scales_.Ohm);
-    QLabel* const labels[] = {ui.lbl0ohm, ui.lbl75ohm, ui.lbl150ohm, ui.lbl225ohm, ui.lbl300ohm};
     for (std::size_t i = 0; i < c.size(); ++i) {
-        labels[i]->setText(QString::fromStdString(c[i]));
+        w_.ohmCaptions[i]->setText(QString::fromStdString(c[i]));
     }
 }
 
 void GraphView::showFrequencyAxis() {
     const std::array<std::string, 11> texts =
-        FrequencyAxisTexts(w_.settings().FMin, w_.settings().FMax);
+        FrequencyAxisTexts(w_.settings.FMin, w_.settings.FMax);
     for (std::size_t k = 0; k < texts.size(); ++k) {
-        QLabel* label = w_.ui.lblFreqAxis[k];
+        QLabel* label = w_.frequencyAxis[k];
         const QString text = QString::fromStdString(texts[k]);
         label->setText(text);
         // A screen reader names each label by its frequency. Set only on a
@@ -183,14 +182,15 @@ void GraphView::showFrequencyAxis() {
 }
 
 void GraphView::toggleFullScreen() {
-    if (w_.isFullScreen()) {
+    QMainWindow& w = w_.window;
+    if (w.isFullScreen()) {
         if (maximisedBeforeFullScreen_) {
-            w_.showMaximized();
+            w.showMaximized();
         } else {
-            w_.showNormal();
+            w.showNormal();
         }
         return;
     }
-    maximisedBeforeFullScreen_ = w_.isMaximized();
-    w_.showFullScreen();
+    maximisedBeforeFullScreen_ = w.isMaximized();
+    w.showFullScreen();
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QObject>
+#include <array>
 #include <optional>
 #include <vector>
 
@@ -8,9 +9,13 @@
 #include "measure/trace_scale.h"
 #include "measure/trace_geometry.h"
 
-class chart1;
+class GraphWidget;
 class QAction;
+class QCheckBox;
+class QLabel;
+class QMainWindow;
 class QMenu;
+struct Settings;
 
 // The "&View" menu and what it governs: the scales the traces are drawn on
 // (chosen, or taken automatically after each sweep), their captions, the
@@ -19,7 +24,17 @@ class QMenu;
 class GraphView : public QObject {
     Q_OBJECT
 public:
-    explicit GraphView(chart1& window);
+    // What the view governs of the window.
+    struct Parts {
+        QMainWindow& window;  // its menu bar; what F11 shows full screen
+        GraphWidget& graph;
+        const QCheckBox& lossX2;              // "Scale X2"
+        std::array<QLabel*, 4> lossCaptions;  // 0, 10, 20 and 30 dB
+        std::array<QLabel*, 5> ohmCaptions;   // 0, 75, 150, 225 and 300 ohm
+        std::array<QLabel*, 11> frequencyAxis;
+        const Settings& settings;  // the limits the axis shows
+    };
+    explicit GraphView(const Parts& parts);
 
     const GraphScales& scales() const { return scales_; }
     QMenu* menu() const { return menu_; }
@@ -30,6 +45,10 @@ public:
     // the LossScale they stand for.
     unsigned char writeLossCaptions();
 
+public slots:
+    // The MHz under the graph, for the limits last read (after each tick).
+    void showFrequencyAxis();
+
 signals:
     // The scales changed: the 50-ohm line moves, the captions are rewritten.
     void scalesChanged();
@@ -38,7 +57,6 @@ private:
     void choose(const GraphScales& scales);
     void showChoices();
     void writeOhmCaptions();
-    void showFrequencyAxis();
     void toggleFullScreen();
 
     struct Item {
@@ -47,7 +65,7 @@ private:
         int value;
     };
 
-    chart1& w_;
+    Parts w_;
     GraphScales scales_;
     QMenu* menu_ = nullptr;
     QAction* autoScale_ = nullptr;

@@ -1,14 +1,17 @@
 #include "window/marker_controls.h"
 
+#include <QLineEdit>
+#include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
 #include <algorithm>
 
-#include "window/chart1.h"
+#include "common/window_fields.h"
 #include "cycle/bandwidth.h"
 #include "display/menu_bar_order.h"
 #include "measure/graph_widget.h"
 #include "measure/line_widget.h"
+#include "settings/settings.h"
 
 namespace {
 
@@ -49,9 +52,8 @@ std::optional<MarkerKey> KeyOf(int qtKey) {
 
 }  // namespace
 
-MarkerControls::MarkerControls(chart1& window, std::function<void(const QString&)> notify)
-    : QObject(&window), w_(window), notify_(std::move(notify)) {
-    menu_ = new QMenu(QStringLiteral("&Markers"), &window);
+MarkerControls::MarkerControls(const Parts& parts) : QObject(&parts.window), w_(parts) {
+    menu_ = new QMenu(QStringLiteral("&Markers"), &w_.window);
     NameMenu(menu_, "mnuMarkers");
     std::vector<std::pair<QAction*, bool>> items;
     for (const Search& s : Searches) {
@@ -67,18 +69,19 @@ MarkerControls::MarkerControls(chart1& window, std::function<void(const QString&
             action->setEnabled(transmissionOnly == transmission());
         }
     });
-    InsertInMenuBarOrder(w_.menuBar(), menu_);
-    connect(w_.ui.picGraph1, &GraphWidget::markerKey, this, &MarkerControls::key);
+    QMainWindow* window = &w_.window;
+    InsertInMenuBarOrder(window->menuBar(), menu_);
+    connect(&w_.graph, &GraphWidget::markerKey, this, &MarkerControls::key);
     // Tab reaches the graph last, so the window opens with the focus where
     // it always had it.
     QWidget* last = nullptr;
-    for (QWidget* w = w_.nextInFocusChain(); w != &w_; w = w->nextInFocusChain()) {
-        if (w->window() == &w_ && w != w_.ui.picGraph1 && (w->focusPolicy() & Qt::TabFocus) &&
+    for (QWidget* w = window->nextInFocusChain(); w != window; w = w->nextInFocusChain()) {
+        if (w->window() == window && w != &w_.graph && (w->focusPolicy() & Qt::TabFocus) &&
             !w->isHidden()) {
             last = w;
         }
     }
-    QWidget::setTabOrder(last, w_.ui.picGraph1);
+    QWidget::setTabOrder(last, &w_.graph);
 }
 
 bool MarkerControls::transmission() const {
@@ -86,17 +89,17 @@ bool MarkerControls::transmission() const {
 }
 
 MarkerPoints MarkerControls::points() const {
-    return MarkerPointsOf(w_.points(), w_.settings().Step);
+    return MarkerPointsOf(w_.points(), w_.settings.Step);
 }
 
 std::int32_t MarkerControls::indexOf(int marker) const {
-    const LineWidget* line = marker == 1 ? w_.ui.linM1 : w_.ui.linM2;
-    return MarkerIndex(line->X1(), w_.ui.picGraph1->ScaleWidth(), w_.points(), w_.settings().Step);
+    const LineWidget& line = marker == 1 ? w_.linM1 : w_.linM2;
+    return MarkerIndex(line.X1(), w_.graph.ScaleWidth(), w_.points(), w_.settings.Step);
 }
 
 void MarkerControls::place(int marker, std::int32_t index) {
-    const float x = MarkerLineX(index, w_.ui.picGraph1->ScaleWidth(), w_.points());
-    w_.picGraph1_MouseUp(marker == 1 ? 1 : 2, 0, x, 0.0f);
+    const float x = MarkerLineX(index, w_.graph.ScaleWidth(), w_.points());
+    w_.mouseUp(marker == 1 ? 1 : 2, x);
 }
 
 void MarkerControls::key(int qtKey, bool shift) {
@@ -112,8 +115,8 @@ void MarkerControls::key(int qtKey, bool shift) {
 }
 
 ReadoutPoints MarkerControls::readouts() const {
-    const std::string offset = w_.ui.txtLossOffset->text().toStdString();
-    MarkerReadoutInputs in = w_.markerReadoutInputs();
+    const std::string offset = w_.lossOffset.text().toStdString();
+    MarkerReadoutInputs in = w_.readoutInputs();
     in.txtLossOffset = offset;
     return ReadoutValuesAt(in, points());
 }
@@ -148,30 +151,33 @@ void MarkerControls::placeEitherSide(const EitherSide& sides, const QString& wha
         place(2, *sides.above);
     }
     if (!sides.below && !sides.above) {
-        notify_(QStringLiteral("The sweep does not reach %1 on either side of %2: the markers "
-                               "stay where they are.")
-                    .arg(what, from));
+        w_.notify(QStringLiteral("The sweep does not reach %1 on either side of %2: the markers "
+                                 "stay where they are.")
+                      .arg(what, from));
     } else if (!sides.below) {
-        notify_(QStringLiteral("The sweep does not reach %1 below %2: marker 1 stays where it is.")
-                    .arg(what, from));
+        w_.notify(
+            QStringLiteral("The sweep does not reach %1 below %2: marker 1 stays where it is.")
+                .arg(what, from));
     } else if (!sides.above) {
-        notify_(QStringLiteral("The sweep does not reach %1 above %2: marker 2 stays where it is.")
-                    .arg(what, from));
+        w_.notify(
+            QStringLiteral("The sweep does not reach %1 above %2: marker 2 stays where it is.")
+                .arg(what, from));
     }
 }
 
 // Around the point marker 3 shows: the nearest points either side whose SWR
 // is 2.0 or more.
 void MarkerControls::toSwrTwoToOnePoints() {
-    const float W = w_.ui.picGraph1->ScaleWidth();
+    const float W = w_.graph.ScaleWidth();
     const std::int32_t champ = w_.points();
-    const std::int32_t centre = MarkerIndex(MinSwrMarkerX(W, w_.fields.BestMatchPoint, champ), W,
-                                            champ, w_.settings().Step);
+    const std::int32_t centre =
+        MarkerIndex(MinSwrMarkerX(W, w_.fields.BestMatchPoint, champ), W, champ, w_.settings.Step);
     const ReadoutPoints p = readouts();
     const auto at = std::lower_bound(p.index.begin(), p.index.end(), centre) - p.index.begin();
     if (at < static_cast<std::ptrdiff_t>(p.index.size()) &&
         p.swr[static_cast<std::size_t>(at)] >= 2.0) {
-        notify_(QStringLiteral("The SWR does not go below 2.0: the markers stay where they are."));
+        w_.notify(
+            QStringLiteral("The SWR does not go below 2.0: the markers stay where they are."));
         return;
     }
     placeEitherSide(NearestReaching(p, p.swr, centre, 2.0), QStringLiteral("SWR 2.0"),
@@ -182,7 +188,7 @@ void MarkerControls::toSwrTwoToOnePoints() {
 // is 3 dB more or beyond.
 void MarkerControls::toMinusThreeDbPoints() {
     if (!transmission()) {
-        notify_(QStringLiteral("The \u22123 dB points are searched in the Transmission mode."));
+        w_.notify(QStringLiteral("The \u22123 dB points are searched in the Transmission mode."));
         return;
     }
     const ReadoutPoints p = readouts();

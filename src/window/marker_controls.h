@@ -6,10 +6,16 @@
 #include <functional>
 
 #include "cycle/marker_search.h"
+#include "window/window_calls.h"
 
-class chart1;
+class GraphWidget;
+class LineWidget;
 class QAction;
+class QLineEdit;
+class QMainWindow;
 class QMenu;
+struct Settings;
+struct WindowFields;
 
 // Markers 1 and 2 beyond the mouse: the keys on the focused graph (1 and 2
 // choose the active marker; Left, Right, Shift, Home and End move it) and
@@ -18,8 +24,22 @@ class QMenu;
 class MarkerControls : public QObject {
     Q_OBJECT
 public:
-    // notify puts a line in the status bar.
-    MarkerControls(chart1& window, std::function<void(const QString&)> notify);
+    // What the markers are placed on and searched with.
+    struct Parts {
+        QMainWindow& window;  // its menu bar; the graph comes last in its focus chain
+        GraphWidget& graph;
+        const LineWidget& linM1;
+        const LineWidget& linM2;
+        const QLineEdit& lossOffset;           // txtLossOffset, as the readouts read it
+        const WindowFields& fields;            // the mode; the point of the least SWR
+        const Settings& settings;              // Step
+        std::function<std::int32_t()> points;  // the points on the graph
+        std::function<MarkerReadoutInputs()> readoutInputs;
+        // A mouse-up of button 1 or 2 on the graph at x twips.
+        std::function<void(int button, float x)> mouseUp;
+        Say notify;  // a line in the status bar
+    };
+    explicit MarkerControls(const Parts& parts);
 
     int activeMarker() const { return active_; }
     QMenu* menu() const { return menu_; }
@@ -41,8 +61,7 @@ private:
     // reaches what it was searched for, from the centre of the search.
     void placeEitherSide(const EitherSide& sides, const QString& what, const QString& from);
 
-    chart1& w_;
-    std::function<void(const QString&)> notify_;
+    Parts w_;
     QMenu* menu_ = nullptr;
     int active_ = 1;
 };
