@@ -1,12 +1,11 @@
 #include "window/average_control.h"
 
 #include <QActionGroup>
+#include <QLabel>
 #include <QMenu>
 #include <iterator>
 
-#include "window/chart1.h"
-#include "window/calibrate_controller.h"
-#include "window/graph_view.h"
+#include "common/sweep_buffers.h"
 #include "display/menu_bar_order.h"
 #include "instrument/protocol.h"
 
@@ -25,8 +24,8 @@ static_assert(std::size(Items) == std::size(RunningMean::Choices));
 
 }  // namespace
 
-AverageControl::AverageControl(chart1& window) : QObject(&window), w_(window) {
-    QMenu* view = w_.graphView().menu();
+AverageControl::AverageControl(const Parts& parts, QObject* parent) : QObject(parent), w_(parts) {
+    QMenu* view = &w_.viewMenu;
     view->addSeparator();
     QMenu* sub = view->addMenu(QStringLiteral("A&verage"));
     NameMenu(sub, "mnuAverage");
@@ -73,7 +72,7 @@ void AverageControl::sweepDecoded(std::span<const std::uint8_t> reply) {
         mean_.restart();
         averaged_ = requested_;
     }
-    SweepBuffers& b = w_.buffers();
+    SweepBuffers& b = w_.buffers;
     // A corrupt reading left the mean of the sweeps before in the buffers:
     // counted again, it would weigh twice.
     const WholeReadings whole = reply.empty() ? WholeReadings{} : WholeReadingsOf(reply, b.champ());
@@ -82,12 +81,12 @@ void AverageControl::sweepDecoded(std::span<const std::uint8_t> reply) {
 }
 
 void AverageControl::showCount() {
-    QLabel* row = w_.ui.lblAverage;
+    QLabel* row = &w_.count;
     const bool on = mean_.length() > 1;
     row->setText(on ? QStringLiteral("Avg %1/%2").arg(mean_.count()).arg(mean_.length())
                     : QString());
     if (row->isHidden() == on) {
         row->setVisible(on);
-        PlaceInfoRows(w_.ui, w_.calibrate().lblNorm);
+        w_.placeInfoRows();
     }
 }

@@ -3,12 +3,15 @@
 #include <QObject>
 #include <QString>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <span>
 
 #include "compare/running_mean.h"
 
-class chart1;
+class QLabel;
+class QMenu;
+struct SweepBuffers;
 
 // The View menu's "Average" choice. With N above 1 every sweep decoded into
 // the buffers is replaced there by the mean of the last N, so the graph, the
@@ -19,7 +22,15 @@ class chart1;
 class AverageControl : public QObject {
     Q_OBJECT
 public:
-    explicit AverageControl(chart1& window);
+    // Where the choice and the count show, and the sweep averaged.
+    struct Parts {
+        QMenu& viewMenu;        // "Average" goes at its end
+        SweepBuffers& buffers;  // each sweep there becomes the mean
+        QLabel& count;          // lblAverage in the INFO frame
+        // Places the INFO frame's rows after the count shows or hides.
+        std::function<void()> placeInfoRows;
+    };
+    AverageControl(const Parts& parts, QObject* parent);
 
     // What the sweep on its way was asked for with.
     void sweepRequested(float FMin, double FreqStep, std::int32_t Champ, float TransmissionMode);
@@ -43,7 +54,7 @@ private:
     void choose(int n);
     void showCount();
 
-    chart1& w_;
+    Parts w_;
     RunningMean mean_;
     Plan requested_;
     std::optional<Plan> averaged_;  // the plan of the sweeps in the mean

@@ -7,10 +7,12 @@
 
 #include <functional>
 
-#include "window/chart1.h"
 #include "calibrate/norm_file.h"
 #include "common/decimal_text.h"
+#include "common/sweep_buffers.h"
+#include "common/window_fields.h"
 #include "files/vec_file.h"
+#include "settings/settings.h"
 
 namespace {
 
@@ -22,12 +24,12 @@ QString Text(std::string_view s) {
 
 }  // namespace
 
-CalibrateController::CalibrateController(chart1& window) : w_(window) {
+CalibrateController::CalibrateController(const Parts& parts) : w_(parts) {
     buildMenu();
 
     // The mark takes a line of its own in the INFO frame, which grows by that
     // line only while the mark shows.
-    lblNorm = new QLabel(window.ui.fraInfo);
+    lblNorm = new QLabel(&w_.info);
     lblNorm->setObjectName(QStringLiteral("lblNorm"));
     lblNorm->setAccessibleDescription(lblNorm->objectName());
     lblNorm->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
@@ -35,13 +37,13 @@ CalibrateController::CalibrateController(chart1& window) : w_(window) {
     small.setPixelSize(8);
     lblNorm->setFont(small);
     lblNorm->setVisible(false);
-    PlaceInfoRows(window.ui, lblNorm);
+    w_.placeInfoRows(lblNorm);
 }
 
 void CalibrateController::buildMenu() {
-    QMenuBar* bar = w_.menuBar();
+    QMenuBar* bar = &w_.menuBar;
     // "&Calibrate" comes before "&Port" when there is one, else before "&About".
-    QAction* before = w_.ui.mnuAbout;
+    QAction* before = &w_.about;
     for (QAction* a : bar->actions()) {
         if (a->text() == QLatin1String("&Port")) {
             before = a;
@@ -88,7 +90,7 @@ std::span<const double> CalibrateController::lossErrors() {
     if (normalisation_.empty()) {
         return {};
     }
-    const Settings& s = w_.settings();
+    const Settings& s = w_.settings;
     const bool transmission = w_.fields.TransmissionMode != 0.0f;
     // One error per point on the graph: a sweep file keeps its own points.
     const std::int32_t points = w_.points();
@@ -134,7 +136,7 @@ void CalibrateController::showMark(const std::vector<Standard>& inUse) {
                                   .arg(names));
     lblNorm->setAccessibleName(lblNorm->toolTip());
     lblNorm->setVisible(!names.isEmpty());
-    PlaceInfoRows(w_.ui, lblNorm);
+    w_.placeInfoRows(lblNorm);
 }
 
 void CalibrateController::normaliseTo(Standard standard) {
@@ -147,8 +149,8 @@ void CalibrateController::normaliseTo(Standard standard) {
                           .arg(name));
         return;
     }
-    const Settings& s = w_.settings();
-    Reference r = ReferenceFromSweep(w_.buffers().MagnitudeSamples, w_.points(), s.FMin, s.FMax);
+    const Settings& s = w_.settings;
+    Reference r = ReferenceFromSweep(w_.buffers.MagnitudeSamples, w_.points(), s.FMin, s.FMax);
     if (const std::optional<std::string> why = CheckReference(r)) {
         w_.warn(
             QStringLiteral("Cannot normalise to %1: %2").arg(name, QString::fromStdString(*why)));
@@ -172,7 +174,7 @@ void CalibrateController::mnuNormSave_Click() {
         w_.warn(QStringLiteral("There is no normalisation to save"));
         return;
     }
-    QString path = w_.chooseFile(&w_, chart1::FileDialog::Save, kNormFilter, {});
+    QString path = w_.chooseFile(FileDialog::Save, kNormFilter);
     if (path.isEmpty()) {
         return;
     }
@@ -188,7 +190,7 @@ void CalibrateController::mnuNormSave_Click() {
 }
 
 void CalibrateController::mnuNormLoad_Click() {
-    const QString path = w_.chooseFile(&w_, chart1::FileDialog::Open, kNormFilter, {});
+    const QString path = w_.chooseFile(FileDialog::Open, kNormFilter);
     if (path.isEmpty()) {
         return;
     }
@@ -208,8 +210,4 @@ void CalibrateController::mnuNormLoad_Click() {
     changed();
     w_.notify(QStringLiteral("Loaded the normalisation to %1 from %2: the phase is not changed")
                   .arg(QString::fromStdString(StandardsText(Held(normalisation_))), path));
-}
-
-std::span<const double> chart1::lossErrors() const {
-    return calibrate_->lossErrors();
 }

@@ -3,14 +3,20 @@
 #include <QObject>
 #include <QString>
 
+#include <functional>
 #include <span>
 
 #include "calibrate/normalisation.h"
+#include "window/window_calls.h"
 
-class chart1;
 class QAction;
 class QLabel;
 class QMenu;
+class QMenuBar;
+class QWidget;
+struct Settings;
+struct SweepBuffers;
+struct WindowFields;
 
 // The "&Calibrate" menu of the main window and the normalisation it holds:
 // each "Normalise to ..." takes the sweep now in the buffers as that
@@ -20,7 +26,22 @@ class QMenu;
 class CalibrateController : public QObject {
     Q_OBJECT
 public:
-    explicit CalibrateController(chart1& window);
+    // Where the menu and the mark go, and the sweep references are taken from.
+    struct Parts {
+        QMenuBar& menuBar;
+        QAction& about;              // "&About": the menu goes before it, or before "&Port"
+        QWidget& info;               // the INFO frame, where the mark shows
+        const Settings& settings;    // the limits and the calibration offsets
+        const WindowFields& fields;  // the mode
+        const SweepBuffers& buffers;
+        std::function<std::int32_t()> points;  // the points on the graph
+        // Places the INFO frame's rows after the mark shows or hides.
+        std::function<void(QLabel* mark)> placeInfoRows;
+        ChooseFile chooseFile;
+        Say notify;
+        Say warn;
+    };
+    explicit CalibrateController(const Parts& parts);
 
     // The loss error of every point 0..Champ of the sweep in the buffers, at
     // the limits and in the mode as they stand; empty when no reference
@@ -70,7 +91,7 @@ private:
         bool operator==(const Key&) const = default;
     };
 
-    chart1& w_;
+    Parts w_;
     Normalisation normalisation_;
     bool valid_ = false;
     Key key_;

@@ -52,6 +52,13 @@ chart1::chart1(Settings& settings, SweepBuffers& buffers, SerialPortService& ser
     connectDisplayHandlers();
     connectRangeHandlers();
     connectFileHandlers();
+    // What the controllers ask of the window, as calls.
+    const Say say = [this](const QString& m) { notify(m); };
+    const Say sayWarning = [this](const QString& m) { warn(m); };
+    const ChooseFile askFile = [this](FileDialog kind, const QString& filter) {
+        return chooseFile(this, kind, filter, {});
+    };
+    const auto pointsShown = [this] { return points(); };
     settingsController_ = new SettingsController(*this);
     portMenu_ = new PortMenu(*this);
     graphView_ = new GraphView(
@@ -71,21 +78,50 @@ chart1::chart1(Settings& settings, SweepBuffers& buffers, SerialPortService& ser
          .lossOffset = *ui.txtLossOffset,
          .fields = fields,
          .settings = settings_,
-         .points = [this] { return points(); },
+         .points = pointsShown,
          .readoutInputs = [this] { return markerReadoutInputs(); },
          .mouseUp = [this](int button, float x) { picGraph1_MouseUp(button, 0, x, 0.0f); },
-         .notify = [this](const QString& m) { notify(m); }});
+         .notify = say});
     // A grown graph, or the 50-ohm line on another impedance scale, moves
     // the captions and lines.
     connect(ui.picGraph1, &GraphWidget::resized, this, &chart1::placeScalesAndLines);
     connect(graphView_, &GraphView::scalesChanged, this, &chart1::placeScalesAndLines);
-    calibrate_ = std::make_unique<CalibrateController>(*this);
-    averageControl_ = new AverageControl(*this);
-    memoryControl_ = new MemoryControl(*this);
+    calibrate_ = std::make_unique<CalibrateController>(CalibrateController::Parts{
+        .menuBar = *menuBar(),
+        .about = *ui.mnuAbout,
+        .info = *ui.fraInfo,
+        .settings = settings_,
+        .fields = fields,
+        .buffers = buffers_,
+        .points = pointsShown,
+        .placeInfoRows = [this](QLabel* mark) { PlaceInfoRows(ui, mark); },
+        .chooseFile = askFile,
+        .notify = say,
+        .warn = sayWarning});
+    const auto placeInfoRows = [this] { PlaceInfoRows(ui, calibrate_->lblNorm); };
+    averageControl_ = new AverageControl({.viewMenu = *graphView_->menu(),
+                                          .buffers = buffers_,
+                                          .count = *ui.lblAverage,
+                                          .placeInfoRows = placeInfoRows},
+                                         this);
+    memoryControl_ = new MemoryControl({.window = *this,
+                                        .graph = *ui.picGraph1,
+                                        .view = *graphView_,
+                                        .settings = settings_,
+                                        .fields = fields,
+                                        .tracePass = [this] { return tracePass(); },
+                                        .traceColours = [this] { return traceColours(); },
+                                        .sweepShown = [this] { return sweepShown(); },
+                                        .chooseFile = askFile,
+                                        .warn = sayWarning});
+    for (auto signal : {&chart1::sweepAcquired, &chart1::sweepOpened, &chart1::tickFinished}) {
+        connect(this, signal, memoryControl_, &MemoryControl::showStorable);
+    }
+    connect(this, &chart1::tickFinished, memoryControl_, &MemoryControl::refresh);
     pictureCommands_ = new PictureCommands(*this);
     // Last: the widgets every controller made are the design it scales.
-    connect(ui.layout, &FormLayout::scaled, this, [this] {
-        PlaceInfoRows(ui, calibrate_->lblNorm);
+    connect(ui.layout, &FormLayout::scaled, this, [this, placeInfoRows] {
+        placeInfoRows();
         placeScalesAndLines();
     });
     textSize_ = new TextSizeControl(*this);

@@ -1,15 +1,17 @@
 #include "window/memory_control.h"
 
+#include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
 #include <QTime>
 #include <algorithm>
 
-#include "window/chart1.h"
+#include "common/window_fields.h"
 #include "window/graph_view.h"
 #include "display/menu_bar_order.h"
 #include "files/vec_file.h"
 #include "measure/graph_widget.h"
+#include "settings/settings.h"
 
 namespace {
 
@@ -18,8 +20,8 @@ const QString kMemoryFilter =
 
 }  // namespace
 
-MemoryControl::MemoryControl(chart1& window) : QObject(&window), w_(window) {
-    mnuMemory = new QMenu(QStringLiteral("M&emory"), &window);
+MemoryControl::MemoryControl(const Parts& parts) : QObject(&parts.window), w_(parts) {
+    mnuMemory = new QMenu(QStringLiteral("M&emory"), &w_.window);
     NameMenu(mnuMemory, "mnuMemory");
     const struct {
         QAction** action;
@@ -42,16 +44,15 @@ MemoryControl::MemoryControl(chart1& window) : QObject(&window), w_(window) {
         *item.action = a;
         connect(a, &QAction::triggered, this, item.handler);
     }
-    InsertInMenuBarOrder(w_.menuBar(), mnuMemory);
-    // Before the first sweep or file the buffers hold only zeros: nothing
-    // worth storing.
-    const auto storable = [this] { mnuMemoryStore->setEnabled(w_.sweepShown()); };
-    storable();
-    connect(&w_, &chart1::sweepAcquired, this, storable);
-    connect(&w_, &chart1::sweepOpened, this, storable);
-    connect(&w_, &chart1::tickFinished, this, storable);
-    connect(&w_, &chart1::tickFinished, this, &MemoryControl::refresh);
-    connect(&w_.graphView(), &GraphView::scalesChanged, this, &MemoryControl::refresh);
+    InsertInMenuBarOrder(w_.window.menuBar(), mnuMemory);
+    showStorable();
+    connect(&w_.view, &GraphView::scalesChanged, this, &MemoryControl::refresh);
+}
+
+// Before the first sweep or file the buffers hold only zeros: nothing worth
+// storing.
+void MemoryControl::showStorable() {
+    mnuMemoryStore->setEnabled(w_.sweepShown());
 }
 
 void MemoryControl::mnuMemoryStore_Click() {
@@ -59,7 +60,7 @@ void MemoryControl::mnuMemoryStore_Click() {
         return;
     }
     const TracePass pass = w_.tracePass();
-    const Settings& s = w_.settings();
+    const Settings& s = w_.settings;
     const auto points = static_cast<std::size_t>(std::max(pass.Champ, 0)) + 1;
     std::span<const float> magnitude(pass.MagnitudeSamples, points);
     // A normalised sweep is kept as it is drawn: the loss error taken off.
@@ -79,7 +80,7 @@ void MemoryControl::mnuMemoryStore_Click() {
 }
 
 void MemoryControl::mnuMemoryLoad_Click() {
-    const QString path = w_.chooseFile(&w_, chart1::FileDialog::Open, kMemoryFilter, QString());
+    const QString path = w_.chooseFile(FileDialog::Open, kMemoryFilter);
     if (path.isEmpty()) {
         return;
     }
@@ -117,8 +118,8 @@ void MemoryControl::changed() {
 
 void MemoryControl::refresh() {
     const TracePass pass = w_.tracePass();
-    const Settings& s = w_.settings();
-    GraphWidget* g = w_.ui.picGraph1;
+    const Settings& s = w_.settings;
+    GraphWidget* g = &w_.graph;
     MemoryAxis axis;
     axis.FMin = s.FMin;
     axis.FMax = s.FMax;

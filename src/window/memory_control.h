@@ -3,13 +3,19 @@
 #include <QObject>
 #include <array>
 #include <cstdint>
+#include <functional>
 
 #include "compare/memory_geometry.h"
 #include "compare/memory_trace.h"
+#include "window/window_calls.h"
 
-class chart1;
+class GraphView;
+class GraphWidget;
 class QAction;
+class QMainWindow;
 class QMenu;
+struct Settings;
+struct WindowFields;
 
 // The "M&emory" menu: the sweep on the graph or a .vec, .s1p or .s2p file
 // kept as a memory, up to four, and the memories drawn under the live
@@ -18,7 +24,21 @@ class QMenu;
 class MemoryControl : public QObject {
     Q_OBJECT
 public:
-    explicit MemoryControl(chart1& window);
+    // What the memories are kept from and drawn on.
+    struct Parts {
+        QMainWindow& window;  // its menu bar
+        GraphWidget& graph;
+        const GraphView& view;       // its scales draw the memories too
+        const Settings& settings;    // the limits
+        const WindowFields& fields;  // the mode a file is read for
+        std::function<TracePass()> tracePass;
+        std::function<std::array<std::uint32_t, 6>()> traceColours;
+        // The buffers hold a sweep taken or a file opened.
+        std::function<bool()> sweepShown;
+        ChooseFile chooseFile;
+        Say warn;
+    };
+    explicit MemoryControl(const Parts& parts);
 
     const MemoryBank& bank() const { return bank_; }
     // A .vec, .s1p or .s2p file kept as a memory, read for the mode shown;
@@ -37,11 +57,13 @@ public slots:
     void mnuMemoryClear_Click();
     // Draws the memories again if anything they are drawn by has changed.
     void refresh();
+    // "Store sweep" only while there is a sweep to store.
+    void showStorable();
 
 private:
     void changed();
 
-    chart1& w_;
+    Parts w_;
     MemoryBank bank_;
     // What the picture on the graph was drawn for.
     bool drawn_ = false;

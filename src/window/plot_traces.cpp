@@ -5,6 +5,7 @@
 #include "common/colour.h"
 #include "common/leading_number.h"
 #include "common/rounding.h"
+#include "window/calibrate_controller.h"
 #include "window/graph_view.h"
 #include "measure/cable.h"
 #include "measure/fork_join.h"
@@ -42,6 +43,10 @@ TracePass chart1::tracePass() const {
     const std::span<const double> errors = lossErrors();
     pass.LossErrors = errors.empty() ? nullptr : errors.data();
     return pass;
+}
+
+std::span<const double> chart1::lossErrors() const {
+    return calibrate_->lossErrors();
 }
 
 std::array<std::uint32_t, 6> chart1::traceColours() const {
