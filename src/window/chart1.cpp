@@ -59,8 +59,26 @@ chart1::chart1(Settings& settings, SweepBuffers& buffers, SerialPortService& ser
         return chooseFile(this, kind, filter, {});
     };
     const auto pointsShown = [this] { return points(); };
-    settingsController_ = new SettingsController(*this);
-    portMenu_ = new PortMenu(*this);
+    settingsController_ = new SettingsController(
+        {.window = *this,
+         .fileMenu = *ui.mnuFile,
+         .exit = *ui.mnuExit,
+         .settings = settings_,
+         .velocityFactor = *ui.txtVF,
+         .fullFMin = FullFMin,
+         .fullFMax = FullFMax,
+         .serial = serial_,
+         .useDevice = [this](const QString& device) { portMenu_->useDevice(device); },
+         .notify = say,
+         .warn = sayWarning});
+    portMenu_ = new PortMenu({.window = *this,
+                              .about = *ui.mnuAbout,
+                              .serial = serial_,
+                              .settings = settings_,
+                              .fields = fields,
+                              .settingsFile = *settingsController_,
+                              .pressRun = [this] { cmdRUN_Click(); },
+                              .notify = say});
     graphView_ = new GraphView(
         {.window = *this,
          .graph = *ui.picGraph1,
@@ -124,7 +142,11 @@ chart1::chart1(Settings& settings, SweepBuffers& buffers, SerialPortService& ser
         placeInfoRows();
         placeScalesAndLines();
     });
-    textSize_ = new TextSizeControl(*this);
+    textSize_ = new TextSizeControl({.viewMenu = *graphView_->menu(),
+                                     .layout = *ui.layout,
+                                     .settings = settings_,
+                                     .settingsFile = *settingsController_},
+                                    this);
     zeroSpanPause_.setSingleShot(true);
     connect(&zeroSpanPause_, &QTimer::timeout, this, &chart1::tickSweep);
 }

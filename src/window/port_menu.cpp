@@ -5,16 +5,18 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
 #include <QVBoxLayout>
 
 #include <algorithm>
 
-#include "window/chart1.h"
+#include "common/window_fields.h"
 #include "window/settings_dialog.h"
 #include "instrument/serial_port_service.h"
 #include "instrument/serial_ports.h"
+#include "settings/settings.h"
 
 namespace {
 
@@ -36,13 +38,14 @@ QString MenuText(QString text) {
 
 }  // namespace
 
-PortMenu::PortMenu(chart1& window) : QObject(&window), window_(window) {
+PortMenu::PortMenu(const Parts& parts) : QObject(&parts.window), window_(parts) {
     listPorts = ListSerialPorts;
+    QMainWindow& window = window_.window;
     mnuPort_ = new QMenu(QStringLiteral("&Port"), &window);
     mnuPort_->setObjectName(QStringLiteral("mnuPort"));
     mnuPort_->setAccessibleDescription(mnuPort_->objectName());
     // Before the next menu of the bar's order that exists: "&About".
-    window.menuBar()->insertMenu(window.ui.mnuAbout, mnuPort_);
+    window.menuBar()->insertMenu(&window_.about, mnuPort_);
 
     // The items under the list are made once: a keyboard or screen-reader
     // user finds the same "Other device…" however often the list changes.
@@ -62,7 +65,7 @@ PortMenu::PortMenu(chart1& window) : QObject(&window), window_(window) {
 }
 
 bool PortMenu::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == &window_ && event->type() == QEvent::Show) {
+    if (watched == &window_.window && event->type() == QEvent::Show) {
         mnuPort_AboutToShow();
     }
     return QObject::eventFilter(watched, event);
@@ -71,7 +74,7 @@ bool PortMenu::eventFilter(QObject* watched, QEvent* event) {
 void PortMenu::mnuPort_AboutToShow() {
     qDeleteAll(portItems_);  // each leaves the menu as it goes
     portItems_.clear();
-    const QString inUse = window_.MSComm1().device();
+    const QString inUse = window_.serial.device();
     const std::vector<SerialPortEntry> ports =
         listPorts ? listPorts() : std::vector<SerialPortEntry>{};
     int n = 0;
@@ -109,10 +112,10 @@ void PortMenu::mnuPort_AboutToShow() {
 
 void PortMenu::useDevice(const QString& device) {
     if (window_.fields.Running != 0.0f) {
-        window_.cmdRUN_Click();
+        window_.pressRun();
     }
-    window_.settings().device = device.toStdString();
-    window_.MSComm1().setDevice(device);
+    window_.settings.device = device.toStdString();
+    window_.serial.setDevice(device);
     window_.notify(QStringLiteral("Port in use: %1").arg(device));
 }
 
@@ -121,7 +124,7 @@ void PortMenu::mnuOtherDevice_Click() {
         otherDevice_->raise();
         return;
     }
-    auto* dialog = new QDialog(&window_);
+    auto* dialog = new QDialog(&window_.window);
     dialog->setObjectName(QStringLiteral("frmOtherDevice"));
     dialog->setAccessibleDescription(dialog->objectName());
     dialog->setWindowTitle(QStringLiteral("Other device"));
@@ -131,7 +134,7 @@ void PortMenu::mnuOtherDevice_Click() {
         new QLabel(QStringLiteral("&Serial device (a path such as /dev/ttyUSB0):"), dialog);
     label->setObjectName(QStringLiteral("lblOtherDevice"));
     label->setAccessibleDescription(label->objectName());
-    auto* field = new QLineEdit(window_.MSComm1().device(), dialog);
+    auto* field = new QLineEdit(window_.serial.device(), dialog);
     field->setObjectName(QStringLiteral("txtOtherDevice"));
     field->setAccessibleDescription(field->objectName());
     label->setBuddy(field);
@@ -160,8 +163,8 @@ void PortMenu::mnuOtherDevice_Click() {
 }
 
 void PortMenu::mnuRememberPort_Click() {
-    const QString device = window_.MSComm1().device();
+    const QString device = window_.serial.device();
     if (!device.isEmpty()) {
-        window_.settingsController()->rememberDevice(device);
+        window_.settingsFile.rememberDevice(device);
     }
 }

@@ -8,11 +8,16 @@
 #include <vector>
 
 #include "instrument/port_diagnosis.h"
+#include "window/window_calls.h"
 
-class chart1;
 class QAction;
 class QDialog;
+class QMainWindow;
 class QMenu;
+class SerialPortService;
+class SettingsController;
+struct Settings;
+struct WindowFields;
 
 // The "&Port" menu: the serial ports present, read afresh each time it opens
 // (and when the window shows), with the one in use marked; "Other device…"
@@ -21,7 +26,18 @@ class QMenu;
 class PortMenu : public QObject {
     Q_OBJECT
 public:
-    explicit PortMenu(chart1& window);
+    // Where the menu goes and what choosing a port changes.
+    struct Parts {
+        QMainWindow& window;  // its menu bar; the list is read as it shows
+        QAction& about;       // the menu goes before "&About"
+        SerialPortService& serial;
+        Settings& settings;                // device, for the rest of this run
+        const WindowFields& fields;        // whether RUN is on
+        SettingsController& settingsFile;  // "Remember this port" writes there
+        std::function<void()> pressRun;    // RUN, as its button
+        Say notify;
+    };
+    explicit PortMenu(const Parts& parts);
 
     QMenu* menu() const { return mnuPort_; }
     // The ports present. Replaceable, so that tests need no real ports.
@@ -41,7 +57,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    chart1& window_;
+    Parts window_;
     QMenu* mnuPort_ = nullptr;
     std::vector<QAction*> portItems_;  // the list, above the separator
     QAction* separator_ = nullptr;

@@ -14,10 +14,8 @@
 #include <charconv>
 #include <cmath>
 
-#include "window/chart1.h"
 #include "common/display_format.h"
 #include "common/rounding.h"
-#include "window/port_menu.h"
 #include "instrument/serial_device.h"
 #include "instrument/serial_port_service.h"
 
@@ -108,15 +106,15 @@ QByteArray ExampleSettings() {
 
 }  // namespace
 
-SettingsController::SettingsController(chart1& window) : QObject(&window), window_(window) {
+SettingsController::SettingsController(const Parts& parts)
+    : QObject(&parts.window), window_(parts) {
     const SettingsPlaces places = DefaultSettingsPlaces();
     setPlaces(places, SettingsFileToRead(places));
     // Before the separator above "E&xit", after the file commands.
-    QMenu* file = window.ui.mnuFile;
+    QMenu* file = &window_.fileMenu;
     const QList<QAction*> items = file->actions();
-    const qsizetype exit = items.indexOf(window.ui.mnuExit);
-    QAction* before =
-        exit > 0 && items[exit - 1]->isSeparator() ? items[exit - 1] : window.ui.mnuExit;
+    const qsizetype exit = items.indexOf(&window_.exit);
+    QAction* before = exit > 0 && items[exit - 1]->isSeparator() ? items[exit - 1] : &window_.exit;
     file->insertSeparator(before);
     mnuSettings_ = new QAction(QStringLiteral("Se&ttings\u2026"), file);
     mnuSettings_->setObjectName(QStringLiteral("mnuSettings"));
@@ -146,9 +144,9 @@ void SettingsController::mnuSettings_Click() {
     // A file that cannot be used as it stands shows what this run uses, and
     // saving writes every field, so that the refused value is replaced.
     const bool usable = where.error.isEmpty() && !parsed.error;
-    const Settings& shown = usable ? parsed.settings : window_.settings();
+    const Settings& shown = usable ? parsed.settings : window_.settings;
 
-    auto* dialog = Named(new QDialog(&window_), QStringLiteral("frmSettings"));
+    auto* dialog = Named(new QDialog(&window_.window), QStringLiteral("frmSettings"));
     dialog->setWindowTitle(QStringLiteral("Settings"));
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     auto* layout = new QVBoxLayout(dialog);
@@ -223,7 +221,7 @@ void SettingsController::cmdSaveSettings_Click() {
         edits.push_back(Edit(f.key, value));
     }
     if (keepColours_->isChecked()) {
-        const Settings& s = window_.settings();
+        const Settings& s = window_.settings;
         const float colours[] = {s.colorS1, s.colorS2, s.colorS3, s.colorS4, s.colorS5};
         for (int i = 0; i < 5; ++i) {
             edits.push_back(Edit("colorS" + std::to_string(i + 1),
@@ -251,7 +249,7 @@ SettingsSaved SettingsController::save(const std::vector<SettingsEdit>& edits) {
 
 void SettingsController::applyAtOnce(const Settings& saved,
                                      const std::vector<SettingsEdit>& edits) {
-    Settings& s = window_.settings();
+    Settings& s = window_.settings;
     bool nextStart = false;
     bool port = false;
     for (const SettingsEdit& e : edits) {
@@ -266,7 +264,8 @@ void SettingsController::applyAtOnce(const Settings& saved,
             port = true;
         } else if (k == "InputVelFactor") {
             s.InputVelFactor = saved.InputVelFactor;
-            window_.ui.txtVF->setText(QString::fromStdString(FloatText(s.InputVelFactor / 100.0f)));
+            window_.velocityFactor.setText(
+                QString::fromStdString(FloatText(s.InputVelFactor / 100.0f)));
         } else if (k == "caloffsetrx") {
             s.caloffsetrx = saved.caloffsetrx;
         } else if (k == "caloffsettx") {
@@ -274,15 +273,15 @@ void SettingsController::applyAtOnce(const Settings& saved,
         } else if (k == "caloffsetvalue") {
             s.caloffsetvalue = saved.caloffsetvalue;
         } else if (k == "FMin") {
-            window_.FullFMin = saved.FMin;
+            window_.fullFMin = saved.FMin;
         } else if (k == "FMax") {
-            window_.FullFMax = saved.FMax;
+            window_.fullFMax = saved.FMax;
         }
     }
     if (port) {
         const QString device = SerialDevicePath(ToInt16HalfEven(s.port).value_or(0), s.device);
-        if (device != window_.MSComm1().device()) {
-            window_.portMenu()->useDevice(device);
+        if (device != window_.serial.device()) {
+            window_.useDevice(device);
         }
     }
     QString said = QStringLiteral("Settings saved to %1").arg(readPath_);

@@ -5,24 +5,42 @@
 #include <QPointer>
 #include <QString>
 
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
 
 #include "settings/settings_file.h"
+#include "window/window_calls.h"
 
-class chart1;
 class QAction;
 class QCheckBox;
 class QLabel;
 class QLineEdit;
+class QMenu;
+class SerialPortService;
 
 // "Settings…" in the File menu and every write of the settings file: the
 // dialog, "Remember this port", and where the file lives. Owned by chart1.
 class SettingsController : public QObject {
     Q_OBJECT
 public:
-    explicit SettingsController(chart1& window);
+    // Where the dialog goes and what a save applies at once.
+    struct Parts {
+        QWidget& window;  // the dialog is modal to it
+        QMenu& fileMenu;  // "Settings…" goes above "E&xit" there
+        QAction& exit;
+        Settings& settings;
+        QLineEdit& velocityFactor;  // txtVF
+        float& fullFMin;            // what "Full" restores
+        float& fullFMax;
+        const SerialPortService& serial;  // the device in use
+        // The port for the rest of this run, as the "&Port" menu takes it.
+        std::function<void(const QString& device)> useDevice;
+        Say notify;
+        Say warn;
+    };
+    explicit SettingsController(const Parts& parts);
 
     // The places the file may live and the one start-up read.
     void setPlaces(const SettingsPlaces& places, const QString& readPath);
@@ -48,7 +66,7 @@ private:
     SettingsSaved save(const std::vector<SettingsEdit>& edits);
     void applyAtOnce(const Settings& saved, const std::vector<SettingsEdit>& edits);
 
-    chart1& window_;
+    Parts window_;
     SettingsPlaces places_;
     QString readPath_;
     QAction* mnuSettings_ = nullptr;

@@ -3,11 +3,10 @@
 #include <QActionGroup>
 #include <QMenu>
 
-#include "window/chart1.h"
 #include "window/chart1_resize.h"
 #include "window/settings_dialog.h"
-#include "window/graph_view.h"
 #include "display/menu_bar_order.h"
+#include "settings/settings.h"
 
 namespace {
 
@@ -25,11 +24,11 @@ static_assert(std::size(Items) == TextSizeControl::Sizes.size());
 
 }  // namespace
 
-TextSizeControl::TextSizeControl(chart1& window) : QObject(&window), w_(window) {
+TextSizeControl::TextSizeControl(const Parts& parts, QObject* parent) : QObject(parent), w_(parts) {
     // What the window's controllers have made is the design from here on.
-    w_.ui.layout->recordDesign();
+    w_.layout.recordDesign();
 
-    QMenu* view = w_.graphView().menu();
+    QMenu* view = &w_.viewMenu;
     view->addSeparator();
     menu_ = view->addMenu(QStringLiteral("&Text size"));
     NameMenu(menu_, "mnuTextSize");
@@ -42,13 +41,13 @@ TextSizeControl::TextSizeControl(chart1& window) : QObject(&window), w_(window) 
         items_[i] = a;
         connect(a, &QAction::triggered, this, [this, percent = Sizes[i]] { choose(percent); });
     }
-    apply(w_.settings().TextSize);
+    apply(w_.settings.TextSize);
 }
 
 void TextSizeControl::choose(std::int32_t percent) {
     apply(percent);
-    if (percent != w_.settings().TextSize && w_.settingsController()->rememberTextSize(percent)) {
-        w_.settings().TextSize = percent;
+    if (percent != w_.settings.TextSize && w_.settingsFile.rememberTextSize(percent)) {
+        w_.settings.TextSize = percent;
     }
 }
 
@@ -57,5 +56,5 @@ void TextSizeControl::apply(std::int32_t percent) {
     for (std::size_t i = 0; i < Sizes.size(); ++i) {
         items_[i]->setChecked(Sizes[i] == percent);
     }
-    w_.ui.layout->setScale(static_cast<double>(percent) / 100.0);
+    w_.layout.setScale(static_cast<double>(percent) / 100.0);
 }

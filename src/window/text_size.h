@@ -4,9 +4,11 @@
 #include <array>
 #include <cstdint>
 
-class chart1;
+class FormLayout;
 class QAction;
 class QMenu;
+class SettingsController;
+struct Settings;
 
 // View → "Text size": the controls, readouts, captions and axis labels, and
 // the window's smallest size with them, at 100, 125, 150 or 200 % of the
@@ -17,7 +19,14 @@ class TextSizeControl : public QObject {
 public:
     static constexpr std::array<std::int32_t, 4> Sizes = {100, 125, 150, 200};
 
-    explicit TextSizeControl(chart1& window);
+    // Where the choice goes and what it scales and is written to.
+    struct Parts {
+        QMenu& viewMenu;                   // "Text size" goes at its end
+        FormLayout& layout;                // scales the window; what it holds now is the design
+        Settings& settings;                // TextSize
+        SettingsController& settingsFile;  // each choice is written there
+    };
+    TextSizeControl(const Parts& parts, QObject* parent);
 
     std::int32_t percent() const { return percent_; }
     QMenu* menu() const { return menu_; }
@@ -28,7 +37,7 @@ public:
 private:
     void apply(std::int32_t percent);
 
-    chart1& w_;
+    Parts w_;
     QMenu* menu_ = nullptr;
     std::array<QAction*, Sizes.size()> items_{};
     std::int32_t percent_ = 100;
