@@ -273,6 +273,75 @@ private slots:
         QCOMPARE(RecordAt(longer, 0).magnitude, 369);  // 1.5 dB
     }
 
+    // Line sections transform their load as the textbook says, at the quarter
+    // and the half wave of 2 m (24.7 and 49.5 MHz at VF 0.66), read back
+    // through the program's conversion as Re G (or |S21|).
+    void cableSections_data() {
+        QTest::addColumn<QVector<double>>("faults");  // at, ohms, at, ohms, ...
+        QTest::addColumn<int>("end");
+        QTest::addColumn<double>("endOhms");
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<double>("waves");  // the length in wavelengths
+        QTest::addColumn<double>("expected");
+        const int open = int(CableEnd::Open), shorted = int(CableEnd::Short);
+        const int load = int(CableEnd::Load);
+        QTest::newRow("quarter wave: a short looks open")
+            << QVector<double>{} << shorted << 50.0 << 0 << 0.25 << 0.99;
+        QTest::newRow("quarter wave: an open looks short")
+            << QVector<double>{} << open << 50.0 << 0 << 0.25 << -0.99;
+        QTest::newRow("100-ohm quarter wave matches 200 ohm")
+            << QVector<double>{0.0, 100.0} << load << 200.0 << 0 << 0.25 << 0.0;
+        // 75^2 / 50 = 112.5 ohm: G = 62.5 / 162.5.
+        QTest::newRow("75-ohm quarter wave on 50 ohm")
+            << QVector<double>{0.0, 75.0} << load << 50.0 << 0 << 0.25 << 0.385;
+        QTest::newRow("75-ohm half wave on 50 ohm")
+            << QVector<double>{0.0, 75.0} << load << 50.0 << 0 << 0.5 << 0.0;
+        // A 75-ohm stretch of a quarter wave (0.5 m at 99 MHz) between 50-ohm
+        // lines: 1 - 0.385^2 of the power passes, and the 2 m of line take
+        // 0.09 dB more.
+        QTest::newRow("75-ohm quarter wave passes 0.913")
+            << QVector<double>{1.0, 75.0, 1.5, 50.0} << open << 50.0 << 1 << 1.0 << 0.913;
+    }
+    void cableSections() {
+        QFETCH(QVector<double>, faults);
+        QFETCH(int, end);
+        QFETCH(double, endOhms);
+        QFETCH(int, mode);
+        QFETCH(double, waves);
+        QFETCH(double, expected);
+        DutSettings cable;
+        cable.dut = Dut::Cable;
+        cable.lengthM = 2.0;
+        cable.cableEnd = static_cast<CableEnd>(end);
+        cable.loadOhms = endOhms;
+        for (qsizetype i = 0; i + 1 < faults.size(); i += 2) {
+            cable.faults.push_back({faults[i], faults[i + 1]});
+        }
+        QVERIFY(!CheckCable(cable));
+        const double hz = waves * 0.66 * 299792458.0 / 2.0;
+        const QByteArray reply = ReplyFor(cable, Sweep(mode, hz, 0, 1));
+        const Record r = RecordAt(reply, 0);
+        const PointValues v = ConvertPoint(float(r.magnitude), float(r.phase), 0.0f, 0.0);
+        const double read = mode == 1 ? v.Rho : v.GammaRe;
+        // The line's own loss (0.05 dB out and back at 25 MHz) and the
+        // detector's counts come to about 0.01.
+        QVERIFY2(std::fabs(read - expected) < 0.02, qPrintable(QString::number(read)));
+    }
+
+    void cableChecks() {
+        DutSettings cable;
+        cable.dut = Dut::Cable;
+        cable.lengthM = 5.0;
+        cable.faults = {{3.0, 75.0}, {5.0, 50.0}};
+        QVERIFY(!CheckCable(cable));
+        cable.faults = {{3.0, 75.0}, {2.0, 50.0}};
+        QVERIFY(CheckCable(cable));
+        cable.faults = {{6.0, 75.0}};
+        QVERIFY(CheckCable(cable));
+        cable.faults = {{3.0, 0.0}};
+        QVERIFY(CheckCable(cable));
+    }
+
     void filter() {
         DutSettings filter;
         filter.dut = Dut::Filter;

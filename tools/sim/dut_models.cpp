@@ -57,11 +57,84 @@ Complex AntennaImpedance(double f0, double hz) {
     return {kAntennaR, w * l - 1.0 / (w * c)};
 }
 
-// Propagation constant times length of the line, alpha l + j beta l.
-Complex CableGammaL(const DutSettings& s, double hz) {
+// Propagation constant times length of a line of metres, alpha l + j beta l.
+Complex CableGammaL(const DutSettings& s, double hz, double metres) {
     const double alpha = kCableDbPerMetreAt10MHz * std::sqrt(hz / 10e6) / kNepersToDb;
     const double beta = 2.0 * std::numbers::pi * hz / (s.velocityFactor * kSpeedOfLight);
-    return {alpha * s.lengthM, beta * s.lengthM};
+    return {alpha * metres, beta * metres};
+}
+
+// One stretch of the cable between two of its faults.
+struct Section {
+    double metres;
+    double ohms;
+};
+
+// The cable's stretches from the port to the end: 50 ohm up to the first
+// fault, then each fault's impedance up to the next one or the end.
+std::vector<Section> CableSections(const DutSettings& s) {
+    std::vector<Section> sections;
+    double from = 0.0;
+    double ohms = kZ0;
+    for (const CableFault& fault : s.faults) {
+        sections.push_back({fault.atM - from, ohms});
+        from = fault.atM;
+        ohms = fault.ohms;
+    }
+    sections.push_back({s.lengthM - from, ohms});
+    return sections;
+}
+
+// The reflection coefficient of what ends the cable, against the last
+// stretch's impedance.
+Complex EndReflection(const DutSettings& s, double ohms) {
+    switch (s.cableEnd) {
+        case CableEnd::Open:
+            return 1.0;
+        case CableEnd::Short:
+            return -1.0;
+        case CableEnd::Load:
+            return (s.loadOhms - ohms) / (s.loadOhms + ohms);
+    }
+    return 1.0;
+}
+
+// From the end towards the port: across each stretch the reflection turns by
+// e^(-2 gamma l), and where the impedance changes from `from` to `to` the
+// input impedance to (1 + G) / (1 - G) is seen against `from`, multiplied out
+// so that an open end (G = 1) needs no infinite impedance.
+Complex CableReflection(const DutSettings& s, double hz) {
+    const std::vector<Section> sections = CableSections(s);
+    Complex g = EndReflection(s, sections.back().ohms);
+    for (std::size_t i = sections.size(); i-- > 0;) {
+        g *= std::exp(-2.0 * CableGammaL(s, hz, sections[i].metres));
+        const double to = sections[i].ohms;
+        const double from = i > 0 ? sections[i - 1].ohms : kZ0;
+        if (to != from) {
+            g = (to * (1.0 + g) - from * (1.0 - g)) / (to * (1.0 + g) + from * (1.0 - g));
+        }
+    }
+    return g;
+}
+
+// S21 of the stretches between two 50-ohm ports, from their cascaded ABCD
+// matrices. A plain 50-ohm line is e^(-gamma l).
+Complex CableTransmission(const DutSettings& s, double hz) {
+    if (s.faults.empty()) {
+        return std::exp(-CableGammaL(s, hz, s.lengthM));
+    }
+    Complex a = 1.0, b = 0.0, c = 0.0, d = 1.0;
+    for (const Section& section : CableSections(s)) {
+        const Complex gl = CableGammaL(s, hz, section.metres);
+        const Complex ch = std::cosh(gl);
+        const Complex sh = std::sinh(gl);
+        const Complex na = a * ch + b * sh / section.ohms;
+        const Complex nb = a * sh * section.ohms + b * ch;
+        const Complex nc = c * ch + d * sh / section.ohms;
+        const Complex nd = c * sh * section.ohms + d * ch;
+        a = na, b = nb, c = nc, d = nd;
+    }
+    return 2.0 / (a + b / kZ0 + c * kZ0 + d);
 }
 
 struct TwoPortS {
@@ -130,6 +203,49 @@ QString DutName(Dut dut) {
     return {};
 }
 
+std::optional<CableEnd> CableEndFromName(const QString& name) {
+    for (const CableEnd end : {CableEnd::Open, CableEnd::Short, CableEnd::Load}) {
+        if (name == CableEndName(end)) {
+            return end;
+        }
+    }
+    return std::nullopt;
+}
+
+QString CableEndName(CableEnd end) {
+    switch (end) {
+        case CableEnd::Open:
+            return QStringLiteral("open");
+        case CableEnd::Short:
+            return QStringLiteral("short");
+        case CableEnd::Load:
+            return QStringLiteral("load");
+    }
+    return {};
+}
+
+std::optional<QString> CheckCable(const DutSettings& settings) {
+    double from = 0.0;
+    for (const CableFault& fault : settings.faults) {
+        if (!(fault.atM <= settings.lengthM)) {
+            return QStringLiteral("the fault at %1 m lies beyond the end of the %2 m cable")
+                .arg(fault.atM)
+                .arg(settings.lengthM);
+        }
+        if (!(fault.atM >= from)) {
+            return QStringLiteral("the faults go in rising order: %1 m comes after %2 m")
+                .arg(fault.atM)
+                .arg(from);
+        }
+        if (!(fault.ohms > 0.0 && std::isfinite(fault.ohms))) {
+            return QStringLiteral("the fault at %1 m wants an impedance above 0 ohm")
+                .arg(fault.atM);
+        }
+        from = fault.atM;
+    }
+    return std::nullopt;
+}
+
 std::optional<Response> ResponseFromName(const QString& name) {
     for (const Response r : {Response::None, Response::Slope, Response::Ripple}) {
         if (name == ResponseName(r)) {
@@ -175,8 +291,7 @@ Complex Reflection(const DutSettings& settings, double hz) {
         case Dut::Antenna:
             return GammaOf(AntennaImpedance(settings.f0Hz, f));
         case Dut::Cable:
-            // An open end reflects everything; the wave crosses the line twice.
-            return std::exp(-2.0 * CableGammaL(settings, f));
+            return CableReflection(settings, f);
         case Dut::Filter:
             return FilterS(settings.f0Hz, f).s11;
     }
@@ -187,7 +302,7 @@ Complex Transmission(const DutSettings& settings, double hz) {
     const double f = UsableHz(hz);
     switch (settings.dut) {
         case Dut::Cable:
-            return std::exp(-CableGammaL(settings, f));
+            return CableTransmission(settings, f);
         case Dut::Filter:
             return FilterS(settings.f0Hz, f).s21;
         default:

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <optional>
 #include <random>
+#include <vector>
 
 // What the simulated analyser has on its port, and how it turns the device's
 // response into the 10-bit counts of the reply records.
@@ -29,20 +30,44 @@ QString ResponseName(Response response);
 // The extra loss in dB the detector reads at hz.
 double ResponseDb(Response response, double hz);
 
+// What ends the cable in the reflection modes: nothing (open), a short, or a
+// resistor of loadOhms. In the Transmission mode the receiver ends it.
+enum class CableEnd { Open, Short, Load };
+
+std::optional<CableEnd> CableEndFromName(const QString& name);
+QString CableEndName(CableEnd end);
+
+// A change of the line's impedance atM metres from the port: from there to
+// the next change, or to the end, the line is of ohms. Before the first
+// change it is 50 ohm.
+struct CableFault {
+    double atM = 0.0;
+    double ohms = 50.0;
+};
+
 struct DutSettings {
     Dut dut = Dut::Antenna;
-    double loadOhms = 50.0;  // load: a resistor; 50 ohm reflects nothing
+    double loadOhms = 50.0;  // load, and the cable's load end: a resistor; 50 ohm reflects nothing
     Response response = Response::None;
     double f0Hz = 14.2e6;          // antenna resonance, filter centre
     double lengthM = 10.0;         // cable
     double velocityFactor = 0.66;  // cable
+    CableEnd cableEnd = CableEnd::Open;
+    std::vector<CableFault> faults;  // cable, in rising atM
 };
 
-// Reflection coefficient against 50 ohm at the analyser's port.
+// Why the cable cannot be modelled, or nothing: the faults lie in rising
+// order within 0..lengthM and each has a finite impedance above 0.
+std::optional<QString> CheckCable(const DutSettings& settings);
+
+// Reflection coefficient against 50 ohm at the analyser's port. The cable is
+// a cascade of line sections, one for each stretch between its faults, every
+// one with the same velocity factor and loss, ending as cableEnd says.
 std::complex<double> Reflection(const DutSettings& settings, double hz);
 
 // Transmission S21 from port 1 to port 2 (both 50 ohm). One-port devices pass
-// nothing; the cable is measured as a through line ending in the receiver.
+// nothing; the cable is measured as a through line ending in the receiver,
+// its sections cascaded.
 std::complex<double> Transmission(const DutSettings& settings, double hz);
 
 struct Counts {

@@ -40,6 +40,10 @@ int main(int argc, char* argv[]) {
         "on the first line of stdout.\n\n"
         "Frequencies: record k of a reply (k = 1 ... points) is measured at the start "
         "frequency plus k steps, the frequency the program labels point k with.\n\n"
+        "Cable: a slightly lossy line of --length metres and --vf, 50 ohm up to its first "
+        "--fault-at, each stretch after a fault of that fault's --fault-z, ending in --end; "
+        "for example --dut cable --length 5 --fault-at 3 --fault-z 75 --end open is 3 m of 50 "
+        "ohm, then 2 m of 75 ohm, open at the end.\n\n"
         "Faults: silent (no reply), short (1-7 bytes missing), surplus (1-8 extra bytes), "
         "garbage-high (about one record in ten with a high part above 3), hangup (the line "
         "closes half-way through the first reply and the simulator exits), late:MS (the whole "
@@ -64,8 +68,25 @@ int main(int argc, char* argv[]) {
                                       QStringLiteral("factor"), QStringLiteral("0.66"));
     const QCommandLineOption resistanceOption(
         QStringList{QStringLiteral("r"), QStringLiteral("resistance")},
-        QStringLiteral("Resistance of the load in ohms (50)."), QStringLiteral("ohms"),
-        QStringLiteral("50"));
+        QStringLiteral("Resistance of the load, or of the load ending --dut cable --end load, "
+                       "in ohms (50)."),
+        QStringLiteral("ohms"), QStringLiteral("50"));
+    const QCommandLineOption endOption(
+        QStringLiteral("end"),
+        QStringLiteral("What ends the cable in reflection: open (default), short, load (--r "
+                       "ohms). In Transmission the receiver ends it."),
+        QStringLiteral("end"), QStringLiteral("open"));
+    const QCommandLineOption faultAtOption(
+        QStringLiteral("fault-at"),
+        QStringLiteral("A change of the cable's impedance this far from the port, in metres; "
+                       "from there to the next --fault-at, or the end, the line is of the "
+                       "matching --fault-z. May be given more than once, in rising order."),
+        QStringLiteral("m"));
+    const QCommandLineOption faultZOption(
+        QStringLiteral("fault-z"),
+        QStringLiteral("The impedance in ohms from the matching --fault-at on (the cable is 50 "
+                       "ohm before the first)."),
+        QStringLiteral("ohms"));
     const QCommandLineOption responseOption(
         QStringLiteral("response"),
         QStringLiteral("The detector's own magnitude error on every model: none (default), "
@@ -95,9 +116,10 @@ int main(int argc, char* argv[]) {
         QStringLiteral("counts"), QStringLiteral("0"));
     const QCommandLineOption verboseOption(
         QStringLiteral("v"), QStringLiteral("Log every command line and reply to stderr."));
-    parser.addOptions({dutOption, f0Option, lengthOption, vfOption, resistanceOption,
-                       responseOption, linkOption, paceOption, faultOption, hangupOption,
-                       seedOption, stampOption, noiseOption, verboseOption});
+    parser.addOptions({dutOption, f0Option, lengthOption, vfOption, resistanceOption, endOption,
+                       faultAtOption, faultZOption, responseOption, linkOption, paceOption,
+                       faultOption, hangupOption, seedOption, stampOption, noiseOption,
+                       verboseOption});
     if (!parser.parse(QCoreApplication::arguments())) {
         return Usage(parser.errorText());
     }
@@ -131,9 +153,36 @@ int main(int argc, char* argv[]) {
     if (!ohms || *ohms > 1e9) {
         return Usage(QStringLiteral("--r wants ohms, 0 or more"));
     }
-    if (parser.isSet(resistanceOption) && options.dut.dut != Sim::Dut::Load) {
-        return Usage(QStringLiteral("--r is the resistance of --dut load"));
+    const auto end = Sim::CableEndFromName(parser.value(endOption));
+    if (!end) {
+        return Usage(QStringLiteral("unknown --end %1").arg(parser.value(endOption)));
     }
+    const bool cable = options.dut.dut == Sim::Dut::Cable;
+    if ((parser.isSet(endOption) || parser.isSet(faultAtOption) || parser.isSet(faultZOption)) &&
+        !cable) {
+        return Usage(QStringLiteral("--end, --fault-at and --fault-z describe --dut cable"));
+    }
+    if (parser.isSet(resistanceOption) && options.dut.dut != Sim::Dut::Load &&
+        !(cable && *end == Sim::CableEnd::Load)) {
+        return Usage(
+            QStringLiteral("--r is the resistance of --dut load or of --dut cable --end load"));
+    }
+    const QStringList faultsAt = parser.values(faultAtOption);
+    const QStringList faultsZ = parser.values(faultZOption);
+    if (faultsAt.size() != faultsZ.size()) {
+        return Usage(QStringLiteral("each --fault-at wants its --fault-z"));
+    }
+    for (qsizetype i = 0; i < faultsAt.size(); ++i) {
+        const auto at = PositiveNumber(faultsAt[i], true);
+        const auto z = PositiveNumber(faultsZ[i], false);
+        if (!at || !z) {
+            return Usage(
+                QStringLiteral("--fault-at wants metres, 0 or more, and --fault-z ohms "
+                               "above 0"));
+        }
+        options.dut.faults.push_back({*at, *z});
+    }
+    options.dut.cableEnd = *end;
     const auto response = Sim::ResponseFromName(parser.value(responseOption));
     if (!response) {
         return Usage(QStringLiteral("unknown --response %1").arg(parser.value(responseOption)));
@@ -143,6 +192,9 @@ int main(int argc, char* argv[]) {
     options.dut.f0Hz = *f0 * 1e6;
     options.dut.lengthM = *length;
     options.dut.velocityFactor = *vf;
+    if (const auto why = Sim::CheckCable(options.dut)) {
+        return Usage(*why);
+    }
     const auto noise = PositiveNumber(parser.value(noiseOption), true);
     if (!noise || *noise > 1023.0) {
         return Usage(QStringLiteral("--noise wants counts from 0 to 1023"));
