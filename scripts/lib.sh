@@ -6,7 +6,7 @@ ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 PACKAGES=(
   g++ cmake ninja-build pkg-config
   qt6-base-dev qt6-serialport-dev qt6-svg-dev libqt6svg6 libgl-dev
-  libbenchmark-dev libcli11-dev
+  libbenchmark-dev libcli11-dev libkissfft-dev
   xvfb xauth
 )
 

@@ -29,6 +29,7 @@ RANKS = [
     "cycle",
     "calibrate",
     "compare",
+    "timedomain",
     "range",
     "window",
     "app",

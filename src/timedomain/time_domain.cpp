@@ -1,0 +1,416 @@
+#include "timedomain/time_domain.h"
+
+#include <algorithm>
+#include <array>
+#include <bit>
+#include <cmath>
+#include <numbers>
+
+#include "timedomain/real_fft.h"
+
+namespace {
+
+constexpr double kDegreesToRadians = std::numbers::pi / 180.0;
+// rho is held within +-kRhoLimit, where the impedance reaches OhmCeiling.
+constexpr double kRhoLimit =
+    (TimeDomain::OhmCeiling - TimeDomain::Z0) / (TimeDomain::OhmCeiling + TimeDomain::Z0);
+constexpr double kMaxKaiserBeta = 50.0;
+// Harmonic bins that lie this close to a point (in steps) count as on it.
+constexpr double kGridTolerance = 1e-9;
+
+bool AllFinite(const std::vector<double>& values) {
+    return std::all_of(values.begin(), values.end(), [](double v) { return std::isfinite(v); });
+}
+
+// Where the harmonic grid f_k = k x step meets the sweep: the first bin at or
+// above the first point, and the last at or below the last point. The sweep
+// starts at start / step = s steps above DC.
+struct Grid {
+    double s = 0.0;
+    std::size_t first = 0;
+    std::size_t bins = 0;  // DC to the last bin
+};
+
+Grid GridOf(const TimeDomainSweep& sweep) {
+    Grid g;
+    g.s = sweep.StartHz / sweep.StepHz;
+    const double tolerance = kGridTolerance * std::max(1.0, g.s);
+    const double last = g.s + static_cast<double>(sweep.Rho.size() - 1);
+    g.first = static_cast<std::size_t>(std::ceil(g.s - tolerance));
+    g.bins = static_cast<std::size_t>(std::floor(last + tolerance)) + 1;
+    return g;
+}
+
+// |G| as the transform takes it: within 0..RhoCeiling.
+double HeldRho(double rho) {
+    return std::clamp(rho, 0.0, TimeDomain::RhoCeiling);
+}
+
+double ReGamma(const TimeDomainSweep& sweep, std::size_t i) {
+    return HeldRho(sweep.Rho[i]) * std::cos(sweep.PhaseDeg[i] * kDegreesToRadians);
+}
+
+// The coefficients c of sum c[j] x^j (j < terms) fitted by least squares to
+// (x[i], y[i]): the normal equations, solved by elimination with pivoting.
+template <std::size_t Terms>
+std::array<double, Terms> LeastSquares(const std::vector<double>& x, const std::vector<double>& y) {
+    std::array<std::array<double, Terms + 1>, Terms> m{};
+    for (std::size_t i = 0; i < x.size(); ++i) {
+        std::array<double, 2 * Terms> power{};
+        power[0] = 1.0;
+        for (std::size_t j = 1; j < power.size(); ++j) {
+            power[j] = power[j - 1] * x[i];
+        }
+        for (std::size_t r = 0; r < Terms; ++r) {
+            for (std::size_t c = 0; c < Terms; ++c) {
+                m[r][c] += power[r + c];
+            }
+            m[r][Terms] += power[r] * y[i];
+        }
+    }
+    for (std::size_t col = 0; col < Terms; ++col) {
+        std::size_t pivot = col;
+        for (std::size_t r = col + 1; r < Terms; ++r) {
+            if (std::fabs(m[r][col]) > std::fabs(m[pivot][col])) {
+                pivot = r;
+            }
+        }
+        std::swap(m[col], m[pivot]);
+        if (m[col][col] == 0.0) {
+            return {};  // the points cannot tell the terms apart
+        }
+        for (std::size_t r = 0; r < Terms; ++r) {
+            if (r != col) {
+                const double f = m[r][col] / m[col][col];
+                for (std::size_t c = col; c <= Terms; ++c) {
+                    m[r][c] -= f * m[col][c];
+                }
+            }
+        }
+    }
+    std::array<double, Terms> coefficients{};
+    for (std::size_t r = 0; r < Terms; ++r) {
+        coefficients[r] = m[r][Terms] / m[r][r];
+    }
+    return coefficients;
+}
+
+// Re G below the first point, down to DC. Re G(f) is even in f (the impulse
+// response is real), so near DC it runs as a + b f^2 + c f^4 with no odd
+// terms. That is fitted by least squares to the lowest points (those up to
+// twice the first frequency, at least five; with only three or four, a +
+// b f^2) and carried down to DC. Unlike holding the first value or a straight
+// line it leaves no kink at DC to ring through the whole response, and its a
+// is the DC value the step settles to; the f^4 term follows a line's turning
+// phase across the gap (a 12 m open line at 1 MHz) several times closer than
+// a + b f^2 alone. Each value is held within the largest |G| of the points
+// fitted, since |Re G| <= |G| and a fit carried far beyond its points must
+// not run away.
+void ExtrapolateToDc(const TimeDomainSweep& sweep, const Grid& grid, std::vector<double>& re) {
+    if (grid.first == 0) {
+        return;
+    }
+    const std::size_t points = sweep.Rho.size();
+    std::size_t fitted = std::min<std::size_t>(5, points);
+    while (fitted < points && static_cast<double>(fitted) <= grid.s) {
+        ++fitted;  // point i lies at s + i steps: kept while s + i <= 2 s
+    }
+    // x = (f / f_first)^2 keeps the sums well scaled.
+    std::vector<double> x(fitted), y(fitted);
+    double bound = 0.0;
+    for (std::size_t i = 0; i < fitted; ++i) {
+        const double r = (grid.s + static_cast<double>(i)) / grid.s;
+        x[i] = r * r;
+        y[i] = ReGamma(sweep, i);
+        bound = std::max(bound, HeldRho(sweep.Rho[i]));
+    }
+    std::array<double, 3> c{};
+    if (fitted >= 5) {
+        c = LeastSquares<3>(x, y);
+    } else {
+        const auto two = LeastSquares<2>(x, y);
+        c = {two[0], two[1], 0.0};
+    }
+    for (std::size_t k = 0; k < grid.first; ++k) {
+        const double r = static_cast<double>(k) / grid.s;
+        const double xk = r * r;
+        re[k] = std::clamp(c[0] + xk * (c[1] + xk * c[2]), -bound, bound);
+    }
+}
+
+// Re G at every harmonic bin from the first point up: linear between the two
+// points each bin lies between.
+void Resample(const TimeDomainSweep& sweep, const Grid& grid, std::vector<double>& re) {
+    const std::size_t last = sweep.Rho.size() - 2;  // the lower of the last two points
+    double below = 0.0, above = 0.0;
+    std::size_t at = static_cast<std::size_t>(-1);
+    for (std::size_t k = grid.first; k < grid.bins; ++k) {
+        const double position = std::max(0.0, static_cast<double>(k) - grid.s);
+        const std::size_t i = std::min(static_cast<std::size_t>(position), last);
+        if (i != at) {
+            at = i;
+            below = ReGamma(sweep, i);
+            above = ReGamma(sweep, i + 1);
+        }
+        const double t = std::clamp(position - static_cast<double>(i), 0.0, 1.0);
+        re[k] = below + t * (above - below);
+    }
+}
+
+// The smallest power of two whose half (the spectrum handed to the inverse
+// transform) holds at least four times the bins: zero-padded so, the time
+// record is sampled four times as finely as the band needs, a peak spans
+// several bins and reads well between them.
+std::size_t TransformLength(std::size_t bins) {
+    return 2 * std::bit_ceil(4 * bins);
+}
+
+// The vertex of the parabola through |v| at n - 1, n, n + 1: its offset from
+// n (within +-0.5) and its height.
+struct Vertex {
+    double offset = 0.0;
+    double height = 0.0;
+};
+
+Vertex ParabolaVertex(double left, double centre, double right) {
+    const double curvature = left - 2.0 * centre + right;
+    if (!(curvature < 0.0)) {
+        return {0.0, centre};
+    }
+    const double offset = std::clamp(0.5 * (left - right) / curvature, -0.5, 0.5);
+    return {offset, centre - 0.25 * (left - right) * offset};
+}
+
+// |impulse| at n, reading the mirror images beyond both ends: the even part
+// is symmetric about bin 0 and about the last bin.
+double MagnitudeAt(const std::vector<double>& impulse, std::ptrdiff_t n) {
+    const auto last = static_cast<std::ptrdiff_t>(impulse.size()) - 1;
+    if (n < 0) {
+        n = -n;
+    } else if (n > last) {
+        n = 2 * last - n;
+    }
+    return std::fabs(impulse[static_cast<std::size_t>(std::clamp<std::ptrdiff_t>(n, 0, last))]);
+}
+
+TimeDomainPeak PeakAt(const std::vector<double>& impulse, std::size_t n, double metresPerBin) {
+    const auto i = static_cast<std::ptrdiff_t>(n);
+    const Vertex v = ParabolaVertex(MagnitudeAt(impulse, i - 1), MagnitudeAt(impulse, i),
+                                    MagnitudeAt(impulse, i + 1));
+    const double distance = std::max(0.0, (static_cast<double>(n) + v.offset) * metresPerBin);
+    return {distance, std::copysign(v.height, impulse[n])};
+}
+
+std::vector<TimeDomainPeak> Peaks(const std::vector<double>& impulse, double metresPerBin) {
+    double largest = 0.0;
+    for (const double v : impulse) {
+        largest = std::max(largest, std::fabs(v));
+    }
+    std::vector<TimeDomainPeak> peaks;
+    if (!(largest > 0.0)) {
+        return peaks;
+    }
+    const double floor = TimeDomain::PeakFloor * largest;
+    for (std::size_t n = 0; n < impulse.size(); ++n) {
+        const auto i = static_cast<std::ptrdiff_t>(n);
+        const double here = std::fabs(impulse[n]);
+        // Strictly above the bin before, at least the bin after: a flat top
+        // counts once, at its first bin.
+        if (here >= floor && here > MagnitudeAt(impulse, i - 1) &&
+            here >= MagnitudeAt(impulse, i + 1)) {
+            peaks.push_back(PeakAt(impulse, n, metresPerBin));
+        }
+    }
+    std::stable_sort(peaks.begin(), peaks.end(), [](const auto& a, const auto& b) {
+        return std::fabs(a.Reflection) > std::fabs(b.Reflection);
+    });
+    return peaks;
+}
+
+}  // namespace
+
+std::optional<std::string> CheckTimeDomain(const TimeDomainSweep& sweep,
+                                           const TimeDomainOptions& options) {
+    if (sweep.Rho.size() < TimeDomain::MinPoints) {
+        return "the time domain needs at least " + std::to_string(TimeDomain::MinPoints) +
+               " points; the sweep has " + std::to_string(sweep.Rho.size());
+    }
+    if (sweep.PhaseDeg.size() != sweep.Rho.size()) {
+        return "the sweep has " + std::to_string(sweep.Rho.size()) + " magnitudes but " +
+               std::to_string(sweep.PhaseDeg.size()) + " phases";
+    }
+    if (!std::isfinite(sweep.StartHz) || !std::isfinite(sweep.StepHz)) {
+        return std::string("the sweep's start and step are not finite numbers");
+    }
+    if (!(sweep.StepHz > 0.0)) {
+        return std::string("the sweep's frequencies must rise from point to point");
+    }
+    if (sweep.StartHz < 0.0) {
+        return std::string("the sweep starts below 0 Hz");
+    }
+    if (!AllFinite(sweep.Rho) || !AllFinite(sweep.PhaseDeg)) {
+        return std::string("the sweep holds a value that is not a finite number");
+    }
+    if (!(options.VelocityFactor > 0.0 && options.VelocityFactor <= 1.0)) {
+        return std::string("the velocity factor must be above 0 and at most 1");
+    }
+    if (options.Window == TimeWindow::Kaiser &&
+        !(options.KaiserBeta >= 0.0 && options.KaiserBeta <= kMaxKaiserBeta)) {
+        return std::string("the Kaiser window's beta must be from 0 to 50");
+    }
+    // The last point's place on the grid, in steps from DC.
+    const double top = sweep.StartHz / sweep.StepHz + static_cast<double>(sweep.Rho.size());
+    if (!(top <= static_cast<double>(TimeDomain::MaxBins))) {
+        return "the sweep starts too far above its step: the time domain would need more than " +
+               std::to_string(TimeDomain::MaxBins) +
+               " bins from DC (fewer points or a lower start help)";
+    }
+    return std::nullopt;
+}
+
+struct TimeDomainTransform::Work {
+    // The window's weights for this many bins, kept while they serve.
+    TimeWindow window = TimeWindow::Kaiser;
+    double beta = 0.0;
+    std::vector<double> weights;
+    double weightSum = 0.0;  // of the two-sided spectrum: w0 + 2 (w1 + ... )
+    double halfWidth = 0.0;  // WindowHalfWidth of the weights
+
+    Grid grid;
+    std::vector<double> re;       // Re G of every bin
+    std::vector<float> spectrum;  // windowed
+    std::vector<float> time;      // the inverse transform, nfft samples
+    std::unique_ptr<InverseRealFft> fft;
+    std::vector<double> impulse;  // bins 0..nfft / 2
+    double binSeconds = 0.0;
+
+    void useWindow(const TimeDomainOptions& options, std::size_t bins) {
+        const double b = options.Window == TimeWindow::Kaiser ? options.KaiserBeta : 0.0;
+        if (weights.size() == bins && window == options.Window && beta == b) {
+            return;
+        }
+        window = options.Window;
+        beta = b;
+        weights = WindowWeights(window, beta, bins);
+        weightSum = weights[0];
+        for (std::size_t k = 1; k < bins; ++k) {
+            weightSum += 2.0 * weights[k];
+        }
+        halfWidth = WindowHalfWidth(window, beta, weights);
+    }
+};
+
+TimeDomainTransform::TimeDomainTransform() : work_(std::make_unique<Work>()) {}
+TimeDomainTransform::~TimeDomainTransform() = default;
+
+std::string TimeDomainTransform::impulse(const TimeDomainSweep& sweep,
+                                         const TimeDomainOptions& options) {
+    if (const auto why = CheckTimeDomain(sweep, options)) {
+        return *why;
+    }
+    Work& w = *work_;
+    w.grid = GridOf(sweep);
+    const std::size_t bins = w.grid.bins;
+    w.re.assign(bins, 0.0);
+    Resample(sweep, w.grid, w.re);
+    ExtrapolateToDc(sweep, w.grid, w.re);
+    w.useWindow(options, bins);
+    w.spectrum.resize(bins);
+    for (std::size_t k = 0; k < bins; ++k) {
+        w.spectrum[k] = static_cast<float>(w.weights[k] * w.re[k]);
+    }
+
+    const std::size_t nfft = TransformLength(bins);
+    if (!w.fft || w.fft->size() != nfft) {
+        w.fft = std::make_unique<InverseRealFft>(nfft);
+        w.time.assign(nfft, 0.0f);
+    }
+    w.fft->inverse(w.spectrum, w.time);
+    w.binSeconds = 1.0 / (static_cast<double>(nfft) * sweep.StepHz);
+
+    // x[n] holds the even part at n (and at -n): the causal response is twice
+    // it, except at bin 0 and at the last bin, where the response and its
+    // mirror image are one. Dividing by the window's sum makes a lone
+    // reflection G peak at G.
+    const std::size_t half = nfft / 2;
+    w.impulse.resize(half + 1);
+    const double scale = 2.0 / w.weightSum;
+    for (std::size_t n = 0; n <= half; ++n) {
+        w.impulse[n] = scale * static_cast<double>(w.time[n]);
+    }
+    w.impulse[0] *= 0.5;
+    w.impulse[half] *= 0.5;
+    return {};
+}
+
+TimeDomainResult TimeDomainTransform::reflection(const TimeDomainSweep& sweep,
+                                                 const TimeDomainOptions& options) {
+    if (std::string why = impulse(sweep, options); !why.empty()) {
+        return {std::nullopt, std::move(why)};
+    }
+    const Work& w = *work_;
+    const std::size_t count = w.impulse.size();
+    const double metresPerBin =
+        options.VelocityFactor * TimeDomain::SpeedOfLight * w.binSeconds / 2.0;
+
+    TimeDomainResponse r;
+    r.Impulse = w.impulse;
+    r.DistanceM.resize(count);
+    r.Step.resize(count);
+    r.Ohms.resize(count);
+    // The step is the integral of the response from 0 to t, which for a
+    // causal response is the even part's from -t to t: x[0] + 2 (x[1] + ...
+    // + x[n]) over nfft (the last bin once, as above).
+    const double perSample = 1.0 / static_cast<double>(w.time.size());
+    double sum = 0.0;
+    for (std::size_t n = 0; n < count; ++n) {
+        const double x = w.time[n];
+        sum += (n == 0 || n + 1 == count) ? x : 2.0 * x;
+        const double rho = sum * perSample;
+        const double held = std::clamp(rho, -kRhoLimit, kRhoLimit);
+        r.DistanceM[n] = static_cast<double>(n) * metresPerBin;
+        r.Step[n] = rho;
+        r.Ohms[n] = TimeDomain::Z0 * (1.0 + held) / (1.0 - held);
+    }
+    r.Peaks = Peaks(r.Impulse, metresPerBin);
+    const double c = options.VelocityFactor * TimeDomain::SpeedOfLight;
+    r.ResolutionM = c * w.halfWidth / (static_cast<double>(w.grid.bins) * sweep.StepHz);
+    r.AliasFreeM = c / (4.0 * sweep.StepHz);
+    r.BinSeconds = w.binSeconds;
+    r.Bins = w.grid.bins;
+    r.ExtrapolatedBins = w.grid.first;
+    return {std::move(r), {}};
+}
+
+TransmissionDelayResult TimeDomainTransform::transmission(const TimeDomainSweep& sweep,
+                                                          const TimeDomainOptions& options) {
+    if (std::string why = impulse(sweep, options); !why.empty()) {
+        return {std::nullopt, std::move(why)};
+    }
+    const Work& w = *work_;
+    std::size_t strongest = 0;
+    for (std::size_t n = 1; n < w.impulse.size(); ++n) {
+        if (std::fabs(w.impulse[n]) > std::fabs(w.impulse[strongest])) {
+            strongest = n;
+        }
+    }
+    // The transmitted wave crosses once: the time axis is the delay itself.
+    const TimeDomainPeak peak = PeakAt(w.impulse, strongest, w.binSeconds);
+    TransmissionDelay d;
+    d.DelaySeconds = peak.DistanceM;
+    d.LengthM = options.VelocityFactor * TimeDomain::SpeedOfLight * d.DelaySeconds;
+    d.Gain = peak.Reflection;
+    return {d, {}};
+}
+
+TimeDomainResult ReflectionTimeDomain(const TimeDomainSweep& sweep,
+                                      const TimeDomainOptions& options) {
+    TimeDomainTransform transform;
+    return transform.reflection(sweep, options);
+}
+
+TransmissionDelayResult TransmissionTimeDomain(const TimeDomainSweep& sweep,
+                                               const TimeDomainOptions& options) {
+    TimeDomainTransform transform;
+    return transform.transmission(sweep, options);
+}
