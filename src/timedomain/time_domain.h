@@ -97,13 +97,11 @@ std::optional<std::string> CheckTimeDomain(const TimeDomainSweep& sweep,
 
 // Keeps the FFT's plan, its buffers and the window's weights from one call to
 // the next; they are made again only when the sweep's bins or the window
-// change. One object per view; not for two threads at once.
+// change. One object per view, not copied; not for two threads at once.
 class TimeDomainTransform {
 public:
     TimeDomainTransform();
     ~TimeDomainTransform();
-    TimeDomainTransform(const TimeDomainTransform&) = delete;
-    TimeDomainTransform& operator=(const TimeDomainTransform&) = delete;
 
     // A reflection sweep's impulse, step, impedance, peaks and ranges.
     TimeDomainResult reflection(const TimeDomainSweep& sweep, const TimeDomainOptions& options);

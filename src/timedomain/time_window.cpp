@@ -1,5 +1,7 @@
 #include "timedomain/time_window.h"
 
+#include <algorithm>
+#include <array>
 #include <cmath>
 #include <numbers>
 
@@ -34,24 +36,20 @@ double Shape(TimeWindow window, double beta, double u) {
 
 constexpr std::size_t kExactUpTo = 512;
 
+// In the order of TimeWindow.
+constexpr std::array<std::string_view, 3> kWindowNames = {"rectangular", "hann", "kaiser"};
+
 }  // namespace
 
 std::string_view TimeWindowName(TimeWindow window) {
-    switch (window) {
-        case TimeWindow::Rectangular:
-            return "rectangular";
-        case TimeWindow::Hann:
-            return "hann";
-        case TimeWindow::Kaiser:
-            return "kaiser";
-    }
-    return {};
+    const auto i = static_cast<std::size_t>(window);
+    return i < kWindowNames.size() ? kWindowNames[i] : std::string_view();
 }
 
 std::optional<TimeWindow> TimeWindowFromName(std::string_view name) {
-    for (const TimeWindow w : {TimeWindow::Rectangular, TimeWindow::Hann, TimeWindow::Kaiser}) {
-        if (name == TimeWindowName(w)) {
-            return w;
+    for (std::size_t i = 0; i < kWindowNames.size(); ++i) {
+        if (name == kWindowNames[i]) {
+            return static_cast<TimeWindow>(i);
         }
     }
     return std::nullopt;

@@ -1,6 +1,7 @@
 #include "dut_models.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <numbers>
 
@@ -63,6 +64,9 @@ Complex CableGammaL(const DutSettings& s, double hz, double metres) {
     const double beta = 2.0 * std::numbers::pi * hz / (s.velocityFactor * kSpeedOfLight);
     return {alpha * metres, beta * metres};
 }
+
+// The names --end takes, in the order of CableEnd.
+constexpr std::array<const char*, 3> kCableEndNames = {"open", "short", "load"};
 
 // One stretch of the cable between two of its faults.
 struct Section {
@@ -204,24 +208,17 @@ QString DutName(Dut dut) {
 }
 
 std::optional<CableEnd> CableEndFromName(const QString& name) {
-    for (const CableEnd end : {CableEnd::Open, CableEnd::Short, CableEnd::Load}) {
-        if (name == CableEndName(end)) {
-            return end;
+    for (std::size_t i = 0; i < kCableEndNames.size(); ++i) {
+        if (name == QLatin1String(kCableEndNames[i])) {
+            return static_cast<CableEnd>(i);
         }
     }
     return std::nullopt;
 }
 
 QString CableEndName(CableEnd end) {
-    switch (end) {
-        case CableEnd::Open:
-            return QStringLiteral("open");
-        case CableEnd::Short:
-            return QStringLiteral("short");
-        case CableEnd::Load:
-            return QStringLiteral("load");
-    }
-    return {};
+    const auto i = static_cast<std::size_t>(end);
+    return i < kCableEndNames.size() ? QString::fromLatin1(kCableEndNames[i]) : QString();
 }
 
 std::optional<QString> CheckCable(const DutSettings& settings) {
