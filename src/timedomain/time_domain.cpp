@@ -102,7 +102,7 @@ std::array<double, Terms> LeastSquares(const std::vector<double>& x, const std::
 // b f^2) and carried down to DC. Unlike holding the first value or a straight
 // line it leaves no kink at DC to ring through the whole response, and its a
 // is the DC value the step settles to; the f^4 term follows a line's turning
-// phase across the gap (a 12 m open line at 1 MHz) several times closer than
+// phase across the gap (a 12 m line at 1 MHz) some twenty times closer than
 // a + b f^2 alone. Each value is held within the largest |G| of the points
 // fitted, since |Re G| <= |G| and a fit carried far beyond its points must
 // not run away.
@@ -197,7 +197,8 @@ TimeDomainPeak PeakAt(const std::vector<double>& impulse, std::size_t n, double 
     const auto i = static_cast<std::ptrdiff_t>(n);
     const Vertex v = ParabolaVertex(MagnitudeAt(impulse, i - 1), MagnitudeAt(impulse, i),
                                     MagnitudeAt(impulse, i + 1));
-    const double distance = std::max(0.0, (static_cast<double>(n) + v.offset) * metresPerBin);
+    const double last = static_cast<double>(impulse.size() - 1);
+    const double distance = std::clamp(static_cast<double>(n) + v.offset, 0.0, last) * metresPerBin;
     return {distance, std::copysign(v.height, impulse[n])};
 }
 
@@ -274,7 +275,12 @@ struct TimeDomainTransform::Work {
     double beta = 0.0;
     std::vector<double> weights;
     double weightSum = 0.0;  // of the two-sided spectrum: w0 + 2 (w1 + ... )
-    double halfWidth = 0.0;  // WindowHalfWidth of the weights
+    WindowKernel kernel;
+    double halfWidth = 0.0;  // the kernel's
+    // The kernel at each time bin of this transform's length, as far as it
+    // matters; empty until worked out for it.
+    std::vector<double> mirror;
+    std::size_t mirrorLength = 0;
 
     Grid grid;
     std::vector<double> re;       // Re G of every bin
@@ -296,8 +302,28 @@ struct TimeDomainTransform::Work {
         for (std::size_t k = 1; k < bins; ++k) {
             weightSum += 2.0 * weights[k];
         }
-        halfWidth = WindowHalfWidth(window, beta, weights);
+        kernel = WindowKernel(window, beta, weights);
+        halfWidth = kernel.halfWidth();
+        mirror.clear();
+        mirrorLength = 0;
     }
+
+    // The kernel out to four lobe widths, beyond which even the rectangular
+    // window's side lobes are below 5 % of its height.
+    void useMirror(std::size_t nfft) {
+        if (mirrorLength == nfft) {
+            return;
+        }
+        mirrorLength = nfft;
+        const double perBin = static_cast<double>(weights.size()) / static_cast<double>(nfft);
+        const auto count = std::min(
+            nfft / 2 + 1, static_cast<std::size_t>(std::ceil(8.0 * halfWidth / perBin)) + 1);
+        mirror.resize(count);
+        for (std::size_t n = 0; n < count; ++n) {
+            mirror[n] = kernel(static_cast<double>(n) * perBin);
+        }
+    }
+    double mirrorAt(std::size_t n) const { return n < mirror.size() ? mirror[n] : 0.0; }
 };
 
 TimeDomainTransform::TimeDomainTransform() : work_(std::make_unique<Work>()) {}
@@ -328,18 +354,21 @@ std::string TimeDomainTransform::impulse(const TimeDomainSweep& sweep,
     w.fft->inverse(w.spectrum, w.time);
     w.binSeconds = 1.0 / (static_cast<double>(nfft) * sweep.StepHz);
 
-    // x[n] holds the even part at n (and at -n): the causal response is twice
-    // it, except at bin 0 and at the last bin, where the response and its
-    // mirror image are one. Dividing by the window's sum makes a lone
-    // reflection G peak at G.
+    // x[n] holds the even part at n (and at -n), the response and its mirror
+    // image at -t each at half height: the causal response is twice it where
+    // the mirror has died away. A reflection at the port is its own mirror,
+    // so the doubling comes in as the window's kernel around t = 0 (and its
+    // image around the last bin) falls: 2 - kernel(n) - kernel(half - n).
+    // The port's reflection then reads its G at bin 0, and one beyond a lobe
+    // width or two is doubled in full. Dividing by the window's sum makes a
+    // lone reflection G peak at G.
     const std::size_t half = nfft / 2;
+    w.useMirror(nfft);
     w.impulse.resize(half + 1);
-    const double scale = 2.0 / w.weightSum;
     for (std::size_t n = 0; n <= half; ++n) {
-        w.impulse[n] = scale * static_cast<double>(w.time[n]);
+        const double doubling = 2.0 - w.mirrorAt(n) - w.mirrorAt(half - n);
+        w.impulse[n] = doubling * static_cast<double>(w.time[n]) / w.weightSum;
     }
-    w.impulse[0] *= 0.5;
-    w.impulse[half] *= 0.5;
     return {};
 }
 

@@ -63,45 +63,45 @@ std::vector<double> WindowWeights(TimeWindow window, double beta, std::size_t bi
     return w;
 }
 
-double WindowHalfWidth(TimeWindow window, double beta, std::span<const double> weights) {
-    // The impulse at x (in units of 1 / (bins x step) s) relative to its
-    // height: the sum of the two-sided spectrum, or its integral.
-    std::vector<double> u;
-    std::vector<double> c;
+WindowKernel::WindowKernel(TimeWindow window, double beta, std::span<const double> weights) {
     if (weights.size() <= kExactUpTo) {
         for (std::size_t k = 0; k < weights.size(); ++k) {
-            u.push_back(static_cast<double>(k) / static_cast<double>(weights.size()));
-            c.push_back(k == 0 ? weights[k] : 2.0 * weights[k]);
+            u_.push_back(static_cast<double>(k) / static_cast<double>(weights.size()));
+            c_.push_back(k == 0 ? weights[k] : 2.0 * weights[k]);
         }
     } else {
         for (std::size_t j = 0; j < kExactUpTo; ++j) {
-            u.push_back((static_cast<double>(j) + 0.5) / kExactUpTo);
-            c.push_back(Shape(window, beta, u.back()));
+            u_.push_back((static_cast<double>(j) + 0.5) / kExactUpTo);
+            c_.push_back(Shape(window, beta, u_.back()));
         }
     }
-    double height = 0.0;
-    for (const double ci : c) {
-        height += ci;
+    height_ = 0.0;
+    for (const double c : c_) {
+        height_ += c;
     }
-    const auto relative = [&](double x) {
-        double g = 0.0;
-        for (std::size_t j = 0; j < u.size(); ++j) {
-            g += c[j] * std::cos(2.0 * std::numbers::pi * x * u[j]);
-        }
-        return g / height;
-    };
+}
+
+double WindowKernel::operator()(double x) const {
+    double g = 0.0;
+    for (std::size_t j = 0; j < u_.size(); ++j) {
+        g += c_[j] * std::cos(2.0 * std::numbers::pi * x * u_[j]);
+    }
+    return g / height_;
+}
+
+double WindowKernel::halfWidth() const {
     // Walk down the main lobe to the first point at or below half, then halve
     // the interval around it.
     constexpr double kStride = 0.02;
     double low = 0.0;
     double high = kStride;
-    while (relative(high) > 0.5 && high < 8.0) {
+    while ((*this)(high) > 0.5 && high < 8.0) {
         low = high;
         high += kStride;
     }
     for (int i = 0; i < 40; ++i) {
         const double mid = 0.5 * (low + high);
-        (relative(mid) > 0.5 ? low : high) = mid;
+        ((*this)(mid) > 0.5 ? low : high) = mid;
     }
     return 0.5 * (low + high);
 }

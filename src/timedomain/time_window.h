@@ -19,8 +19,21 @@ std::optional<TimeWindow> TimeWindowFromName(std::string_view name);
 // w(u) = 1 at u = 0 (DC) towards its edge at u = 1, one bin beyond the last.
 std::vector<double> WindowWeights(TimeWindow window, double beta, std::size_t bins);
 
-// Where the impulse of a window falls to half its height (-6 dB), in units of
-// 1 / (bins x step Hz) seconds: the lobe is twice as wide. Worked out on the
-// weights themselves for up to 512 bins, beyond that on the window's shape
-// (the same within a fraction of a percent).
-double WindowHalfWidth(TimeWindow window, double beta, std::span<const double> weights);
+// The impulse of a window at x, in units of 1 / (bins x step Hz) seconds,
+// relative to its height at 0: what a lone reflection at the port gives.
+// Worked out on the weights themselves for up to 512 bins, beyond that on the
+// window's shape (the same within a fraction of a percent).
+class WindowKernel {
+public:
+    WindowKernel() = default;
+    WindowKernel(TimeWindow window, double beta, std::span<const double> weights);
+
+    double operator()(double x) const;
+    // Where it falls to half (-6 dB): the main lobe is twice as wide.
+    double halfWidth() const;
+
+private:
+    std::vector<double> u_;  // where each term lies, 0..1
+    std::vector<double> c_;  // its weight
+    double height_ = 1.0;
+};

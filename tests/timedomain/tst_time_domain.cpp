@@ -113,6 +113,11 @@ private slots:
         QTest::newRow("12.5 m, shorted")
             << 12.5 << QVector<double>{} << int(Sim::CableEnd::Short) << "none"
             << QVector<double>{12.5, -0.85, 0.12} << QVector<double>{6.0, 50.0, 2.5} << -1.0;
+        // A step at the port is its own mirror image: still 0.2, at 0 m.
+        QTest::newRow("75 ohm from the port, matched at 6 m")
+            << 6.0 << QVector<double>{0.0, 75.0} << load << "none"
+            << QVector<double>{0.0, 0.2, 0.02, 6.0, -0.19, 0.03}
+            << QVector<double>{3.0, 75.0, 3.0, 9.0, 50.0, 2.5} << 7.0;
         // (35 - 50) / 85 at 4 m and back at 5 m.
         QTest::newRow("matched, a 35-ohm metre at 4 m")
             << 10.0 << QVector<double>{4.0, 35.0, 5.0, 50.0} << load << "none"
@@ -225,7 +230,7 @@ private slots:
             QVERIFY(std::isfinite(r.ResolutionM) && r.ResolutionM > 0.0);
             QVERIFY(std::fabs(r.DistanceM.back() - r.AliasFreeM) <= 1e-9 * r.AliasFreeM);
             for (const TimeDomainPeak& p : r.Peaks) {
-                QVERIFY(p.DistanceM >= 0.0 && p.DistanceM <= r.AliasFreeM);
+                QVERIFY(p.DistanceM >= 0.0 && p.DistanceM <= r.DistanceM.back());
                 QVERIFY(std::isfinite(p.Reflection));
             }
             const TransmissionDelayResult d = transform.transmission(s, o);
