@@ -206,6 +206,16 @@ private slots:
             << QStringList{"readout", "a.vec", "--memory", "m.s1p"} << "--memory";
         QTest::newRow("plot width twice")
             << plot + QStringList{"--width=600", "--width=700"} << "twice";
+        for (const char* vf : {"0", "1.01", "-1", "0,66", "abc", "nan", ""}) {
+            QTest::addRow("tdr velocity factor \"%s\"", vf)
+                << QStringList{"tdr", "a.vec", QStringLiteral("--velocity-factor=%1").arg(vf)}
+                << "--velocity-factor";
+        }
+        QTest::newRow("tdr window") << QStringList{"tdr", "a.vec", "--window", "Hann"} << "rect";
+        QTest::newRow("tdr to a picture")
+            << QStringList{"tdr", "a.vec", "--output", "a.png"} << ".csv";
+        QTest::newRow("tdr arrays in transmission")
+            << QStringList{"tdr", "a.vec", "--output=a.csv", "--transmission"} << "--output";
         for (const char* index : {"0", "-3", "32768", "1.5", "12x", ""}) {
             QTest::addRow("marker2 \"%s\"", index)
                 << QStringList{"readout", "a.vec", QStringLiteral("--marker2=%1").arg(index)}
@@ -346,7 +356,12 @@ private slots:
                                  << QStringList{"--json", "--marker1", "--memory", "--points"};
         QTest::newRow("plot") << int(CliCommand::Plot) << plot
                               << QStringList{"--json", "--points", "--device"};
-        QTest::newRow("all") << -1 << sweep + readout + plot << QStringList{};
+        const QStringList tdr = QStringList{"FILE.vec", "--velocity-factor", "--window", "--output",
+                                            "--json",   "--transmission"} +
+                                normalisation;
+        QTest::newRow("tdr") << int(CliCommand::Tdr) << tdr
+                             << QStringList{"--marker1", "--points", "--memory", "--device"};
+        QTest::newRow("all") << -1 << sweep + readout + plot + tdr << QStringList{};
     }
     void usage() {
         QFETCH(int, command);

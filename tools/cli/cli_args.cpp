@@ -36,6 +36,7 @@ struct Parser {
             {cli_options::AddReadoutCommand(app, state, &out.readout), CliCommand::Readout},
             {cli_options::AddConvertCommand(app, state, &out.convert), CliCommand::Convert},
             {cli_options::AddPlotCommand(app, state, &out.readout, &out.plot), CliCommand::Plot},
+            {cli_options::AddTdrCommand(app, state, &out.tdr), CliCommand::Tdr},
         };
     }
     Parser(const Parser&) = delete;

@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "cli_normalise.h"
+#include "timedomain/time_window.h"
 
 // The command line of zezizav-cli, read by pure functions (no I/O, no
 // exceptions) so that they can be fed anything.
@@ -55,7 +56,20 @@ struct PlotArguments {
     std::optional<int> height;
 };
 
-enum class CliCommand { Sweep, Readout, Convert, Plot };
+// What `tdr` reads: a saved sweep, how to transform it, and where to put it.
+struct TdrArguments {
+    QString file;
+    std::optional<double> velocityFactor;  // (0, 1]; else InputVelFactor of the settings
+    TimeWindow window = TimeWindow::Kaiser;
+    QString settingsPath;  // else the settings file the window reads
+    bool transmission = false;
+    QString lossOffset;  // the text of txtLossOffset
+    bool json = false;
+    QString outputPath;  // .csv; else stdout
+    NormalisationArguments normalisation;
+};
+
+enum class CliCommand { Sweep, Readout, Convert, Plot, Tdr };
 
 // The file an output name asks for, by its extension in any case. A name
 // with none of these extensions is a .vec file (sweep's own format).
@@ -70,6 +84,7 @@ struct CliArguments {
     ReadoutArguments readout;  // when command is Readout or Plot
     ConvertArguments convert;  // when command is Convert
     PlotArguments plot;        // when command is Plot
+    TdrArguments tdr;          // when command is Tdr
 };
 
 struct CliParseResult {
@@ -93,7 +108,7 @@ constexpr qint64 kMaxCliTimeoutMs = 3'600'000;
 // be given once, and only with the command it belongs to, but --memory may be
 // given again and again. -h or --help anywhere (but as an option's value)
 // asks for the help, whatever else is wrong.
-// `readout`, `convert` and `plot` take the file as their one plain argument.
+// `readout`, `convert`, `plot` and `tdr` take the file as their one plain argument.
 // A .s2p output holds the Transmission mode's S21, so it implies
 // --transmission; a .s1p output with --transmission is refused.
 // The normalisation options must suit the mode (CheckNormalisationArguments).

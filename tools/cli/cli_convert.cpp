@@ -6,11 +6,8 @@
 #include "files/touchstone_file.h"
 #include "files/vec_file.h"
 
-CliExportResult CliExportText(CliOutputKind kind, const CliExportInput& input,
-                              const Settings& settings) {
-    if (input.buffers == nullptr || kind == CliOutputKind::Vec) {
-        return {std::nullopt, QStringLiteral("No .csv or Touchstone file was asked for"), {}};
-    }
+SweepExportInput CliSweepExportInput(const CliExportInput& input, const Settings& settings,
+                                     LossErrors* errors) {
     SweepExportInput sweep;
     sweep.MagnitudeSamples = input.buffers->MagnitudeSamples;
     sweep.PhaseSamples = input.buffers->PhaseSamples;
@@ -21,14 +18,52 @@ CliExportResult CliExportText(CliOutputKind kind, const CliExportInput& input,
     sweep.CalOffsetDb =
         CalOffsetDbFor(sweep.TransmissionMode, settings.caloffsetrx, settings.caloffsettx);
     sweep.LossOffset = LeadingNumber(input.lossOffset.toStdString());
-    LossErrors errors;
     if (input.normalisation != nullptr) {
-        errors =
+        *errors =
             ComputeLossErrors(*input.normalisation, input.FMin, input.FMax, input.Champ,
                               sweep.TransmissionMode, settings.caloffsetrx, settings.caloffsettx);
-        sweep.LossErrors = errors.Error;
-        sweep.NormalisedTo = StandardsText(errors.Standards);
+        sweep.LossErrors = errors->Error;
+        sweep.NormalisedTo = StandardsText(errors->Standards);
     }
+    return sweep;
+}
+
+CliExportInput CliExportInputOf(const VecFileData& data, bool transmission,
+                                const QString& lossOffset, const Normalisation* normalisation) {
+    CliExportInput in;
+    in.buffers = &data.buffers;
+    in.Champ = data.buffers.champ();
+    in.FMin = data.FMin;
+    in.FMax = data.FMax;
+    in.transmission = transmission;
+    in.lossOffset = lossOffset;
+    in.normalisation = normalisation;
+    return in;
+}
+
+CliVecResult ReadCliVec(const QString& fileName, const QByteArray& fileBytes) {
+    const std::optional<std::int32_t> points = VecPointsForSize(fileBytes.size());
+    if (!points || *points > kMaxCliPoints) {
+        return {std::nullopt,
+                QStringLiteral("%1 is %2 bytes, which is no .vec file of 1 to %3 points")
+                    .arg(fileName)
+                    .arg(fileBytes.size())
+                    .arg(kMaxCliPoints)};
+    }
+    VecReadResult read = ReadVecBytes(fileBytes, *points);
+    if (!read.data) {
+        return {std::nullopt, QStringLiteral("%1: %2").arg(fileName, read.error)};
+    }
+    return {std::move(read.data), {}};
+}
+
+CliExportResult CliExportText(CliOutputKind kind, const CliExportInput& input,
+                              const Settings& settings) {
+    if (input.buffers == nullptr || kind == CliOutputKind::Vec) {
+        return {std::nullopt, QStringLiteral("No .csv or Touchstone file was asked for"), {}};
+    }
+    LossErrors errors;
+    const SweepExportInput sweep = CliSweepExportInput(input, settings, &errors);
     const QString warning = QString::fromStdString(OutsideText(errors));
     if (kind == CliOutputKind::Csv) {
         CsvInput in;
@@ -47,22 +82,9 @@ CliExportResult CliExportText(CliOutputKind kind, const CliExportInput& input,
 CliConvertResult ComputeCliConvert(const QString& fileName, const QByteArray& fileBytes,
                                    const ConvertArguments& arguments, const Settings& settings,
                                    const QDateTime& date, const Normalisation& normalisation) {
-    const std::optional<std::int32_t> points = VecPointsForSize(fileBytes.size());
-    if (!points || *points > kMaxCliPoints) {
-        return {std::nullopt,
-                QStringLiteral("%1 is %2 bytes, which is no .vec file of 1 to %3 points")
-                    .arg(fileName)
-                    .arg(fileBytes.size())
-                    .arg(kMaxCliPoints),
-                {},
-                CliConvertFailure::File};
-    }
-    const VecReadResult read = ReadVecBytes(fileBytes, *points);
+    const CliVecResult read = ReadCliVec(fileName, fileBytes);
     if (!read.data) {
-        return {std::nullopt,
-                QStringLiteral("%1: %2").arg(fileName, read.error),
-                {},
-                CliConvertFailure::File};
+        return {std::nullopt, read.error, {}, CliConvertFailure::File};
     }
     const CliOutputKind kind = CliOutputKindOf(arguments.outputPath);
     if (kind == CliOutputKind::Vec) {
@@ -72,15 +94,9 @@ CliConvertResult ComputeCliConvert(const QString& fileName, const QByteArray& fi
                 {},
                 CliConvertFailure::Arguments};
     }
-    CliExportInput in;
-    in.buffers = &read.data->buffers;
-    in.Champ = *points;
-    in.FMin = read.data->FMin;
-    in.FMax = read.data->FMax;
-    in.transmission = arguments.transmission;
-    in.lossOffset = arguments.lossOffset;
+    CliExportInput in =
+        CliExportInputOf(*read.data, arguments.transmission, arguments.lossOffset, &normalisation);
     in.date = date;
-    in.normalisation = &normalisation;
     const CliExportResult r = CliExportText(kind, in, settings);
     if (!r.bytes) {
         return {std::nullopt,

@@ -35,7 +35,8 @@ QString Refusal(const std::string& name, const QString& wants, const QString& te
 }  // namespace
 
 const char* const kNormalisationIntro =
-    "NORMALISATION, for readout, convert and plot: the sweep's loss is corrected point by point "
+    "NORMALISATION, for readout, convert, plot and tdr: the sweep's loss is corrected point by "
+    "point "
     "as the window's \"Calibrate\" menu does (the phase is not changed):";
 const char* const kNormalisationTrailer =
     "A file that cannot be read or holds no usable reference exits with 1.";
@@ -104,6 +105,23 @@ CLI::Option* AddWhole(CLI::App* command, ParseState& state, const std::string& n
                 return std::nullopt;
             }
             return Refusal(name, wants.arg(low).arg(high), text);
+        }));
+}
+
+CLI::Option* AddPositive(CLI::App* command, ParseState& state, const std::string& name,
+                         const std::string& valueName, double high, const QString& wants,
+                         const std::string& description, std::function<void(double)> store) {
+    const auto read = [high](const QString& text) -> std::optional<double> {
+        const std::optional<double> value = ReadNumber(text);
+        return value && *value > 0.0 && *value <= high ? value : std::nullopt;
+    };
+    return AddValue(command, name, valueName, description,
+                    [store = std::move(store), read](const QString& text) { store(*read(text)); })
+        ->check(Checked(state, [=](const QString& text) -> std::optional<QString> {
+            if (read(text)) {
+                return std::nullopt;
+            }
+            return Refusal(name, wants.arg(high), text);
         }));
 }
 

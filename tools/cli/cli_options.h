@@ -64,6 +64,12 @@ CLI::Option* AddWhole(CLI::App* command, ParseState& state, const std::string& n
                       const std::string& valueName, qint64 low, qint64 high, const QString& wants,
                       const std::string& description, std::function<void(qint64)> store);
 
+// A number above 0 and at most high; `wants` names it in the refusal, with
+// %1 for the limit ("a velocity factor above 0 and at most %1").
+CLI::Option* AddPositive(CLI::App* command, ParseState& state, const std::string& name,
+                         const std::string& valueName, double high, const QString& wants,
+                         const std::string& description, std::function<void(double)> store);
+
 // The text of the loss offset box: a number, or "" for the empty box.
 CLI::Option* AddLossOffset(CLI::App* command, ParseState& state, const std::string& description,
                            QString* target);
@@ -71,7 +77,7 @@ CLI::Option* AddLossOffset(CLI::App* command, ParseState& state, const std::stri
 CLI::Option* AddFlag(CLI::App* command, const std::string& name, const std::string& description,
                      bool* target);
 
-// The one plain argument of readout, convert and plot.
+// The one plain argument of readout, convert, plot and tdr.
 CLI::Option* AddSweepFile(CLI::App* command, const std::string& description, QString* target);
 
 // --open, --short, --through and --normalise, in the NORMALISATION group.
@@ -88,6 +94,7 @@ CLI::App* AddReadoutCommand(CLI::App& app, ParseState& state, ReadoutArguments* 
 CLI::App* AddConvertCommand(CLI::App& app, ParseState& state, ConvertArguments* target);
 CLI::App* AddPlotCommand(CLI::App& app, ParseState& state, ReadoutArguments* readout,
                          PlotArguments* plot);
+CLI::App* AddTdrCommand(CLI::App& app, ParseState& state, TdrArguments* target);
 // The readout's options that plot reads as readout does (all but the file
 // and --json).
 void AddReadoutOptions(CLI::App* command, ParseState& state, ReadoutArguments* target);

@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "cli_convert.h"
 #include "common/display_format.h"
 #include "cycle/bandwidth.h"
 #include "cycle/marker_readouts.h"
@@ -67,19 +68,11 @@ std::int32_t MarkerIndexAtPoint(std::int32_t point, std::int32_t Champ, std::int
 CliReadoutResult ComputeCliReadout(const QString& fileName, const QByteArray& fileBytes,
                                    const ReadoutArguments& arguments, const Settings& settings,
                                    const Normalisation& normalisation) {
-    const std::optional<std::int32_t> points = VecPointsForSize(fileBytes.size());
-    if (!points || *points > kMaxCliPoints) {
-        return Fail(CliReadoutFailure::File,
-                    QStringLiteral("%1 is %2 bytes, which is no .vec file of 1 to %3 points")
-                        .arg(fileName)
-                        .arg(fileBytes.size())
-                        .arg(kMaxCliPoints));
-    }
-    const std::int32_t Champ = *points;
-    const VecReadResult read = ReadVecBytes(fileBytes, Champ);
+    const CliVecResult read = ReadCliVec(fileName, fileBytes);
     if (!read.data) {
-        return Fail(CliReadoutFailure::File, QStringLiteral("%1: %2").arg(fileName, read.error));
+        return Fail(CliReadoutFailure::File, read.error);
     }
+    const std::int32_t Champ = read.data->buffers.champ();
     const VecFileData& data = *read.data;
 
     const struct {

@@ -2,7 +2,7 @@
 // through the same protocol rules and the same asynchronous exchange as the
 // program, prints the window's readouts for a saved sweep, or writes a saved
 // sweep as the window's .csv or Touchstone export, or draws a saved sweep as
-// the window's picture. Every failure is
+// the window's picture, or gives a saved sweep's time domain. Every failure is
 // one line on stderr and a non-zero exit, and the output file is written only
 // once the whole sweep has arrived.
 
@@ -17,16 +17,17 @@
 #include <optional>
 #include <span>
 
-#include "settings/settings.h"
-#include "settings/settings_file.h"
 #include "cli_args.h"
 #include "cli_convert.h"
 #include "cli_plot.h"
 #include "cli_readout.h"
+#include "cli_tdr.h"
 #include "files/vec_file.h"
 #include "instrument/protocol.h"
 #include "instrument/qt_serial_port_service.h"
 #include "instrument/sweep_exchange.h"
+#include "settings/settings.h"
+#include "settings/settings_file.h"
 
 namespace {
 
@@ -163,22 +164,32 @@ void Warn(const QString& warning) {
     }
 }
 
-// The sweep file, the references and the readout of a request, shared by
-// readout and plot: kSaved with every part set, or the failure already
+// The settings, the sweep file and the references every command on a saved
+// sweep starts from: kSaved with both parts set, or the failure already
 // reported.
-struct ReadoutInput {
+struct SavedSweepInput {
     SweepFileInput in;
     NormalisationInput norm;
+};
+int ReadSavedSweep(const QString& settingsPath, const QString& file,
+                   const NormalisationArguments& normalisation, SavedSweepInput& s) {
+    s.in = ReadSweepFile(settingsPath, file);
+    if (s.in.failure != kSaved) {
+        return s.in.failure;
+    }
+    s.norm = ReadNormalisation(normalisation);
+    return s.norm.failure;
+}
+
+// The readout of a request besides, shared by readout and plot.
+struct ReadoutInput : SavedSweepInput {
     CliReadoutResult result;
 };
 int ReadoutOf(const ReadoutArguments& request, ReadoutInput& r) {
-    r.in = ReadSweepFile(request.settingsPath, request.file);
-    if (r.in.failure != kSaved) {
-        return r.in.failure;
-    }
-    r.norm = ReadNormalisation(request.normalisation);
-    if (r.norm.failure != kSaved) {
-        return r.norm.failure;
+    if (const int failure =
+            ReadSavedSweep(request.settingsPath, request.file, request.normalisation, r);
+        failure != kSaved) {
+        return failure;
     }
     r.result =
         ComputeCliReadout(request.file, r.in.bytes, request, r.in.settings, r.norm.normalisation);
@@ -190,41 +201,69 @@ int ReadoutOf(const ReadoutArguments& request, ReadoutInput& r) {
     return kSaved;
 }
 
+int PrintAll(const QByteArray& text) {
+    std::fwrite(text.constData(), 1, static_cast<std::size_t>(text.size()), stdout);
+    return std::fflush(stdout) == 0 ? kSaved : Fail(QStringLiteral("Cannot write"), kNotWritten);
+}
+
+// Written only whole: an existing file stays as it was on failure.
+int WriteWhole(const QString& path, const QByteArray& bytes) {
+    QString error;
+    return WriteFileSafely(path, bytes, &error) ? kSaved : Fail(error, kNotWritten);
+}
+
 int Readout(const ReadoutArguments& request) {
     ReadoutInput r;
     if (const int failure = ReadoutOf(request, r); failure != kSaved) {
         return failure;
     }
-    const QByteArray text = request.json ? CliReadoutJson(*r.result.readout)
-                                         : CliReadoutTable(*r.result.readout).toUtf8();
-    std::fwrite(text.constData(), 1, static_cast<std::size_t>(text.size()), stdout);
-    return std::fflush(stdout) == 0 ? kSaved : Fail(QStringLiteral("Cannot write"), kNotWritten);
+    return PrintAll(request.json ? CliReadoutJson(*r.result.readout)
+                                 : CliReadoutTable(*r.result.readout).toUtf8());
 }
 
 // The bytes are read whole and converted before anything is written, so a
 // failure leaves no output behind.
 int Convert(const ConvertArguments& request) {
-    const SweepFileInput in = ReadSweepFile(request.settingsPath, request.file);
-    if (in.failure != kSaved) {
-        return in.failure;
-    }
-    const NormalisationInput norm = ReadNormalisation(request.normalisation);
-    if (norm.failure != kSaved) {
-        return norm.failure;
+    SavedSweepInput saved;
+    if (const int failure =
+            ReadSavedSweep(request.settingsPath, request.file, request.normalisation, saved);
+        failure != kSaved) {
+        return failure;
     }
     const CliConvertResult result =
-        ComputeCliConvert(request.file, in.bytes, request, in.settings,
-                          QDateTime::currentDateTime(), norm.normalisation);
+        ComputeCliConvert(request.file, saved.in.bytes, request, saved.in.settings,
+                          QDateTime::currentDateTime(), saved.norm.normalisation);
     if (!result.bytes) {
         return Fail(result.error,
                     result.failure == CliConvertFailure::Arguments ? kBadRequest : kLineFailed);
     }
     Warn(result.warning);
-    QString error;
-    if (!WriteFileSafely(request.outputPath, *result.bytes, &error)) {
-        return Fail(error, kNotWritten);
+    return WriteWhole(request.outputPath, *result.bytes);
+}
+
+// A sweep the transform refuses is a bad request, as a marker beyond the
+// points is for readout; the .csv is written only whole.
+int Tdr(const TdrArguments& request) {
+    SavedSweepInput saved;
+    if (const int failure =
+            ReadSavedSweep(request.settingsPath, request.file, request.normalisation, saved);
+        failure != kSaved) {
+        return failure;
     }
-    return kSaved;
+    const CliTdrResult result = ComputeCliTdr(request.file, saved.in.bytes, request,
+                                              saved.in.settings, saved.norm.normalisation);
+    if (!result.tdr) {
+        return Fail(result.error,
+                    result.failure == CliTdrFailure::Sweep ? kBadRequest : kLineFailed);
+    }
+    Warn(result.tdr->warning);
+    if (!request.outputPath.isEmpty() && result.tdr->response) {
+        const int written = WriteWhole(request.outputPath, CliTdrCsv(*result.tdr->response));
+        if (written != kSaved || !request.json) {
+            return written;
+        }
+    }
+    return PrintAll(request.json ? CliTdrJson(*result.tdr) : CliTdrTable(*result.tdr).toUtf8());
 }
 
 // The readout decides the markers and checks the sweep file; the picture is
@@ -252,11 +291,7 @@ int Plot(const ReadoutArguments& request, const PlotArguments& plot) {
     if (picture.bytes.isEmpty()) {
         return Fail(picture.error, kLineFailed);
     }
-    QString error;
-    if (!WriteFileSafely(plot.outputPath, picture.bytes, &error)) {
-        return Fail(error, kNotWritten);
-    }
-    return kSaved;
+    return WriteWhole(plot.outputPath, picture.bytes);
 }
 
 }  // namespace
@@ -299,6 +334,9 @@ int main(int argc, char* argv[]) {
     }
     if (parsed.arguments->command == CliCommand::Convert) {
         return Convert(parsed.arguments->convert);
+    }
+    if (parsed.arguments->command == CliCommand::Tdr) {
+        return Tdr(parsed.arguments->tdr);
     }
     if (plot) {
         return Plot(parsed.arguments->readout, parsed.arguments->plot);
