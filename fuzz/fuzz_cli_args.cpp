@@ -24,6 +24,10 @@
 //   memories and a size within its ranges, reads back the same from its
 //   canonical line (the memories in their order), and is refused without its
 //   file or its output;
+// - an accepted `tdr` always has a file, a velocity factor in (0, 1] when
+//   one is given, a .csv output or none (and none in the Transmission mode),
+//   reads back the same from its canonical line, and is refused without its
+//   file;
 // - --help is given only when asked for, and the help of a command only when
 //   that command is given; that help is the command's own;
 // - an accepted sweep to a .s2p is a transmission sweep, and never one to a
@@ -291,6 +295,52 @@ void CheckConvert(const ConvertArguments& c) {
                "a convert without its output is refused, naming --output");
 }
 
+bool SameTdr(const TdrArguments& a, const TdrArguments& b) {
+    return a.file == b.file && a.velocityFactor == b.velocityFactor && a.window == b.window &&
+           a.settingsPath == b.settingsPath && a.transmission == b.transmission &&
+           a.lossOffset == b.lossOffset && a.json == b.json && a.outputPath == b.outputPath &&
+           a.normalisation == b.normalisation;
+}
+
+void CheckTdr(const TdrArguments& t) {
+    FUZZ_CHECK(!t.file.isEmpty(), "never transforms without a file");
+    FUZZ_CHECK(!t.velocityFactor || (*t.velocityFactor > 0.0 && *t.velocityFactor <= 1.0),
+               "a velocity factor in (0, 1]");
+    FUZZ_CHECK(t.outputPath.isEmpty() || CliOutputKindOf(t.outputPath) == CliOutputKind::Csv,
+               "the arrays go only to a .csv");
+    FUZZ_CHECK(t.outputPath.isEmpty() || !t.transmission, "a transmission has no arrays");
+    QStringList options{"--window=" + QString::fromLatin1(TimeWindowName(t.window).data())};
+    if (t.velocityFactor) {
+        options << "--velocity-factor=" + Number(*t.velocityFactor);
+    }
+    if (!t.settingsPath.isEmpty()) {
+        options << "--settings=" + t.settingsPath;
+    }
+    if (t.transmission) {
+        options << QStringLiteral("--transmission");
+    }
+    if (!t.lossOffset.isEmpty()) {
+        options << "--loss-offset=" + t.lossOffset;
+    }
+    if (t.json) {
+        options << QStringLiteral("--json");
+    }
+    if (!t.outputPath.isEmpty()) {
+        options << "--output=" + t.outputPath;
+    }
+    options << NormalisationOptions(t.normalisation, t.transmission);
+    const QStringList command{QStringLiteral("tdr"), t.file};
+    for (const QStringList& line : {command + options, Reversed(options) + command}) {
+        const CliParseResult again = ParseCliArguments(line);
+        FUZZ_CHECK(again.arguments && !again.arguments->help &&
+                       again.arguments->command == CliCommand::Tdr,
+                   "an accepted tdr, written out, is accepted again");
+        FUZZ_CHECK(SameTdr(again.arguments->tdr, t), "a tdr reads back the same");
+    }
+    FUZZ_CHECK(!ParseCliArguments(QStringList{"tdr"} + options).arguments,
+               "a tdr without its file is refused");
+}
+
 QString CommandName(CliCommand command) {
     switch (command) {
         case CliCommand::Sweep:
@@ -301,6 +351,8 @@ QString CommandName(CliCommand command) {
             return QStringLiteral("convert");
         case CliCommand::Plot:
             return QStringLiteral("plot");
+        case CliCommand::Tdr:
+            return QStringLiteral("tdr");
     }
     return {};
 }
@@ -373,6 +425,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (parsed.command == CliCommand::Plot) {
         FUZZ_CHECK(arguments.contains(QStringLiteral("plot")), "a plot only when asked for");
         CheckPlot(parsed.readout, parsed.plot);
+        return 0;
+    }
+    if (parsed.command == CliCommand::Tdr) {
+        FUZZ_CHECK(arguments.contains(QStringLiteral("tdr")), "a tdr only when asked for");
+        CheckTdr(parsed.tdr);
         return 0;
     }
     const SweepArguments& s = parsed.sweep;

@@ -234,6 +234,14 @@ def cli_args():
         "dash_words": line("readout", "-x.vec", "--settings", "-h", "--open", "--json"),
         "help_after_fault": line("--json=1", "--help"),
         "help_of_command": line("--marker1", "600", "readout", "x.vec", "--help"),
+        "tdr_minimal": line("tdr", "cable.vec"),
+        "tdr_every_option": line("--window=hann", "tdr", "cable.vec", "--velocity-factor",
+                                 "0.66", "--settings", "v.ini", "--json", "--output", "t.CSV",
+                                 "--loss-offset=", "--open", "o.vec", "--short=s.vec"),
+        "tdr_transmission": line("tdr", "c.vec", "--transmission", "--through", "t.vec",
+                                 "--window", "rect", "--velocity-factor=1"),
+        "tdr_factor_range": line("tdr", "c.vec", "--velocity-factor", "1.0000001"),
+        "tdr_bad_window": line("tdr", "c.vec", "--window", "rectangle", "--output", "t.png"),
     }
 
 
