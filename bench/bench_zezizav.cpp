@@ -29,6 +29,8 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
+#include "timedomain/time_domain_graph.h"
+#include "window/time_domain_view.h"
 #include "window/chart1.h"
 #include "calibrate/normalisation.h"
 #include "window/memory_control.h"
@@ -143,9 +145,10 @@ void BM_LossErrors6000(benchmark::State& state) {
 // One whole tick of the real window with the port closed (no exchange): the
 // controls, the marker readouts, both trace passes and the graph painted into
 // an image of its size at the device pixel ratio given, the window at the
-// size given (its design size when empty), with that many memories stored.
+// size given (its design size when empty), with that many memories stored,
+// and with the time view shown, worked out at the tick's end and painted too.
 void RunTick(benchmark::State& state, std::int32_t points, int ratio, QSize windowSize,
-             int memories = 0) {
+             int memories = 0, bool timeView = false) {
     BenchSupport::BenchWindow window(QString(), points);
     chart1& w = *window.w;
     SweepBuffers& buffers = window.buffers;
@@ -162,11 +165,16 @@ void RunTick(benchmark::State& state, std::int32_t points, int ratio, QSize wind
     for (int m = 0; m < memories; ++m) {
         w.memoryControl().mnuMemoryStore_Click();
     }
+    TimeDomainView& view = w.timeDomainView();
+    if (timeView) {
+        view.show();
+    }
     QCoreApplication::processEvents();
     if (serial.isOpen()) {
         state.SkipWithError("the port is open; the tick would wait for the instrument");
         return;
     }
+    QImage timeImage(view.graph()->size(), QImage::Format_ARGB32_Premultiplied);
 
     GraphWidget* graph = w.ui.picGraph1;
     QImage image(graph->size() * ratio, QImage::Format_ARGB32_Premultiplied);
@@ -184,6 +192,10 @@ void RunTick(benchmark::State& state, std::int32_t points, int ratio, QSize wind
         QPainter painter(&image);
         graph->render(&painter);
         painter.end();
+        if (timeView) {
+            QPainter timePainter(&timeImage);
+            view.graph()->render(&timePainter);
+        }
         paintMs.push_back(static_cast<double>(clock.nsecsElapsed()) / 1e6);
         benchmark::DoNotOptimize(image.constBits());
     }
@@ -192,6 +204,10 @@ void RunTick(benchmark::State& state, std::int32_t points, int ratio, QSize wind
     w.ui.Timer1->stop();
     if (ticks != static_cast<int>(state.iterations())) {
         state.SkipWithError("a tick did not run to its end");
+        return;
+    }
+    if (timeView && !view.response()) {
+        state.SkipWithError("the time view did not read the sweep");
         return;
     }
     if (graph->traceSegments(GraphWidget::Swr) < points) {
@@ -214,6 +230,11 @@ void BM_Tick6000(benchmark::State& state) {
 }
 
 // At the design size with four memories of the sweep under its six traces.
+// With View → "Time domain" shown beside the graph.
+void BM_Tick6000TimeView(benchmark::State& state) {
+    RunTick(state, kPoints, 1, QSize(), 0, true);
+}
+
 void BM_Tick6000Memories(benchmark::State& state) {
     RunTick(state, kPoints, 1, QSize(), 4);
 }
@@ -322,6 +343,10 @@ BENCHMARK(BM_Tick6000)
     ->ArgName("dpr")
     ->Arg(1)
     ->Arg(2)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
+BENCHMARK(BM_Tick6000TimeView)
     ->Unit(benchmark::kMillisecond)
     ->Repetitions(5)
     ->ReportAggregatesOnly(true);

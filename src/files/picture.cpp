@@ -6,6 +6,8 @@
 #include <QSvgGenerator>
 #include <algorithm>
 
+#include "files/vec_file.h"
+
 
 namespace {
 
@@ -82,17 +84,21 @@ PictureFormat PictureFormatOf(const QString& path) {
                                                                      : PictureFormat::Png;
 }
 
-QByteArray PictureBytes(const PictureContent& content, PictureFormat format) {
+QByteArray PaintedBytes(QSize size, PictureFormat format,
+                        const std::function<void(QPainter&)>& paint) {
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
     if (format == PictureFormat::Png) {
-        if (!PictureImage(content).save(&buffer, "PNG")) {
+        QImage image(size, QImage::Format_RGB32);
+        QPainter painter(&image);
+        paint(painter);
+        painter.end();
+        if (!image.save(&buffer, "PNG")) {
             return {};
         }
         return bytes;
     }
-    const QSize size = PictureSize(content);
     QSvgGenerator svg;
     svg.setOutputDevice(&buffer);
     svg.setSize(size);
@@ -102,7 +108,20 @@ QByteArray PictureBytes(const PictureContent& content, PictureFormat format) {
     if (!painter.begin(&svg)) {
         return {};
     }
-    PaintPicture(painter, content);
+    paint(painter);
     painter.end();
     return bytes;
+}
+
+QByteArray PictureBytes(const PictureContent& content, PictureFormat format) {
+    return PaintedBytes(PictureSize(content), format,
+                        [&](QPainter& painter) { PaintPicture(painter, content); });
+}
+
+QString WritePictureFile(const QString& path, const QByteArray& bytes) {
+    if (bytes.isEmpty()) {
+        return QStringLiteral("Cannot write %1: the picture could not be made").arg(path);
+    }
+    QString error;
+    return WriteFileSafely(path, bytes, &error) ? QString() : error;
 }

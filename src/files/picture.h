@@ -7,6 +7,7 @@
 #include <QRect>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <vector>
 
 #include "measure/graph_paint.h"
@@ -49,3 +50,11 @@ enum class PictureFormat { Png, Svg };
 PictureFormat PictureFormatOf(const QString& path);
 // The file's bytes; empty when the picture could not be encoded.
 QByteArray PictureBytes(const PictureContent& content, PictureFormat format);
+// The bytes of any painting of size: what paint draws, on a raster image
+// for PNG or on an SVG generator at one logical pixel a unit.
+QByteArray PaintedBytes(QSize size, PictureFormat format,
+                        const std::function<void(QPainter&)>& paint);
+
+// Writes a picture's bytes to path only whole; the reason in words when it
+// could not (no bytes: the picture could not be made), else empty.
+QString WritePictureFile(const QString& path, const QByteArray& bytes);

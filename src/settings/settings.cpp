@@ -59,6 +59,7 @@ enum Key : std::size_t {
     kInputVelFactor,
     kDevice,
     kTextSize,
+    kDistanceUnit,
     kKeyCount
 };
 
@@ -87,6 +88,7 @@ constexpr std::array<KeyName, kKeyCount> kKeyNames = {{
     {"PARAMETERS", "InputVelFactor"},
     {"PORTSETTING", "device"},
     {"DISPLAY", "TextSize"},
+    {"DISPLAY", "DistanceUnit"},
 }};
 
 // The value text of each key as written (blanks removed), if present.
@@ -466,6 +468,12 @@ SettingsResult ParseSettings(std::string_view iniText) {
         if (v) {
             reader.Fail(kTextSize, "is not one of 100, 125, 150 and 200");
         }
+        return done();
+    }
+    if (const std::string unit = reader.Text(kDistanceUnit); IniNamesEqual(unit, "feet")) {
+        s.DistanceInFeet = true;
+    } else if (!unit.empty() && !IniNamesEqual(unit, "metres")) {
+        reader.Fail(kDistanceUnit, "is neither metres nor feet");
         return done();
     }
     result.noNumber = reader.TakeNoNumber();

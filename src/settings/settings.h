@@ -33,6 +33,9 @@ struct Settings {
     std::string device;  // optional serial device path; overrides port
     // [DISPLAY]: the View menu's text size, in per cent of the design.
     std::int32_t TextSize = 100;
+    // [DISPLAY] DistanceUnit: "feet" shows the time view's distances in feet,
+    // "metres" (or none) in metres.
+    bool DistanceInFeet = false;
 
     // Every key alike; a new key is compared without touching this.
     friend bool operator==(const Settings&, const Settings&) = default;

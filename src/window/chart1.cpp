@@ -8,6 +8,7 @@
 #include "window/chart1_resize.h"
 #include "window/settings_dialog.h"
 #include "window/text_size.h"
+#include "window/time_domain_view.h"
 #include "window/calibrate_controller.h"
 #include "common/version.h"
 #include "window/average_control.h"
@@ -147,6 +148,18 @@ chart1::chart1(Settings& settings, SweepBuffers& buffers, SerialPortService& ser
                                      .settings = settings_,
                                      .settingsFile = *settingsController_},
                                     this);
+    timeDomainView_ = new TimeDomainView({.window = *this,
+                                          .viewMenu = *graphView_->menu(),
+                                          .settings = settings_,
+                                          .settingsFile = *settingsController_,
+                                          .sweep = [this] { return sweepExportInput(); },
+                                          .chooseFile = askFile,
+                                          .notify = [this](const QString& m) { notify(m); },
+                                          .warn = sayWarning},
+                                         this);
+    for (auto signal : {&chart1::sweepOpened, &chart1::tickFinished}) {
+        connect(this, signal, timeDomainView_, &TimeDomainView::refresh);
+    }
     zeroSpanPause_.setSingleShot(true);
     connect(&zeroSpanPause_, &QTimer::timeout, this, &chart1::tickSweep);
 }

@@ -17,6 +17,7 @@
 #include "common/sweep_buffers.h"
 #include "common/window_fields.h"
 #include "cycle/marker_readouts.h"
+#include "files/sweep_export.h"
 #include "instrument/sweep_exchange.h"
 #include "measure/trace_geometry.h"
 #include "range/band_presets.h"
@@ -32,6 +33,7 @@ class AverageControl;
 class MemoryControl;
 class PictureCommands;
 class TextSizeControl;
+class TimeDomainView;
 class QMessageBox;
 
 // The main window. It owns its widgets and fields; the settings, the sample
@@ -118,6 +120,11 @@ public:
     // The View menu (scales, grid, axis, full screen) and the marker keys and
     // searches.
     GraphView& graphView() { return *graphView_; }
+    // View → "Time domain": its own window, worked out after every tick.
+    TimeDomainView& timeDomainView() { return *timeDomainView_; }
+    // The sweep on the graph as every export reads it: buffers, limits,
+    // mode, offsets and the normalisation's loss errors.
+    SweepExportInput sweepExportInput();
     MarkerControls& markerControls() { return *markerControls_; }
     // What a readout row reads at index, from the buffers as they stand.
     MarkerReadoutInputs markerReadoutInputs(std::int32_t index = 1) const;
@@ -234,4 +241,5 @@ private:
     std::unique_ptr<CalibrateController> calibrate_;
     PictureCommands* pictureCommands_ = nullptr;
     TextSizeControl* textSize_ = nullptr;
+    TimeDomainView* timeDomainView_ = nullptr;
 };

@@ -136,32 +136,25 @@ void chart1::mnuSaveTouchstone_Click() {
     }
 }
 
-namespace {
-// The sweep as both exports read it: buffers, limits, mode, offsets and the
-// normalisation's loss errors.
-SweepExportInput ExportInput(const SweepBuffers& buffers, const Settings& settings,
-                             const WindowFields& fields, const QLineEdit* lossOffset,
-                             CalibrateController& calibrate) {
+SweepExportInput chart1::sweepExportInput() {
     SweepExportInput in;
-    in.MagnitudeSamples = buffers.MagnitudeSamples;
-    in.PhaseSamples = buffers.PhaseSamples;
-    in.Champ = buffers.champ();
-    in.FMin = settings.FMin;
-    in.FMax = settings.FMax;
+    in.MagnitudeSamples = buffers_.MagnitudeSamples;
+    in.PhaseSamples = buffers_.PhaseSamples;
+    in.Champ = buffers_.champ();
+    in.FMin = settings_.FMin;
+    in.FMax = settings_.FMax;
     in.TransmissionMode = fields.TransmissionMode;
     in.CalOffsetDb = fields.CalOffsetDb;
-    in.LossOffset = LeadingNumber(lossOffset->text().toStdString());
-    in.LossErrors = calibrate.lossErrors();
-    in.NormalisedTo = calibrate.inUseText();
+    in.LossOffset = LeadingNumber(ui.txtLossOffset->text().toStdString());
+    in.LossErrors = calibrate_->lossErrors();
+    in.NormalisedTo = calibrate_->inUseText();
     return in;
 }
-}  // namespace
 
 bool chart1::ExportCsvFile(const QString& path) {
     fields.FreqStep = freqStep();
     CsvInput in;
-    static_cast<SweepExportInput&>(in) =
-        ExportInput(buffers_, settings_, fields, ui.txtLossOffset, *calibrate_);
+    static_cast<SweepExportInput&>(in) = sweepExportInput();
     in.caloffsetvalue = settings_.caloffsetvalue;
     const CsvResult result = CsvText(in);
     return writeExport(path, result.text, result.error);
@@ -169,8 +162,7 @@ bool chart1::ExportCsvFile(const QString& path) {
 
 bool chart1::ExportTouchstoneFile(const QString& path) {
     TouchstoneInput in;
-    static_cast<SweepExportInput&>(in) =
-        ExportInput(buffers_, settings_, fields, ui.txtLossOffset, *calibrate_);
+    static_cast<SweepExportInput&>(in) = sweepExportInput();
     in.date = QDateTime::currentDateTime();
     const TouchstoneResult result = TouchstoneText(in);
     return writeExport(path, result.text, result.error);

@@ -186,12 +186,9 @@ void PictureCommands::mnuSavePicture_Click() {
     if (path.isEmpty()) {
         return;
     }
-    const QByteArray bytes =
-        PictureBytes(WindowPicture(w_, QDateTime::currentDateTime()), PictureFormatOf(path));
-    QString error;
-    if (bytes.isEmpty()) {
-        w_.warn(QStringLiteral("Cannot write %1: the picture could not be made").arg(path));
-    } else if (!WriteFileSafely(path, bytes, &error)) {
+    const QString error = WritePictureFile(
+        path, PictureBytes(WindowPicture(w_, QDateTime::currentDateTime()), PictureFormatOf(path)));
+    if (!error.isEmpty()) {
         w_.warn(error);
     } else {
         w_.notify(QStringLiteral("Saved %1").arg(path));

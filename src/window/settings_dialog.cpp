@@ -302,11 +302,23 @@ bool SettingsController::rememberDevice(const QString& device) {
 }
 
 bool SettingsController::rememberTextSize(int percent) {
-    const SettingsSaved saved = save({Edit("TextSize", std::to_string(percent))});
+    return remember("TextSize", std::to_string(percent),
+                    QStringLiteral("Text size %1 %").arg(percent));
+}
+
+bool SettingsController::rememberDistanceUnit(bool feet) {
+    return remember(
+        "DistanceUnit", feet ? "feet" : "metres",
+        feet ? QStringLiteral("Distances in feet") : QStringLiteral("Distances in metres"));
+}
+
+bool SettingsController::remember(const std::string& key, const std::string& value,
+                                  const QString& what) {
+    const SettingsSaved saved = save({Edit(key, value)});
     if (!saved.ok) {
         window_.warn(saved.error);
         return false;
     }
-    window_.notify(QStringLiteral("Text size %1 % remembered in %2").arg(percent).arg(readPath_));
+    window_.notify(QStringLiteral("%1 remembered in %2").arg(what, readPath_));
     return true;
 }

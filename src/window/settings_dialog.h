@@ -58,12 +58,16 @@ public:
     bool rememberDevice(const QString& device);
     // Writes TextSize=PERCENT under [DISPLAY], likewise.
     bool rememberTextSize(int percent);
+    // Writes DistanceUnit=feet or metres under [DISPLAY], likewise.
+    bool rememberDistanceUnit(bool feet);
 
 private:
     void cmdSaveSettings_Click();
     SettingsTarget target() const;
     // Saves; on success the file that was written is read from now on.
     SettingsSaved save(const std::vector<SettingsEdit>& edits);
+    // One key written, and said where, or why not.
+    bool remember(const std::string& key, const std::string& value, const QString& what);
     void applyAtOnce(const Settings& saved, const std::vector<SettingsEdit>& edits);
 
     Parts window_;

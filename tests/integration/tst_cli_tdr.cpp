@@ -3,6 +3,7 @@
 // cable's end with the sign of that end, and every failure is one line on
 // stderr with the exit status of its kind.
 
+#include <QImage>
 #include <QtTest>
 
 #include <QFile>
@@ -140,6 +141,24 @@ private slots:
         };
         QVERIFY(near(last[0].toDouble(), distance.last().toDouble()));
         QVERIFY(near(last[3].toDouble(), got.value("impedance_ohm").toArray().last().toDouble()));
+
+        // Its picture, either kind, with the strongest peak in the lines under it.
+        for (const char* name : {"x.png", "x.svg"}) {
+            const QString out = dir_.filePath(QLatin1String(name));
+            const CliRun drawn =
+                RunCli(QStringList{"tdr", vec, "--output", out, "--settings", settings_} + tdrArgs);
+            QCOMPARE(drawn.exitCode, 0);
+            QFile picture(out);
+            QVERIFY(picture.open(QIODevice::ReadOnly));
+            const QByteArray bytes = picture.readAll();
+            if (out.endsWith(QLatin1String(".svg"))) {
+                QVERIFY(bytes.contains(QString::asprintf("%.2f m", at).toUtf8()));
+            } else {
+                QImage image;
+                QVERIFY(image.loadFromData(bytes, "PNG"));
+                QVERIFY(image.width() >= 600 && image.height() > 420);
+            }
+        }
     }
 
     void refused_data() {
@@ -157,7 +176,7 @@ private slots:
                 << good << QStringList{"--velocity-factor", vf} << 2 << "--velocity-factor";
         }
         QTest::newRow("window") << good << QStringList{"--window", "blackman"} << 2 << "--window";
-        QTest::newRow("picture") << good << QStringList{"--output", "t.png"} << 2 << ".csv";
+        QTest::newRow("not a picture") << good << QStringList{"--output", "t.jpg"} << 2 << ".png";
         QTest::newRow("no sweep") << QByteArray("hello") << QStringList{} << 1 << "5 bytes";
         QTest::newRow("two points")
             << VecFileBytes(two, 1e6f, 3e6f) << QStringList{} << 2 << "points";

@@ -38,6 +38,7 @@ QString ValueOf(const Settings& s, const QString& key) {
         {"caloffsetvalue", whole(s.caloffsetvalue)},
         {"device", QString::fromStdString(s.device)},
         {"TextSize", whole(s.TextSize)},
+        {"DistanceUnit", s.DistanceInFeet ? "feet" : "metres"},
     };
     return values.value(key, "<key missing from this table>");
 }
@@ -216,6 +217,10 @@ void TestSettings::keys_data() {
     row("TextSize 0", d + "TextSize=0", "TextSize", "", "TextSize");
     row("TextSize no number", d + "TextSize=large", "TextSize", "", "TextSize");
     row("TextSize wrong section", p + "TextSize=130", "TextSize", "100");
+    row("DistanceUnit missing", d + "TextSize=125", "DistanceUnit", "metres");
+    row("DistanceUnit feet, any case", d + "distanceunit=Feet", "DistanceUnit", "feet");
+    row("DistanceUnit metres", d + "DistanceUnit=metres", "DistanceUnit", "metres");
+    row("DistanceUnit neither", d + "DistanceUnit=yards", "DistanceUnit", "", "DistanceUnit");
 
     // Saved as "Unicode" (UTF-16 with a byte-order mark) by a Windows editor.
     const QString unicode = QStringLiteral(

@@ -212,8 +212,8 @@ private slots:
                 << "--velocity-factor";
         }
         QTest::newRow("tdr window") << QStringList{"tdr", "a.vec", "--window", "Hann"} << "rect";
-        QTest::newRow("tdr to a picture")
-            << QStringList{"tdr", "a.vec", "--output", "a.png"} << ".csv";
+        QTest::newRow("tdr to a picture of another kind")
+            << QStringList{"tdr", "a.vec", "--output", "a.jpg"} << ".csv, .png or .svg";
         QTest::newRow("tdr arrays in transmission")
             << QStringList{"tdr", "a.vec", "--output=a.csv", "--transmission"} << "--output";
         for (const char* index : {"0", "-3", "32768", "1.5", "12x", ""}) {

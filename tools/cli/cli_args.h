@@ -76,6 +76,9 @@ enum class CliCommand { Sweep, Readout, Convert, Plot, Tdr };
 enum class CliOutputKind { Vec, Csv, S1p, S2p };
 CliOutputKind CliOutputKindOf(const QString& path);
 
+// tdr --output: a picture of the impulse rather than the .csv.
+bool IsTdrPicture(const QString& path);
+
 struct CliArguments {
     bool help = false;  // -h or --help: print CliUsageText(helpCommand), nothing else
     std::optional<CliCommand> helpCommand;  // the command given with it; none: the whole usage

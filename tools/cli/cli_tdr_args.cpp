@@ -60,12 +60,14 @@ CLI::App* AddTdrCommand(CLI::App& app, ParseState& state, TdrArguments* t) {
             "gain)",
             &t->json);
     AddText(tdr, "--output", "OUT",
-            "a .csv of distance_m, impulse, step and impedance_ohm instead of the table; an "
-            "existing one is replaced only when the whole file was written",
+            "a .csv of distance_m, impulse, step and impedance_ohm, or a picture of the "
+            "impulse (.png or .svg), instead of the table; an existing one is replaced only "
+            "when the whole file was written",
             &t->outputPath)
         ->check(Checked(state, [](const QString& output) -> std::optional<QString> {
-            if (CliOutputKindOf(output) != CliOutputKind::Csv) {
-                return QStringLiteral("--output wants a .csv file, not \"%1\"").arg(output);
+            if (CliOutputKindOf(output) != CliOutputKind::Csv && !IsTdrPicture(output)) {
+                return QStringLiteral("--output wants a .csv, .png or .svg file, not \"%1\"")
+                    .arg(output);
             }
             return std::nullopt;
         }));
@@ -85,3 +87,8 @@ CLI::App* AddTdrCommand(CLI::App& app, ParseState& state, TdrArguments* t) {
 }
 
 }  // namespace cli_options
+
+bool IsTdrPicture(const QString& path) {
+    return path.endsWith(QLatin1String(".png"), Qt::CaseInsensitive) ||
+           path.endsWith(QLatin1String(".svg"), Qt::CaseInsensitive);
+}

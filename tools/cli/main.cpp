@@ -22,6 +22,7 @@
 #include "cli_plot.h"
 #include "cli_readout.h"
 #include "cli_tdr.h"
+#include "cli_tdr_picture.h"
 #include "files/vec_file.h"
 #include "instrument/protocol.h"
 #include "instrument/qt_serial_port_service.h"
@@ -258,7 +259,16 @@ int Tdr(const TdrArguments& request) {
     }
     Warn(result.tdr->warning);
     if (!request.outputPath.isEmpty() && result.tdr->response) {
-        const int written = WriteWhole(request.outputPath, CliTdrCsv(*result.tdr->response));
+        const QByteArray bytes =
+            IsTdrPicture(request.outputPath)
+                ? CliTdrPicture(*result.tdr, saved.in.settings, PictureFormatOf(request.outputPath))
+                : CliTdrCsv(*result.tdr->response);
+        if (bytes.isEmpty()) {
+            return Fail(QStringLiteral("Cannot write %1: the picture could not be made")
+                            .arg(request.outputPath),
+                        kNotWritten);
+        }
+        const int written = WriteWhole(request.outputPath, bytes);
         if (written != kSaved || !request.json) {
             return written;
         }
@@ -305,7 +315,9 @@ int main(int argc, char* argv[]) {
     }
     const CliParseResult parsed = ParseCliArguments(arguments);
     const bool plot = parsed.arguments && !parsed.arguments->help &&
-                      parsed.arguments->command == CliCommand::Plot;
+                      (parsed.arguments->command == CliCommand::Plot ||
+                       (parsed.arguments->command == CliCommand::Tdr &&
+                        IsTdrPicture(parsed.arguments->tdr.outputPath)));
     if (plot && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     }
