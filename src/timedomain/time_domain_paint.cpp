@@ -107,24 +107,28 @@ TimeDomainAxes TimeDomainAxesFor(const TimeDomainResponse& r, TimeDomainTrace tr
                          r.DistanceM.size() - 1);
 
     const std::vector<double>& v = ValuesOf(r, trace);
-    std::size_t scaleLast = a.LastBin;
+    const std::size_t last = std::min(a.LastBin, v.size() - 1);
+    // An open end (or a break) heads for the impedance's ceiling; a scale
+    // that held it, or its rise over the resolution before it, would
+    // flatten the line before it, so both are left off.
+    std::vector<bool> off(last + 1, false);
     if (trace == TimeDomainTrace::Impedance) {
-        double furthest = 0.0;
-        for (const TimeDomainPeak& p : r.Peaks) {
-            if (p.DistanceM <= shownM) {
-                furthest = std::max(furthest, p.DistanceM);
+        const double openOhms = 10.0 * TimeDomain::Z0;
+        const auto edge = static_cast<std::ptrdiff_t>(std::ceil(r.ResolutionM / binM));
+        std::ptrdiff_t lastOpen = -1 - edge;
+        for (std::ptrdiff_t n = static_cast<std::ptrdiff_t>(last); n >= 0; --n) {
+            if (v[static_cast<std::size_t>(n)] >= openOhms) {
+                lastOpen = n;
             }
-        }
-        if (furthest > 0.0) {
-            scaleLast =
-                std::min(scaleLast,
-                         static_cast<std::size_t>(std::max(0.0, furthest - r.ResolutionM) / binM));
+            off[static_cast<std::size_t>(n)] = lastOpen >= 0 && lastOpen - n <= edge;
         }
     }
     double lo = 0.0, hi = 0.0;
-    for (std::size_t n = 0; n <= scaleLast && n < v.size(); ++n) {
-        lo = std::min(lo, v[n]);
-        hi = std::max(hi, v[n]);
+    for (std::size_t n = 0; n <= last; ++n) {
+        if (!off[n]) {
+            lo = std::min(lo, v[n]);
+            hi = std::max(hi, v[n]);
+        }
     }
     if (trace == TimeDomainTrace::Impedance) {
         a.YMin = 0.0;

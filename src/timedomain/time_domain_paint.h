@@ -34,8 +34,9 @@ struct TimeDomainAxes {
 
 // spanM 0 shows a little beyond the furthest peak (at least ten
 // resolutions, at most the alias-free range); the values' scale holds what
-// is shown, the impedance's only up to the last peak, as past an open end it
-// heads for its ceiling and would flatten the line before it.
+// is shown, but the impedance's leaves out 500 ohm and above and the
+// resolution before it: past an open end it heads for its ceiling and would
+// flatten the line before it.
 TimeDomainAxes TimeDomainAxesFor(const TimeDomainResponse& response, TimeDomainTrace trace,
                                  DistanceUnit unit, double spanM = 0.0);
 

@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTableWidget>
 #include <cmath>
 
@@ -109,33 +110,38 @@ void TimeDomainView::build() {
     peaks_->setSelectionMode(QAbstractItemView::SingleSelection);
     peaks_->horizontalHeader()->setStretchLastSection(true);
     peaks_->horizontalHeader()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+    peaks_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     peaks_->setMinimumWidth(
-        QFontMetrics(peaks_->font()).horizontalAdvance(QStringLiteral("Distance   Reflection ")) +
-        24);
+        QFontMetrics(peaks_->font()).horizontalAdvance(QStringLiteral("00000.00 ft  +0.000  ")) +
+        peaks_->verticalScrollBar()->sizeHint().width() + 8);
+    peaks_->setMaximumWidth(peaks_->minimumWidth() * 3 / 2);
     marker_ = Named(new QLabel(view_), "lblTdMarker");
     info_ = Named(new QLabel(view_), "lblTdInfo");
     info_->setWordWrap(true);
 
-    int col = 0;
+    // Two rows of choices over the graph, the peak list beside both.
+    int row = 0, col = 0;
     const auto control = [&](const QString& text, const char* name, QWidget* field) {
-        grid->addWidget(Caption(text, name, field, view_), 0, col++, Qt::AlignRight);
-        grid->addWidget(field, 0, col++);
+        grid->addWidget(Caption(text, name, field, view_), row, col++, Qt::AlignRight);
+        grid->addWidget(field, row, col++);
     };
     control(QStringLiteral("&Show"), "lblTdTrace", trace_);
     control(QStringLiteral("&Cable"), "lblTdCable", cable_);
     control(QStringLiteral("&VF"), "lblTdVelocity", velocity_);
+    row = 1;
+    col = 0;
     control(QStringLiteral("&Window"), "lblTdWindow", timeWindow_);
     control(QStringLiteral("S&pan"), "lblTdSpan", span_);
     control(QStringLiteral("&Units"), "lblTdUnit", unit_);
-    grid->addWidget(save_, 0, col++);
-    grid->setColumnStretch(col, 1);
-    grid->addWidget(graph_, 1, 0, 1, col + 1);
-    auto* peaksCaption = Caption(QStringLiteral("Pea&ks"), "lblTdPeaks", peaks_, view_);
-    grid->addWidget(peaksCaption, 0, col + 1);
-    grid->addWidget(peaks_, 1, col + 1);
-    grid->addWidget(marker_, 2, 0, 1, col + 2);
-    grid->addWidget(info_, 3, 0, 1, col + 2);
-    grid->setRowStretch(1, 1);
+    grid->addWidget(save_, 1, col);
+    constexpr int kLast = 7;  // the stretching column before the peak list
+    grid->setColumnStretch(kLast, 1);
+    grid->addWidget(graph_, 2, 0, 1, kLast + 1);
+    grid->addWidget(Caption(QStringLiteral("Pea&ks"), "lblTdPeaks", peaks_, view_), 0, kLast + 1);
+    grid->addWidget(peaks_, 1, kLast + 1, 2, 1);
+    grid->addWidget(marker_, 3, 0, 1, kLast + 2);
+    grid->addWidget(info_, 4, 0, 1, kLast + 2);
+    grid->setRowStretch(2, 1);
     view_->resize(900, 520);
 
     const auto recompute = [this] { refresh(); };

@@ -50,8 +50,8 @@ private slots:
             << impulse << false << 50.0 << 50.0 << 10.0 << -1.0 << 1.0 << 1000;
         QTest::newRow("beyond the alias-free range")
             << impulse << false << 500.0 << 100.0 << 20.0 << -1.0 << 1.0 << 1999;
-        // 75 ohm is the most before the open end: 0..100 ohm, not 0..1000.
-        QTest::newRow("impedance stops before the end")
+        // 75 ohm is the most short of the open end: 0..100 ohm, not 0..1000.
+        QTest::newRow("impedance leaves out the open end")
             << ohms << false << 0.0 << 8.0 << 1.0 << 0.0 << 100.0 << 160;
         QTest::newRow("step") << int(TimeDomainTrace::Step) << false << 0.0 << 8.0 << 1.0 << -1.5
                               << 1.5 << 160;
