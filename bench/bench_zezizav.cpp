@@ -149,7 +149,9 @@ void BM_LossErrors6000(benchmark::State& state) {
 // and with the time view shown, worked out at the tick's end and painted too.
 void RunTick(benchmark::State& state, std::int32_t points, int ratio, QSize windowSize,
              int memories = 0, bool timeView = false) {
-    BenchSupport::BenchWindow window(QString(), points);
+    // The time view over a cable's usual band, 1 to 180 MHz.
+    BenchSupport::BenchWindow window(QString(), points, timeView ? 1e6f : 0.0f,
+                                     timeView ? 180e6f : 0.0f);
     chart1& w = *window.w;
     SweepBuffers& buffers = window.buffers;
     const QtSerialPortService& serial = window.serial;

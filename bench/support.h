@@ -103,8 +103,13 @@ struct BenchWindow {
     NullParallelPort parallel;
     std::unique_ptr<chart1> w;
 
-    BenchWindow(const QString& device, std::int32_t champ) {
+    // The limits default to the settings' own (10 kHz).
+    BenchWindow(const QString& device, std::int32_t champ, float fMin = 0.0f, float fMax = 0.0f) {
         settings.Champ = champ;
+        if (fMax > fMin) {
+            settings.FMin = fMin;
+            settings.FMax = fMax;
+        }
         settings.device = device.toStdString();
         w = std::make_unique<chart1>(settings, buffers, serial, parallel);
         w->Form_Load();
