@@ -9,10 +9,13 @@
 #include "window/focus_mark.h"
 #include "common/colour.h"
 #include "common/twips.h"
+#include "cycle/readout_captions.h"
 #include "display/fit_text.h"
 #include "display/mode_keys.h"
 #include "display/vb_colour.h"
 #include "files/touchstone_file.h"
+#include "measure/graph_captions.h"
+#include "measure/graph_overlays.h"
 #include "measure/graph_widget.h"
 #include "measure/line_widget.h"
 #include "range/band_presets.h"
@@ -20,10 +23,10 @@
 namespace {
 
 // The designed graph: 8835 x 3795 twips at top 480.
-constexpr double GraphLeft = 1080;
-constexpr double GraphTop = 480;
-constexpr double GraphWidth = 8835;
-constexpr double GraphHeight = 3795;
+constexpr double GraphLeft = GraphDesign::Graph.left;
+constexpr double GraphTop = GraphDesign::Graph.top;
+constexpr double GraphWidth = GraphDesign::Graph.width;
+constexpr double GraphHeight = GraphDesign::Graph.height;
 
 // Room under the graph for the frequency axis. The panels move down by it
 // into the space the design left free below them, so the window keeps its
@@ -31,7 +34,7 @@ constexpr double GraphHeight = 3795;
 constexpr double AxisRoom = 120;
 
 // Form size: 800 x 600 pixels less the menu and status bars.
-constexpr double FormWidth = 11880;
+constexpr double FormWidth = GraphDesign::FormWidth;
 constexpr double FormHeight = 8340;
 
 // Rows of frames below the graph.
@@ -150,70 +153,74 @@ void buildGraph(QWidget* form, Chart1Widgets& ui) {
     ui.picGraph1 = new GraphWidget(form);
     place(ui.picGraph1, GraphLeft, GraphTop, GraphWidth, GraphHeight);
     QWidget* g = ui.picGraph1;
-    using S = LineWidget::Style;
-    auto line = [&](const char* name, S style, std::uint32_t colour, double x1, double y1,
-                    double x2, double y2) {
-        auto* l = new LineWidget(QLatin1String(name), style, colour, g);
-        l->setX1(static_cast<float>(x1));
-        l->setY1(static_cast<float>(y1));
-        l->setX2(static_cast<float>(x2));
-        l->setY2(static_cast<float>(y2));
-        return l;
-    };
     const std::uint32_t frameColour = VbFromQColor(form->palette().color(QPalette::Shadow));
     // Reference lines span the graph; load puts them at their heights.
-    ui.lin10dB = line("lin10dB", S::Dot, Colour::DottedDb, 0, 1265, GraphWidth, 1265);
-    ui.lin20dB = line("lin20dB", S::Dot, Colour::DottedDb, 0, 2530, GraphWidth, 2530);
-    ui.lin225ohm = line("lin225ohm", S::Dot, frameColour, 0, 849, GraphWidth, 849);
-    ui.lin150ohm = line("lin150ohm", S::Dot, frameColour, 0, 1798, GraphWidth, 1798);
-    ui.lin75ohm = line("lin75ohm", S::Dot, frameColour, 0, 2746, GraphWidth, 2746);
-    ui.lin50ohm = line("lin50ohm", S::Solid, Colour::Red, 0, 3316, GraphWidth, 3316);
-    ui.linM1 = line("linM1", S::Dash, Colour::Red, 2160, 0, 2160, GraphHeight);
-    ui.linM2 = line("linM2", S::Dash, Colour::Blue, 6480, 0, 6480, GraphHeight);
-    ui.linM3 = line("linM3", S::Dash, Colour::MarkerGreen, 4320, 0, 4320, GraphHeight);
-
-    auto tag = [&](const char* name, const QString& caption, double left, std::uint32_t colour) {
-        QLabel* l = label(g, name, caption, left, 3545, 255, 225, Qt::AlignCenter);
-        SetForeColour(l, colour);
-        SetBackColour(l, 0xFFFFFF);
-        l->setAttribute(Qt::WA_TransparentForMouseEvents);
-        ui.picGraph1->placeTag(l, static_cast<float>(left), 0);
-        ui.picGraph1->setTagTop(l, 3545.0f);
+    auto line = [&](GraphLineId id) {
+        const GraphLineDesign& d = GraphLineDesignOf(id);
+        auto* l = new LineWidget(QLatin1String(d.name), d.style,
+                                 d.inFrameColour ? frameColour : d.colour, g);
+        l->setX1(d.x1);
+        l->setY1(d.y1);
+        l->setX2(d.x2);
+        l->setY2(d.y2);
         return l;
     };
-    ui.lblM1 = tag("lblM1", QStringLiteral("M1"), 2190, Colour::Red);
-    ui.lblM2 = tag("lblM2", QStringLiteral("M2"), 6210, Colour::Blue);
+    using L = GraphLineId;
+    ui.lin10dB = line(L::Db10);
+    ui.lin20dB = line(L::Db20);
+    ui.lin225ohm = line(L::Ohm225);
+    ui.lin150ohm = line(L::Ohm150);
+    ui.lin75ohm = line(L::Ohm75);
+    ui.lin50ohm = line(L::Ohm50);
+    ui.linM1 = line(L::M1);
+    ui.linM2 = line(L::M2);
+    ui.linM3 = line(L::M3);
+
+    auto tag = [&](std::size_t marker) {
+        const MarkerTagDesign& d = MarkerTagDesignOf(marker);
+        const DesignTwips& at = d.place;
+        QLabel* l = label(g, d.name, QLatin1String(d.text), at.left, at.top, at.width, at.height,
+                          Qt::AlignCenter);
+        SetForeColour(l, d.colour);
+        SetBackColour(l, kMarkerTagBack);
+        l->setAttribute(Qt::WA_TransparentForMouseEvents);
+        ui.picGraph1->placeTag(l, static_cast<float>(at.left), 0);
+        ui.picGraph1->setTagTop(l, static_cast<float>(at.top));
+        return l;
+    };
+    ui.lblM1 = tag(0);
+    ui.lblM2 = tag(1);
 
     // Scales: dB to the left, ohms and degrees to the right.
-    const auto right = Qt::AlignRight | Qt::AlignVCenter;
-    constexpr double LeftW = GraphLeft - 40;
-    constexpr double RightL = GraphLeft + GraphWidth + 40;
-    constexpr double RightW = FormWidth - RightL - 30;
-    ui.lblRL_SWR = label(form, "lblRL_SWR", QStringLiteral("R.L./ SWR"), 0, 120, LeftW, 225, right);
-    ui.lblTL_SWR = label(form, "lblTL_SWR", QStringLiteral("T.L./ SWR"), 0, 120, LeftW, 225, right);
+    const auto scale = [&](const char* name, const QString& caption, ScaleCaption which) {
+        const DesignTwips d = ScaleCaptionDesign(which);
+        return label(form, name, caption, d.left, d.top, d.width, d.height,
+                     ScaleCaptionAlignment(which));
+    };
+    using C = ScaleCaption;
+    ui.lblRL_SWR = scale("lblRL_SWR", QLatin1String(kLossScaleHeadings[0]), C::RL_SWR);
+    ui.lblTL_SWR = scale("lblTL_SWR", QLatin1String(kLossScaleHeadings[1]), C::TL_SWR);
     ui.lblTL_SWR->setVisible(false);
-    ui.lbl0db = label(form, "lbl0db", QStringLiteral("0 dB / 10"), 0, 380, LeftW, 225, right);
-    ui.lbl10dB = label(form, "lbl10dB", QStringLiteral("-10 dB"), 0, 1645, LeftW, 225, right);
-    ui.lbl20dB = label(form, "lbl20dB", QStringLiteral("-20 dB"), 0, 2910, LeftW, 225, right);
-    ui.lbl30dB = label(form, "lbl30dB", QStringLiteral("-30 dB / 1.0 "), 0, 4175, LeftW, 225, right);
-    ui.lbl0ohm = label(form, "lbl0ohm", QStringLiteral("180 ° / 500 ohm"), RightL, 380, RightW, 225);
-    ui.lbl75ohm = label(form, "lbl75ohm", QStringLiteral("135° / 375 ohm"), RightL, 1229, RightW, 225);
-    ui.lbl150ohm = label(form, "lbl150ohm", QStringLiteral("90° / 250 ohm"), RightL, 2178, RightW, 225);
-    ui.lbl225ohm = label(form, "lbl225ohm", QStringLiteral("45° / 125 ohm"), RightL, 3126, RightW, 225);
-    ui.lbl300ohm = label(form, "lbl300ohm", QStringLiteral("0° / 0 ohm"), RightL, 4175, RightW, 225);
-    ui.lbl50ohm = label(form, "lbl50ohm", QStringLiteral("50 ohm"), RightL, 3696, RightW, 225);
+    ui.lbl0db = scale("lbl0db", QStringLiteral("0 dB / 10"), C::Db0);
+    ui.lbl10dB = scale("lbl10dB", QStringLiteral("-10 dB"), C::Db10);
+    ui.lbl20dB = scale("lbl20dB", QStringLiteral("-20 dB"), C::Db20);
+    ui.lbl30dB = scale("lbl30dB", QStringLiteral("-30 dB / 1.0 "), C::Db30);
+    ui.lbl0ohm = scale("lbl0ohm", QStringLiteral("180 ° / 500 ohm"), C::Ohm0);
+    ui.lbl75ohm = scale("lbl75ohm", QStringLiteral("135° / 375 ohm"), C::Ohm75);
+    ui.lbl150ohm = scale("lbl150ohm", QStringLiteral("90° / 250 ohm"), C::Ohm150);
+    ui.lbl225ohm = scale("lbl225ohm", QStringLiteral("45° / 125 ohm"), C::Ohm225);
+    ui.lbl300ohm = scale("lbl300ohm", QStringLiteral("0° / 0 ohm"), C::Ohm300);
+    ui.lbl50ohm = scale("lbl50ohm", QLatin1String(kFiftyOhmCaption), C::Ohm50);
     SetForeColour(ui.lbl50ohm, Colour::Red);
 
     // The frequency axis; the form's layout places the labels under the graph.
     for (std::size_t i = 0; i < ui.lblFreqAxis.size(); ++i) {
         const QByteArray name = "lblFreqAxis" + QByteArray::number(static_cast<int>(i));
-        ui.lblFreqAxis[i] = label(form, name.constData(), QString(), GraphLeft,
-                                  GraphTop + GraphHeight, 0, 195, Qt::AlignHCenter | Qt::AlignTop);
+        const DesignTwips d = kFrequencyAxisDesign;
+        ui.lblFreqAxis[i] = label(form, name.constData(), QString(), d.left, d.top, d.width,
+                                  d.height, FrequencyAxisAlignment(i));
         ui.lblFreqAxis[i]->setAccessibleName(QStringLiteral("Frequency axis, MHz"));
     }
-    // The end labels stay inside the graph's width.
-    ui.lblFreqAxis.front()->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    ui.lblFreqAxis.back()->setAlignment(Qt::AlignRight | Qt::AlignTop);
 }
 
 void buildToolbar(QWidget* form, Chart1Widgets& ui) {
@@ -221,9 +228,8 @@ void buildToolbar(QWidget* form, Chart1Widgets& ui) {
     ui.Toolbar1->setAccessibleName(QStringLiteral("Measurement modes"));
     ui.Toolbar1->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     ui.Toolbar1->setIconSize(QSize(16, 16));
-    const char* const texts[] = {"Antenna", "Cable Loss", "Cable Length", "Transmission"};
     for (std::size_t i = 0; i < ui.toolbarButtons.size(); ++i) {
-        const QString text = QLatin1String(texts[i]);
+        const QString text = QLatin1String(ReadoutCaptions::Modes[i]);
         QAction* a = ui.Toolbar1->addAction(QIcon(QStringLiteral(":/toolbar/%1.svg").arg(i + 1)), text);
         a->setObjectName(QStringLiteral("Toolbar1_") + QString(text).remove(QLatin1Char(' ')));
         a->setShortcut(
@@ -356,7 +362,8 @@ void buildLossAndDisplay(QWidget* form, Chart1Widgets& ui) {
 void buildInfo(QWidget* form, Chart1Widgets& ui) {
     ui.fraInfo = frame(form, "fraInfo", QStringLiteral("INFO"), 4380, InfoTop, 1320, InfoHeight);
     QWidget* f = ui.fraInfo;
-    ui.lblPointsCaption = label(f, "lblPointsCaption", QStringLiteral("Points"), 90, 255, 600, 285);
+    ui.lblPointsCaption =
+        label(f, "lblPointsCaption", QLatin1String(ReadoutCaptions::Points), 90, 255, 600, 285);
     ui.lblPoints = label(f, "lblPoints", QString(), 660, 255, 600, 285, Qt::AlignRight | Qt::AlignVCenter);
     ui.txtSpeed = box(f, "txtSpeed", QStringLiteral("Pass time (ms)"), 90, 600, 780, 300, true);
     ui.txtSpeed->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
@@ -368,10 +375,12 @@ void buildInfo(QWidget* form, Chart1Widgets& ui) {
 
 void buildMarkers(QWidget* form, Chart1Widgets& ui) {
     ui.fraMarkers = frame(form, "fraMarkers", QStringLiteral("MARKERS"), 60, Row2, 1440, 1020);
-    ui.chkMkr1 = check(ui.fraMarkers, "chkMkr1", QStringLiteral("Marker 1"), 60, 300, 1080, true);
+    ui.chkMkr1 = check(ui.fraMarkers, "chkMkr1", QLatin1String(ReadoutCaptions::Markers[0]), 60,
+                       300, 1080, true);
     ui.cmdMkr1Colour = colourButton(ui.fraMarkers, "cmdMkr1Colour", QStringLiteral("Marker 1 colour"),
                                     1110, 308, Colour::Red);
-    ui.chkMkr2 = check(ui.fraMarkers, "chkMkr2", QStringLiteral("Marker 2"), 60, 660, 1080, false);
+    ui.chkMkr2 = check(ui.fraMarkers, "chkMkr2", QLatin1String(ReadoutCaptions::Markers[1]), 60,
+                       660, 1080, false);
     ui.cmdMkr2Colour = colourButton(ui.fraMarkers, "cmdMkr2Colour", QStringLiteral("Marker 2 colour"),
                                     1110, 668, Colour::Blue);
 }
@@ -384,17 +393,20 @@ constexpr double ValuesWidth = 6780;
 void buildValues(QWidget* form, Chart1Widgets& ui) {
     ui.fraDataReadout = frame(form, "fraDataReadout", QStringLiteral("VALUES"), 1560, Row2, ValuesWidth, 1260);
     QWidget* f = ui.fraDataReadout;
-    const auto centre = Qt::AlignCenter;
-    ui.lblMkrFreq = label(f, "lblMkrFreq", QStringLiteral("Freq. Hz"), ColFreq, 225, 1110, 255, centre);
-    ui.lblMkrSWR = label(f, "lblMkrSWR", QStringLiteral("SWR"), ColSWR, 225, ColW, 255, centre);
-    ui.lblMkrZ = label(f, "lblMkrZ", QStringLiteral("| Z |"), ColZ, 225, ColW, 255, centre);
-    ui.lblMkrRL = label(f, "lblMkrRL", QStringLiteral("R.L."), ColRL, 225, ColW, 255, centre);
-    ui.lblMkrTL = label(f, "lblMkrTL", QStringLiteral("T.L."), ColRL, 225, ColW, 255, centre);
+    const auto head = [f](const char* name, const char* caption, double left, double width) {
+        return label(f, name, QLatin1String(caption), left, 225, width, 255, Qt::AlignCenter);
+    };
+    namespace C = ReadoutCaptions;
+    ui.lblMkrFreq = head("lblMkrFreq", C::Frequency, ColFreq, 1110);
+    ui.lblMkrSWR = head("lblMkrSWR", C::Swr, ColSWR, ColW);
+    ui.lblMkrZ = head("lblMkrZ", C::Z, ColZ, ColW);
+    ui.lblMkrRL = head("lblMkrRL", C::ReturnLoss, ColRL, ColW);
+    ui.lblMkrTL = head("lblMkrTL", C::TransmissionLoss, ColRL, ColW);
     ui.lblMkrTL->setVisible(false);
-    ui.lblMkrPH = label(f, "lblMkrPH", QStringLiteral("Phase"), ColPH, 225, ColW, 255, centre);
-    ui.lblMKrRS = label(f, "lblMKrRS", QStringLiteral("Rs"), ColRS, 225, ColW, 255, centre);
-    ui.lblMkrXS = label(f, "lblMkrXS", QStringLiteral("| X s |"), ColXS, 225, ColW, 255, centre);
-    ui.lblMkrXJ = label(f, "lblMkrXJ", QStringLiteral("Xj"), ColXJ, 225, ColW, 255, centre);
+    ui.lblMkrPH = head("lblMkrPH", C::Phase, ColPH, ColW);
+    ui.lblMKrRS = head("lblMKrRS", C::Rs, ColRS, ColW);
+    ui.lblMkrXS = head("lblMkrXS", C::Xs, ColXS, ColW);
+    ui.lblMkrXJ = head("lblMkrXJ", C::Xj, ColXJ, ColW);
 
     const std::uint32_t back = Colour::ReadoutBack12;
     auto row = [&](int m, double top, QLabel*& freq, QLineEdit*& swr, QLineEdit*& z, QLineEdit*& rl,
@@ -485,7 +497,7 @@ void BuildChart1(QMainWindow* window, Chart1Widgets& ui) {
     form->setMinimumSize(Twips::ToPixels(FormWidth), Twips::ToPixels(FormHeight));
     window->setCentralWidget(form);
     QFont small = window->font();
-    small.setPixelSize(11);
+    small.setPixelSize(GraphDesign::FontPixels);
     window->setFont(small);
 
     buildMenus(window, ui);

@@ -10,6 +10,8 @@
 #include "common/display_format.h"
 #include "common/rounding.h"
 #include "common/twips.h"
+#include "measure/graph_captions.h"
+#include "measure/graph_overlays.h"
 #include "measure/trace_scale.h"
 #include "window/graph_view.h"
 #include "display/vb_colour.h"
@@ -92,43 +94,24 @@ void chart1::placeScalesAndLines() {
     const float T = static_cast<float>(Twips::FromPixels(ui.picGraph1->y()));
     const float H = ui.picGraph1->ScaleHeight();
     const GraphScalePositions p = ComputeGraphScalePositions(T, H, graphView_->scales().Ohm);
-    // Each caption's top lies 100 twips above the line beside it. The line's
-    // y goes through the graph's mapping, so a grown graph keeps the captions
-    // level with their lines; the 100 twips stay as designed, at the text
-    // size.
-    const GraphMapping m = ui.picGraph1->mapping();
-    const double graphTop = ui.picGraph1->y();
-    auto top = [&](QLabel* l, float twips) {
-        const double lineY = static_cast<double>(twips) - T + 100.0;
-        l->move(l->x(), static_cast<int>(std::lround(graphTop + m.toPixelY(lineY) -
-                                                     100.0 * ui.textScale / Twips::PerPixel)));
-    };
-    top(ui.lbl0ohm, p.lbl0ohm);
-    top(ui.lbl50ohm, p.lbl50ohm);
-    top(ui.lbl75ohm, p.lbl75ohm);
-    top(ui.lbl150ohm, p.lbl150ohm);
-    top(ui.lbl225ohm, p.lbl225ohm);
-    top(ui.lbl300ohm, p.lbl300ohm);
-    top(ui.lbl0db, p.lbl0db);
-    top(ui.lbl10dB, p.lbl10dB);
-    top(ui.lbl20dB, p.lbl20dB);
-    top(ui.lbl30dB, p.lbl30dB);
-    ui.linM1->setY1(p.markerY1);
-    ui.linM2->setY1(p.markerY1);
-    ui.linM1->setY2(p.markerY2);
-    ui.linM2->setY2(p.markerY2);
+    // The captions beside the graph keep level with its lines.
+    QLabel* const captions[kScaleCaptions] = {
+        ui.lblRL_SWR, ui.lblTL_SWR, ui.lbl0db,    ui.lbl10dB,   ui.lbl20dB,   ui.lbl30dB,
+        ui.lbl0ohm,   ui.lbl75ohm,  ui.lbl150ohm, ui.lbl225ohm, ui.lbl300ohm, ui.lbl50ohm};
+    const auto places =
+        ScaleCaptionPlaces(ui.picGraph1->size(), ui.textScale, graphView_->scales().Ohm);
+    for (std::size_t i = 0; i < kScaleCaptions; ++i) {
+        captions[i]->setGeometry(places[i].translated(ui.picGraph1->pos()));
+    }
+    LineWidget* const lines[] = {ui.lin10dB,  ui.lin20dB,  ui.lin225ohm, ui.lin150ohm,
+                                 ui.lin75ohm, ui.lin50ohm, ui.linM1,     ui.linM2};
+    for (std::size_t i = 0; i < std::size(lines); ++i) {
+        const GraphLine l = PlacedGraphLine(static_cast<GraphLineId>(i), p, 0, lines[i]->X1());
+        lines[i]->setY1(l.y1);
+        lines[i]->setY2(l.y2);
+    }
     ui.picGraph1->setTagTop(ui.lblM1, p.lblMTop);
     ui.picGraph1->setTagTop(ui.lblM2, p.lblMTop);
-    auto level = [](LineWidget* l, float y) {
-        l->setY1(y);
-        l->setY2(y);
-    };
-    level(ui.lin10dB, p.lin10dB);
-    level(ui.lin20dB, p.lin20dB);
-    level(ui.lin50ohm, p.lin50ohm);
-    level(ui.lin75ohm, p.lin75ohm);
-    level(ui.lin150ohm, p.lin150ohm);
-    level(ui.lin225ohm, p.lin225ohm);
 }
 
 void chart1::applyTraceColours() {

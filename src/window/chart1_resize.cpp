@@ -39,21 +39,6 @@ public:
     }
 };
 
-int ScaledPixels(int designPixels, double scale) {
-    return static_cast<int>(std::lround(designPixels * scale));
-}
-
-QRect ScaledRect(const QRect& design, double scale) {
-    const int left = ScaledPixels(design.left(), scale);
-    const int top = ScaledPixels(design.top(), scale);
-    return QRect(left, top, ScaledPixels(design.left() + design.width(), scale) - left,
-                 ScaledPixels(design.top() + design.height(), scale) - top);
-}
-
-QSize ScaledSize(const QSize& design, double scale) {
-    return QSize(ScaledPixels(design.width(), scale), ScaledPixels(design.height(), scale));
-}
-
 FormLayout::FormLayout(QWidget* form, Chart1Widgets& ui)
     : QObject(form),
       form_(form),
@@ -182,16 +167,9 @@ void FormLayout::layOut() {
     ui_.txtFileName->move(ScaledPixels(designFileName_.x(), scale_) + grow.width(),
                           ScaledPixels(designFileName_.y(), scale_));
 
-    // One label a tenth wide at each tenth, the end ones inside the graph.
-    const GraphMapping m = GraphWidget::mappingFor(graph.size());
-    const int tenth = std::max(1, m.pixelX(GraphSpace::Width / 10.0));
-    const auto& axis = ui_.lblFreqAxis;
-    const int last = static_cast<int>(axis.size()) - 1;
-    for (int k = 0; k <= last; ++k) {
-        const int at = graph.left() + m.pixelX(GraphSpace::Width * k / 10.0);
-        const int left = k == 0 ? at : k == last ? at - tenth : at - tenth / 2;
-        axis[static_cast<std::size_t>(k)]->setGeometry(
-            left, graph.bottom() + ScaledPixels(2, scale_), tenth, axis[0]->height());
+    const auto axis = FrequencyAxisPlaces(graph.size(), scale_);
+    for (std::size_t k = 0; k < axis.size(); ++k) {
+        ui_.lblFreqAxis[k]->setGeometry(axis[k].translated(graph.topLeft()));
     }
 }
 

@@ -7,6 +7,8 @@
 #include <QSize>
 #include <vector>
 
+#include "measure/graph_captions.h"
+
 class IndicatorStyle;
 class QWidget;
 struct Chart1Widgets;
@@ -73,9 +75,3 @@ private:
 };
 
 FormLayout* FollowFormSize(QWidget* form, Chart1Widgets& ui);
-
-// Design pixels at a scale. A rectangle's edges are scaled, not its size, so
-// that widgets that meet in the design still meet.
-int ScaledPixels(int designPixels, double scale);
-QRect ScaledRect(const QRect& design, double scale);
-QSize ScaledSize(const QSize& design, double scale);

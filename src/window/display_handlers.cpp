@@ -7,6 +7,7 @@
 #include "window/average_control.h"
 #include "display/vb_colour.h"
 #include "files/touchstone_file.h"
+#include "measure/graph_overlays.h"
 #include "measure/graph_widget.h"
 #include "measure/line_widget.h"
 
@@ -40,9 +41,8 @@ void chart1::connectDisplayHandlers() {
 // Left button: marker 1; right button: marker 2. The tag goes to the left of
 // its line in the right half of the graph, to the right otherwise.
 void chart1::picGraph1_MouseUp(int button, int /*shift*/, float x, float /*y*/) {
-    const float half = ui.picGraph1->ScaleWidth() / 2.0f;
     auto place = [&](LineWidget* line, QLabel* tag, QCheckBox* on) {
-        ui.picGraph1->placeTag(tag, x, half < x ? -tag->width() : 0);
+        ui.picGraph1->placeTag(tag, x, MarkerTagOffset(x, tag->width()));
         on->setChecked(true);
         line->setX1(x);
         line->setX2(x);
