@@ -160,6 +160,11 @@ std::string StandardsText(const std::vector<Standard>& standards) {
     return text;
 }
 
+std::string NormalisedMarkText(const std::vector<Standard>& standards) {
+    const std::string names = StandardsText(standards);
+    return names.empty() ? std::string() : "Norm: " + names;
+}
+
 LossErrors ComputeLossErrors(const Normalisation& normalisation, float FMin, float FMax,
                              std::int32_t Champ, float TransmissionMode, std::int16_t caloffsetrx,
                              std::int16_t caloffsettx) {

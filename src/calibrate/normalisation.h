@@ -71,6 +71,9 @@ std::vector<Standard> InUse(const Normalisation& normalisation, float Transmissi
 
 // Their names joined by "+", such as "open+short"; empty when none is in use.
 std::string StandardsText(const std::vector<Standard>& standards);
+// The mark of a sweep shown normalised, such as "Norm: open+short"; empty
+// when none is in use.
+std::string NormalisedMarkText(const std::vector<Standard>& standards);
 
 // The loss error of every point of a sweep, in dB.
 struct LossErrors {

@@ -143,3 +143,18 @@ std::size_t MemoryBank::count() const {
     }
     return n;
 }
+
+QString LoadMemoryFile(const QString& path, bool transmission, float CalOffsetDb, double LossOffset,
+                       MemoryBank& bank) {
+    QByteArray bytes;
+    QString error;
+    if (!ReadFileLimited(path, kMaxMemoryFileBytes, &bytes, &error)) {
+        return error;
+    }
+    MemoryLoadResult read = MemoryFromFile(path, bytes, transmission, CalOffsetDb, LossOffset);
+    if (!read.memory) {
+        return QStringLiteral("Cannot load the memory %1").arg(read.error);
+    }
+    bank.add(std::move(*read.memory));
+    return {};
+}

@@ -58,6 +58,13 @@ MemoryLoadResult MemoryFromFile(const QString& fileName, const QByteArray& bytes
 // The largest file a memory is loaded from.
 constexpr qint64 kMaxMemoryFileBytes = 64 * 1024 * 1024;
 
+class MemoryBank;
+
+// "Load memory…": the file read whole (within kMaxMemoryFileBytes) and made a
+// memory in bank, as MemoryFromFile makes it; else why not, in one line.
+QString LoadMemoryFile(const QString& path, bool transmission, float CalOffsetDb, double LossOffset,
+                       MemoryBank& bank);
+
 // Up to four memories, each in a slot of its own (the slot picks its dash
 // pattern); a fifth replaces the oldest. They last as long as the window.
 class MemoryBank {

@@ -127,7 +127,7 @@ void CalibrateController::changed() {
 
 void CalibrateController::showMark(const std::vector<Standard>& inUse) {
     const QString names = QString::fromStdString(StandardsText(inUse));
-    lblNorm->setText(names.isEmpty() ? QString() : QStringLiteral("Norm: ") + names);
+    lblNorm->setText(QString::fromStdString(NormalisedMarkText(inUse)));
     lblNorm->setToolTip(names.isEmpty()
                             ? QString()
                             : QStringLiteral("Normalised to %1: the loss and the SWR, Rs, |Xs| "

@@ -7,6 +7,7 @@
 #include <algorithm>
 
 #include "common/window_fields.h"
+#include "compare/memory_drawing.h"
 #include "window/graph_view.h"
 #include "display/menu_bar_order.h"
 #include "files/vec_file.h"
@@ -90,20 +91,13 @@ void MemoryControl::mnuMemoryLoad_Click() {
 }
 
 QString MemoryControl::load(const QString& path) {
-    QByteArray bytes;
-    QString error;
-    if (!ReadFileLimited(path, kMaxMemoryFileBytes, &bytes, &error)) {
-        return error;
-    }
     const TracePass pass = w_.tracePass();
-    MemoryLoadResult read = MemoryFromFile(path, bytes, w_.fields.TransmissionMode != 0.0f,
-                                           pass.CalOffsetDb, pass.LossOffset);
-    if (!read.memory) {
-        return QStringLiteral("Cannot load the memory %1").arg(read.error);
+    const QString error = LoadMemoryFile(path, w_.fields.TransmissionMode != 0.0f, pass.CalOffsetDb,
+                                         pass.LossOffset, bank_);
+    if (error.isEmpty()) {
+        changed();
     }
-    bank_.add(std::move(*read.memory));
-    changed();
-    return {};
+    return error;
 }
 
 void MemoryControl::mnuMemoryClear_Click() {
@@ -120,14 +114,7 @@ void MemoryControl::refresh() {
     const TracePass pass = w_.tracePass();
     const Settings& s = w_.settings;
     GraphWidget* g = &w_.graph;
-    MemoryAxis axis;
-    axis.FMin = s.FMin;
-    axis.FMax = s.FMax;
-    axis.Width = g->ScaleWidth();
-    axis.H = pass.H;
-    axis.LossScale = pass.LossScale;
-    axis.Enabled = pass.Enabled;
-    axis.Scales = pass.Scales;
+    const MemoryAxis axis = MemoryAxisOf(pass, s.FMin, s.FMax);
     const std::array<std::uint32_t, 6> colours = w_.traceColours();
     if (drawn_ && axis == axis_ && colours == colours_) {
         return;
@@ -136,22 +123,6 @@ void MemoryControl::refresh() {
     axis_ = axis;
     colours_ = colours;
 
-    std::vector<MemoryLayer::Trace> traces;
-    std::vector<MemoryLayer::Name> names;
-    MemorySegments segments;
-    for (std::size_t slot = 0; slot < MemoryBank::Slots; ++slot) {
-        const std::optional<MemoryTrace>& m = bank_.slot(slot);
-        if (!m) {
-            continue;
-        }
-        names.push_back({m->name, static_cast<int>(slot)});
-        PlotMemory(*m, axis, segments);
-        for (std::size_t t = 0; t < segments.size(); ++t) {
-            if (!segments[t].empty()) {
-                traces.push_back({std::move(segments[t]), colours[t], static_cast<int>(slot), {}});
-                segments[t] = {};
-            }
-        }
-    }
-    g->setMemories(std::move(traces), std::move(names));
+    MemoryDrawing drawn = DrawMemories(bank_, axis, colours);
+    g->setMemories(std::move(drawn.traces), std::move(drawn.names));
 }

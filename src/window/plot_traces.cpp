@@ -10,6 +10,7 @@
 #include "measure/cable.h"
 #include "measure/fork_join.h"
 #include "measure/graph_widget.h"
+#include "settings/trace_colours.h"
 
 namespace {
 
@@ -51,9 +52,7 @@ std::span<const double> chart1::lossErrors() const {
 
 std::array<std::uint32_t, 6> chart1::traceColours() const {
     static_assert(GraphWidget::TraceCount == 6);
-    return {ColourFromSetting(settings_.colorS1), ColourFromSetting(settings_.colorS2),
-            ColourFromSetting(settings_.colorS5), ColourFromSetting(settings_.colorS3),
-            ColourFromSetting(settings_.colorS4), ColourFromSetting(settings_.colorS6)};
+    return TraceColoursOf(settings_);
 }
 
 void chart1::PlotTraces() {
