@@ -6,20 +6,14 @@
 
 #include "window/chart1.h"
 #include "window/calibrate_controller.h"
-#include "common/decimal_text.h"
 #include "display/vb_colour.h"
 #include "files/file_names.h"
+#include "files/picture_compose.h"
 #include "files/vec_file.h"
 #include "measure/graph_widget.h"
+#include "window/graph_view.h"
 
 namespace {
-
-QString Caption(QString text) {
-    // Access keys are marks of the window, not of the picture.
-    return text.replace(QLatin1String("&&"), QStringLiteral("\x01"))
-        .remove(QLatin1Char('&'))
-        .replace(QLatin1Char('\x01'), QLatin1Char('&'));
-}
 
 QString TextOf(const QWidget* w) {
     if (const auto* label = qobject_cast<const QLabel*>(w)) {
@@ -44,13 +38,12 @@ struct Row {
     std::vector<Cell> cells;
 };
 
-QString MHz(float hz) {
-    return QString::fromStdString(ShortestDecimal(static_cast<double>(hz) / 1000000.0));
+QColor TextColour(const QWidget* w) {
+    return w->palette().color(w->foregroundRole());
 }
 
-}  // namespace
-
-QStringList PictureCaptionLines(chart1& w, const QDateTime& when) {
+// The caption block from the window's own widgets.
+CaptionBlock CaptionBlockOf(chart1& w, const QDateTime& when) {
     const Chart1Widgets& ui = w.ui;
     const QWidget* form = w.centralWidget();
     // A readout of a trace switched off keeps its text in the colour of its
@@ -59,6 +52,7 @@ QStringList PictureCaptionLines(chart1& w, const QDateTime& when) {
         return x && x->isVisibleTo(form) &&
                (!qobject_cast<const QLineEdit*>(x) || ForeColour(x) != BackColour(x));
     };
+    const auto shownText = [&](const QWidget* x) { return shown(x) ? TextOf(x) : QString(); };
 
     // The mode's button, by what the window shows for it.
     std::size_t mode = 0;
@@ -69,23 +63,17 @@ QStringList PictureCaptionLines(chart1& w, const QDateTime& when) {
     } else if (shown(ui.fraCableLength)) {
         mode = 2;
     }
-    QStringList what = {
-        QStringLiteral("%1 to %2 MHz").arg(MHz(w.settings().FMin), MHz(w.settings().FMax)),
-        Caption(ui.lblPointsCaption->text()) + QLatin1Char(' ') + ui.lblPoints->text(),
-        Caption(ui.toolbarButtons[mode]->text())};
+    CaptionBlock block;
+    block.when = when;
+    block.FMin = w.settings().FMin;
+    block.FMax = w.settings().FMax;
+    block.pointsCaption = ui.lblPointsCaption->text();
+    block.points = ui.lblPoints->text();
+    block.mode = ui.toolbarButtons[mode]->text();
     // A normalised or averaged sweep is not the sweep as measured: the
     // picture says so as the window's INFO frame does.
-    const QLabel* const marks[] = {w.calibrate().lblNorm, ui.lblAverage};
-    for (const QLabel* mark : marks) {
-        if (shown(mark) && !mark->text().isEmpty()) {
-            what << mark->text();
-        }
-    }
-    if (shown(ui.txtFileName) && !ui.txtFileName->text().isEmpty()) {
-        what << ui.txtFileName->text();
-    }
-    QStringList lines = {when.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")),
-                         what.join(QLatin1String("   "))};
+    block.marks = {shownText(w.calibrate().lblNorm), shownText(ui.lblAverage)};
+    block.fileName = shownText(ui.txtFileName);
 
     const QLabel* loss = shown(ui.lblMkrTL) ? ui.lblMkrTL : ui.lblMkrRL;
     const auto marker = [&](const QCheckBox* title, const QLabel* freq, const QLineEdit* swr,
@@ -114,49 +102,54 @@ QStringList PictureCaptionLines(chart1& w, const QDateTime& when) {
         {ui.fraCableLength->title(), {{nullptr, ui.txtMeters, ui.lblMeters}}},
     };
     for (const Row& row : rows) {
-        QStringList cells;
+        CaptionRow& out = block.rows.emplace_back();
+        out.title = row.title;
         for (const Cell& cell : row.cells) {
-            if (!shown(cell.value)) {
-                continue;
+            if (shown(cell.value)) {
+                out.cells.push_back(
+                    {shownText(cell.before), shownText(cell.value), shownText(cell.after)});
             }
-            QStringList parts;
-            for (const QWidget* part : {cell.before, cell.value, cell.after}) {
-                if (shown(part) && !TextOf(part).isEmpty()) {
-                    parts << TextOf(part);
-                }
-            }
-            cells << parts.join(QLatin1Char(' '));
-        }
-        if (!cells.isEmpty()) {
-            lines << Caption(row.title) + QLatin1String(":   ") + cells.join(QLatin1String("   "));
         }
     }
-    return lines;
+    return block;
+}
+
+}  // namespace
+
+QStringList PictureCaptionLines(chart1& w, const QDateTime& when) {
+    return CaptionBlockLines(CaptionBlockOf(w, when));
 }
 
 PictureContent WindowPicture(chart1& w, const QDateTime& when) {
     const Chart1Widgets& ui = w.ui;
     const QWidget* form = w.centralWidget();
-    PictureContent content;
-    content.graph = ui.picGraph1->scene(true);
-    content.graphSize = ui.picGraph1->size();
-    std::vector<const QLabel*> around = {ui.lblRL_SWR, ui.lblTL_SWR, ui.lbl0db,    ui.lbl10dB,
-                                         ui.lbl20dB,   ui.lbl30dB,   ui.lbl0ohm,   ui.lbl75ohm,
-                                         ui.lbl150ohm, ui.lbl225ohm, ui.lbl300ohm, ui.lbl50ohm};
-    around.insert(around.end(), ui.lblFreqAxis.begin(), ui.lblFreqAxis.end());
-    for (const QLabel* label : around) {
-        if (label->isVisibleTo(form) && !label->text().isEmpty()) {
-            content.captions.push_back({label->text(),
-                                        label->geometry().translated(-ui.picGraph1->pos()),
-                                        label->alignment(), label->font(),
-                                        label->palette().color(label->foregroundRole())});
-        }
+    PictureParts parts;
+    parts.graph = ui.picGraph1->scene(true);
+    parts.graphSize = ui.picGraph1->size();
+    parts.textScale = ui.textScale;
+    parts.ohm = w.graphView().scales().Ohm;
+    // The captions lie where the caption rules put them, as the window's
+    // layout puts its labels; what they say and in which colour is the window's.
+    const QLabel* const scales[kScaleCaptions] = {
+        ui.lblRL_SWR, ui.lblTL_SWR, ui.lbl0db,    ui.lbl10dB,   ui.lbl20dB,   ui.lbl30dB,
+        ui.lbl0ohm,   ui.lbl75ohm,  ui.lbl150ohm, ui.lbl225ohm, ui.lbl300ohm, ui.lbl50ohm};
+    GraphCaptionLook& look = parts.captions;
+    for (std::size_t i = 0; i < kScaleCaptions; ++i) {
+        look.scaleTexts[i] = scales[i]->text();
+        look.scaleColours[i] = TextColour(scales[i]);
+        look.scaleShown[i] = scales[i]->isVisibleTo(form);
     }
-    content.lines = PictureCaptionLines(w, when);
-    content.font = form->font();
-    content.background = form->palette().color(QPalette::Window);
-    content.text = form->palette().color(QPalette::WindowText);
-    return content;
+    for (std::size_t k = 0; k < kFrequencyAxisLabels; ++k) {
+        const QLabel* label = ui.lblFreqAxis[k];
+        look.axisTexts[k] = label->isVisibleTo(form) ? label->text() : QString();
+        look.axisColours[k] = TextColour(label);
+    }
+    look.font = form->font();
+    parts.block = CaptionBlockOf(w, when);
+    parts.font = form->font();
+    parts.background = form->palette().color(QPalette::Window);
+    parts.text = form->palette().color(QPalette::WindowText);
+    return ComposePicture(std::move(parts));
 }
 
 PictureCommands::PictureCommands(chart1& window) : QObject(&window), w_(window) {
