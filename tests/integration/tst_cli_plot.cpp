@@ -5,6 +5,8 @@
 #include <QtTest>
 
 #include "window/picture_menu.h"
+#include "window/memory_control.h"
+#include "measure/graph_widget.h"
 #include "files/vec_file.h"
 #include "support/test_support.h"
 
@@ -110,23 +112,86 @@ private slots:
     }
 
     // The command line's picture is the window's "Save Picture…" of the same
-    // file, pixel for pixel but for the line that says when it was made.
+    // file, pixel for pixel but for the line that says when it was made: the
+    // window opened on the file and held, with the mode, the offset, the
+    // memories and the markers the options give, at the graph's size.
+    void sameAsTheWindow_data() {
+        QTest::addColumn<QByteArray>("ini");
+        QTest::addColumn<QSize>("graph");  // empty: the window as it starts
+        QTest::addColumn<QStringList>("more");
+        const QSize asStarted;
+        QTest::newRow("as started") << kIni << asStarted << QStringList();
+        QTest::newRow("markers either side of the middle, larger graph")
+            << kIni << QSize(800, 300) << QStringList{"--marker1=30", "--marker2=250"};
+        QTest::newRow("transmission, loss offset and a memory")
+            << kIni << QSize(700, 280)
+            << QStringList{"--transmission", "--loss-offset=3.5", "--memory", "m.vec"};
+        QTest::newRow("text at 150 %, marker 2")
+            << kIni + "[DISPLAY]\r\nTextSize=150\r\n"
+            << QSize(1000, 420) << QStringList{"--marker2=200"};
+    }
+
     void sameAsTheWindow() {
+        QFETCH(QByteArray, ini);
+        QFETCH(QSize, graph);
+        QFETCH(QStringList, more);
+        const QString settings = write(QStringLiteral("same.ini"), ini);
+        QVERIFY(!settings.isEmpty());
         WindowFixture f;
-        f.settings = ParseSettings(kIni.toStdString()).settings;
+        f.settings = ParseSettings(ini.toStdString()).settings;
         f.load();
         chart1& w = *f.w;
+        if (!graph.isEmpty()) {
+            w.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&w));
+            // The bars above and below the form settle once shown: the
+            // graph grows by what is still missing until it is there.
+            for (int i = 0; i < 5 && w.ui.picGraph1->size() != graph; ++i) {
+                w.resize(w.size() + graph - w.ui.picGraph1->size());
+                QTest::qWait(50);
+            }
+            QCOMPARE(w.ui.picGraph1->size(), graph);
+        }
+        QStringList arguments = common(QStringLiteral("cli.png"));
+        arguments[3] = settings;
+        if (!graph.isEmpty()) {
+            arguments << QStringLiteral("--width=%1").arg(graph.width())
+                      << QStringLiteral("--height=%1").arg(graph.height());
+        }
+        // The options as the window's controls take them, in the order the
+        // picture is made in: mode, offset, memories, the file, the markers.
+        std::array<std::optional<int>, 2> markers;
+        for (qsizetype i = 0; i < more.size(); ++i) {
+            const QString& m = more[i];
+            if (m == QLatin1String("--transmission")) {
+                w.Toolbar1_ButtonClick(QStringLiteral("Transmission"));
+            } else if (m.startsWith(QLatin1String("--loss-offset="))) {
+                w.ui.txtLossOffset->setText(m.section(QLatin1Char('='), 1));
+            } else if (m == QLatin1String("--memory")) {
+                more[i + 1] = dir_.filePath(more[i + 1]);
+                QCOMPARE(w.memoryControl().load(more[i + 1]), QString());
+            } else if (m.startsWith(QLatin1String("--marker"))) {
+                markers[m.mid(8, 1).toInt() - 1] = m.section(QLatin1Char('='), 1).toInt();
+            }
+        }
+        arguments << more;
         const QString sweep = dir_.filePath(QStringLiteral("s.vec"));
         w.chooseFile = [&](QWidget*, chart1::FileDialog kind, const QString&, const QString&) {
             return kind == chart1::FileDialog::Open ? sweep
                                                     : dir_.filePath(QStringLiteral("w.png"));
         };
         w.mnuOpen_Click();
+        for (std::size_t m = 0; m < markers.size(); ++m) {
+            if (markers[m]) {
+                w.picGraph1_MouseUp(static_cast<int>(m) + 1, 0,
+                                    static_cast<float>(*markers[m] * 8835.0 / 300), 0.0f);
+            }
+        }
         QVERIFY(f.tick());
         QVERIFY(f.tick());
         w.pictureCommands().mnuSavePicture->trigger();
-        const TestSupport::CliRun run = RunCli(common(QStringLiteral("cli.png")));
-        QCOMPARE(run.exitCode, 0);
+        const TestSupport::CliRun run = RunCli(arguments);
+        QVERIFY2(run.exitCode == 0, run.err.constData());
 
         const QImage window(dir_.filePath(QStringLiteral("w.png")));
         const QImage cli(dir_.filePath(QStringLiteral("cli.png")));

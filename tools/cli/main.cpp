@@ -6,7 +6,7 @@
 // one line on stderr and a non-zero exit, and the output file is written only
 // once the whole sweep has arrived.
 
-#include <QApplication>
+#include <QGuiApplication>
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
@@ -289,10 +289,11 @@ int Plot(const ReadoutArguments& request, const PlotArguments& plot) {
     draw.memories = plot.memories;
     draw.settings = r.in.settings;
     draw.file = request.file;
+    draw.fileBytes = r.in.bytes;
     draw.points = r.result.readout->points;
     draw.normalisation = r.norm.normalisation;
     draw.lossOffset = request.lossOffset;
-    draw.markerIndex = {r.result.readout->markers[0].index, r.result.readout->markers[1].index};
+    draw.readout = *r.result.readout;
     draw.markerAt = {request.marker1, request.marker2};
     draw.graph = QSize(plot.width.value_or(kMinPlotWidth), plot.height.value_or(kMinPlotHeight));
     draw.format = PictureFormatOf(plot.outputPath);
@@ -331,7 +332,7 @@ int main(int argc, char* argv[]) {
         });
     }
     const std::unique_ptr<QCoreApplication> application =
-        plot ? std::make_unique<QApplication>(argc, argv)
+        plot ? std::make_unique<QGuiApplication>(argc, argv)
              : std::make_unique<QCoreApplication>(argc, argv);
     QCoreApplication& app = *application;
     if (!parsed.arguments) {
