@@ -3,6 +3,7 @@
 #include <cmath>
 #include <numbers>
 
+#include "common/vector_state.h"
 #include "cycle/marker_readouts.h"
 #include "measure/conversion.h"
 
@@ -17,6 +18,7 @@ TimeDomainSweep TimeDomainSweepFrom(const SweepExportInput& in) {
     const auto points = static_cast<std::size_t>(in.Champ);
     sweep.Rho.reserve(points);
     sweep.PhaseDeg.reserve(points);
+    ClearUpperVectorState();  // atan2 and pow at every point
     PointConverter convert(in.CalOffsetDb, in.LossOffset);
     for (std::size_t i = 1; i <= points; ++i) {
         const double error = LossErrorAt(in.LossErrors, static_cast<std::int32_t>(i));

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <numbers>
 
+#include "common/vector_state.h"
 #include "timedomain/real_fft.h"
 
 namespace {
@@ -334,6 +335,7 @@ std::string TimeDomainTransform::impulse(const TimeDomainSweep& sweep,
     if (const auto why = CheckTimeDomain(sweep, options)) {
         return *why;
     }
+    ClearUpperVectorState();  // the resampling below calls cos twice a bin
     Work& w = *work_;
     w.grid = GridOf(sweep);
     const std::size_t bins = w.grid.bins;
