@@ -120,8 +120,12 @@ QByteArray PictureBytes(const PictureContent& content, PictureFormat format) {
 
 QString WritePictureFile(const QString& path, const QByteArray& bytes) {
     if (bytes.isEmpty()) {
-        return QStringLiteral("Cannot write %1: the picture could not be made").arg(path);
+        return PictureNotMade(path);
     }
     QString error;
     return WriteFileSafely(path, bytes, &error) ? QString() : error;
+}
+
+QString PictureNotMade(const QString& path) {
+    return QStringLiteral("Cannot write %1: the picture could not be made").arg(path);
 }

@@ -56,5 +56,8 @@ QByteArray PaintedBytes(QSize size, PictureFormat format,
                         const std::function<void(QPainter&)>& paint);
 
 // Writes a picture's bytes to path only whole; the reason in words when it
-// could not (no bytes: the picture could not be made), else empty.
+// could not (no bytes: PictureNotMade), else empty.
 QString WritePictureFile(const QString& path, const QByteArray& bytes);
+
+// The words for a picture bound for path that painted no bytes.
+QString PictureNotMade(const QString& path);

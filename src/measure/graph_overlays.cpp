@@ -1,5 +1,7 @@
 #include "measure/graph_overlays.h"
 
+#include <utility>
+
 #include "common/colour.h"
 
 namespace {
@@ -24,6 +26,16 @@ constexpr MarkerTagDesign Tags[2] = {
     {"lblM2", "M2", Colour::Blue, {6210, 3545, 255, 225}},
 };
 
+// The level lines, and the position each takes its height from.
+constexpr std::pair<GraphLineId, float GraphScalePositions::*> Levels[] = {
+    {GraphLineId::Db10, &GraphScalePositions::lin10dB},
+    {GraphLineId::Db20, &GraphScalePositions::lin20dB},
+    {GraphLineId::Ohm225, &GraphScalePositions::lin225ohm},
+    {GraphLineId::Ohm150, &GraphScalePositions::lin150ohm},
+    {GraphLineId::Ohm75, &GraphScalePositions::lin75ohm},
+    {GraphLineId::Ohm50, &GraphScalePositions::lin50ohm},
+};
+
 }  // namespace
 
 const GraphLineDesign& GraphLineDesignOf(GraphLineId line) {
@@ -34,35 +46,16 @@ GraphLine PlacedGraphLine(GraphLineId line, const GraphScalePositions& p, std::u
                           float x) {
     const GraphLineDesign& d = GraphLineDesignOf(line);
     GraphLine l{d.x1, d.y1, d.x2, d.y2, d.style, d.inFrameColour ? frameColour : d.colour};
-    const auto level = [&l](float y) { l.y1 = l.y2 = y; };
-    switch (line) {
-        case GraphLineId::Db10:
-            level(p.lin10dB);
-            break;
-        case GraphLineId::Db20:
-            level(p.lin20dB);
-            break;
-        case GraphLineId::Ohm225:
-            level(p.lin225ohm);
-            break;
-        case GraphLineId::Ohm150:
-            level(p.lin150ohm);
-            break;
-        case GraphLineId::Ohm75:
-            level(p.lin75ohm);
-            break;
-        case GraphLineId::Ohm50:
-            level(p.lin50ohm);
-            break;
-        case GraphLineId::M1:
-        case GraphLineId::M2:
-            l.x1 = l.x2 = x;
-            l.y1 = p.markerY1;
-            l.y2 = p.markerY2;
-            break;
-        default:
-            l.x1 = l.x2 = x;
-            break;
+    for (const auto& [id, y] : Levels) {
+        if (id == line) {
+            l.y1 = l.y2 = p.*y;
+            return l;
+        }
+    }
+    l.x1 = l.x2 = x;  // a marker line; those of markers 1 and 2 span the graph
+    if (line == GraphLineId::M1 || line == GraphLineId::M2) {
+        l.y1 = p.markerY1;
+        l.y2 = p.markerY2;
     }
     return l;
 }

@@ -23,6 +23,7 @@
 #include "cli_readout.h"
 #include "cli_tdr.h"
 #include "cli_tdr_picture.h"
+#include "files/picture.h"
 #include "files/vec_file.h"
 #include "instrument/protocol.h"
 #include "instrument/qt_serial_port_service.h"
@@ -264,9 +265,7 @@ int Tdr(const TdrArguments& request) {
                 ? CliTdrPicture(*result.tdr, saved.in.settings, PictureFormatOf(request.outputPath))
                 : CliTdrCsv(*result.tdr->response);
         if (bytes.isEmpty()) {
-            return Fail(QStringLiteral("Cannot write %1: the picture could not be made")
-                            .arg(request.outputPath),
-                        kNotWritten);
+            return Fail(PictureNotMade(request.outputPath), kNotWritten);
         }
         const int written = WriteWhole(request.outputPath, bytes);
         if (written != kSaved || !request.json) {
