@@ -12,14 +12,23 @@ struct InverseRealFft::Plan {
     std::size_t filled = 0;  // bins below this may be non-zero
 };
 
-InverseRealFft::InverseRealFft(std::size_t nfft) : nfft_(nfft), plan_(std::make_unique<Plan>()) {
+namespace {
+
+kiss_fftr_cfg PlanFor(std::size_t nfft, bool inverse) {
     if (nfft < 2 || nfft % 2 != 0) {
-        throw std::invalid_argument("an inverse real FFT needs an even length");
+        throw std::invalid_argument("a real FFT needs an even length");
     }
-    plan_->cfg = kiss_fftr_alloc(static_cast<int>(nfft), 1, nullptr, nullptr);
-    if (plan_->cfg == nullptr) {
+    kiss_fftr_cfg cfg = kiss_fftr_alloc(static_cast<int>(nfft), inverse ? 1 : 0, nullptr, nullptr);
+    if (cfg == nullptr) {
         throw std::bad_alloc();
     }
+    return cfg;
+}
+
+}  // namespace
+
+InverseRealFft::InverseRealFft(std::size_t nfft) : nfft_(nfft), plan_(std::make_unique<Plan>()) {
+    plan_->cfg = PlanFor(nfft, true);
     plan_->spectrum.assign(nfft / 2 + 1, kiss_fft_cpx{0.0f, 0.0f});
 }
 
@@ -42,4 +51,25 @@ void InverseRealFft::inverse(std::span<const float> real, std::span<float> out) 
     }
     plan_->filled = n;
     kiss_fftri(plan_->cfg, bins.data(), out.data());
+}
+
+struct ForwardRealFft::Plan {
+    kiss_fftr_cfg cfg = nullptr;
+};
+
+ForwardRealFft::ForwardRealFft(std::size_t nfft) : nfft_(nfft), plan_(std::make_unique<Plan>()) {
+    plan_->cfg = PlanFor(nfft, false);
+}
+
+ForwardRealFft::~ForwardRealFft() {
+    kiss_fftr_free(plan_->cfg);
+}
+
+void ForwardRealFft::forward(std::span<const float> in, std::span<std::complex<float>> out) {
+    if (in.size() < nfft_ || out.size() < nfft_ / 2 + 1) {
+        throw std::invalid_argument("the forward real FFT's buffers are too short");
+    }
+    // std::complex<float> is laid out as kiss_fft_cpx is: two floats, real first.
+    static_assert(sizeof(std::complex<float>) == sizeof(kiss_fft_cpx));
+    kiss_fftr(plan_->cfg, in.data(), reinterpret_cast<kiss_fft_cpx*>(out.data()));
 }
