@@ -9,53 +9,19 @@
 #include <random>
 
 #include "calibrate/normalisation.h"
-#include "command_reader.h"
-#include "common/sweep_buffers.h"
-#include "dut_models.h"
-#include "instrument/protocol.h"
-#include "timedomain/sweep_input.h"
+#include "support/sim_sweep.h"
 
 namespace {
 
 constexpr float kFMin = 1e6f;
 constexpr float kFMax = 180e6f;
 
-// One sweep of the model from FMin to FMax in Champ points, as the program
-// commands it and decodes the reply.
 SweepBuffers Measure(const Sim::DutSettings& dut, std::int32_t Champ, float mode) {
-    const EncodedCommand encoded =
-        EncodeSweepCommand(kFMin, (double(kFMax) - kFMin) / Champ, Champ, mode);
-    QByteArray lines;
-    for (const QByteArray& line : encoded.lines) {
-        lines += line;
-    }
-    Sim::CommandReader reader;
-    std::vector<Sim::CommandReader::Event> events;
-    reader.feed(lines, 0, &events);
-    Sim::SweepCommand command;
-    for (const auto& e : events) {
-        if (e.kind == Sim::CommandReader::Event::Kind::Command) {
-            command = e.command;
-        }
-    }
-    const QByteArray reply = Sim::ReplyFor(dut, command);
-    SweepBuffers buffers;
-    buffers.resize(Champ);
-    DecodeSweepReply(reinterpret_cast<const std::uint8_t*>(reply.constData()),
-                     static_cast<std::size_t>(reply.size()), buffers.PhaseSamples.data(),
-                     buffers.MagnitudeSamples.data(), Champ);
-    return buffers;
+    return SimSweep::Measure(dut, Champ, mode, kFMin, kFMax);
 }
 
 TimeDomainSweep SweepOf(const SweepBuffers& buffers, std::span<const double> errors = {}) {
-    SweepExportInput in;
-    in.MagnitudeSamples = buffers.MagnitudeSamples;
-    in.PhaseSamples = buffers.PhaseSamples;
-    in.Champ = buffers.champ();
-    in.FMin = kFMin;
-    in.FMax = kFMax;
-    in.LossErrors = errors;
-    return TimeDomainSweepFrom(in);
+    return SimSweep::SweepOf(buffers, kFMin, kFMax, errors);
 }
 
 // faults as at, ohms, at, ohms, ...
