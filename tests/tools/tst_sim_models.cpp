@@ -342,6 +342,57 @@ private slots:
         QVERIFY(CheckCable(cable));
     }
 
+    // The one-ports made to show a reactance of a known sign: Im G has the
+    // sign of X, since Im G = 100 X / |Z + 50|^2. The stub of 5 m at VF 0.66
+    // has its quarter wave at 9.89 MHz.
+    void signedReactances_data() {
+        QTest::addColumn<QString>("dut");
+        QTest::addColumn<double>("f0Mhz");
+        QTest::addColumn<double>("mhz");
+        QTest::addColumn<int>("imSign");
+        QTest::newRow("whip well below f0") << "whip" << 14.2 << 3.5 << -1;
+        QTest::newRow("whip just below f0") << "whip" << 14.2 << 13.9 << -1;
+        QTest::newRow("whip just above f0") << "whip" << 14.2 << 14.5 << 1;
+        QTest::newRow("whip well above f0") << "whip" << 14.2 << 50.0 << 1;
+        QTest::newRow("whip moved to 7.1 MHz, below") << "whip" << 7.1 << 6.95 << -1;
+        QTest::newRow("whip moved to 7.1 MHz, above") << "whip" << 7.1 << 7.25 << 1;
+        QTest::newRow("dipole at 7 MHz") << "dipole" << 14.2 << 7.0 << -1;
+        QTest::newRow("dipole at 50 MHz") << "dipole" << 14.2 << 50.0 << -1;
+        QTest::newRow("dipole at 180 MHz") << "dipole" << 14.2 << 180.0 << -1;
+        QTest::newRow("stub well below its quarter wave") << "stub" << 14.2 << 2.0 << 1;
+        QTest::newRow("stub just below its quarter wave") << "stub" << 14.2 << 9.5 << 1;
+        QTest::newRow("stub just above its quarter wave") << "stub" << 14.2 << 10.3 << -1;
+        QTest::newRow("stub below its half wave") << "stub" << 14.2 << 19.0 << -1;
+    }
+    void signedReactances() {
+        QFETCH(QString, dut);
+        QFETCH(double, f0Mhz);
+        QFETCH(double, mhz);
+        QFETCH(int, imSign);
+        const auto named = DutFromName(dut);
+        QVERIFY(named);
+        QCOMPARE(DutName(*named), dut);
+        DutSettings settings;
+        settings.dut = *named;
+        settings.f0Hz = f0Mhz * 1e6;
+        settings.lengthM = 5.0;
+        settings.velocityFactor = 0.66;
+        // What --end and the faults say belongs to the cable: the stub keeps its short.
+        settings.cableEnd = CableEnd::Open;
+        settings.faults = {{2.0, 75.0}};
+        const std::complex<double> g = Reflection(settings, mhz * 1e6);
+        QVERIFY2((g.imag() > 0.0 ? 1 : -1) == imSign, qPrintable(QString::number(g.imag())));
+        QVERIFY2(std::abs(g) <= 1.0, qPrintable(QString::number(std::abs(g))));
+        QCOMPARE(Transmission(settings, mhz * 1e6), std::complex<double>(0.0));
+        if (*named == Dut::Stub) {
+            DutSettings cable = settings;
+            cable.dut = Dut::Cable;
+            cable.cableEnd = CableEnd::Short;
+            cable.faults.clear();
+            QCOMPARE(g, Reflection(cable, mhz * 1e6));
+        }
+    }
+
     void filter() {
         DutSettings filter;
         filter.dut = Dut::Filter;

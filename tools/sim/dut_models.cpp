@@ -25,6 +25,25 @@ constexpr int kMaxCount = 1023;
 constexpr double kAntennaR = 60.0;
 constexpr double kAntennaQ = 15.0;
 
+// Whip: a 1.3 m whip of 1 cm tube on a car, about 15 pF by the usual
+// short-monopole estimate 55.6 h / (ln(h / a) - 1) pF, radiation resistance
+// 40 pi^2 (h / lambda)^2 (1.5 ohm at 14.2 MHz), 12 ohm of ground loss, and a
+// base coil of Q 100 that tunes it to f0 (8.4 uH, 7.5 ohm at 14.2 MHz): about
+// 21 ohm in all at resonance, as a mobile whip reads.
+constexpr double kWhipHeightM = 1.3;
+constexpr double kWhipPicofarads = 15.0;
+constexpr double kWhipGroundLossOhms = 12.0;
+constexpr double kWhipCoilQ = 100.0;
+
+// Dipole: 0.7 m of thick tube, fed at the centre. The lumped series model of
+// such a dipole: about 5 pF, and 127 nH that brings its resonance to 200 MHz,
+// near its half wave (0.95 c / 2 l = 203 MHz) and above the band; radiation
+// resistance 20 pi^2 (l / lambda)^2 (35 ohm at 180 MHz) and 1 ohm of loss.
+constexpr double kDipoleLengthM = 0.7;
+constexpr double kDipolePicofarads = 5.0;
+constexpr double kDipoleNanohenries = 127.0;
+constexpr double kDipoleLossOhms = 1.0;
+
 // Coax: 1.5 dB per 100 m at 10 MHz, growing with the square root of f (skin effect).
 constexpr double kCableDbPerMetreAt10MHz = 1.5 / 100.0;
 
@@ -56,6 +75,25 @@ Complex AntennaImpedance(double f0, double hz) {
     const double l = kAntennaQ * kAntennaR / w0;
     const double c = 1.0 / (w0 * w0 * l);
     return {kAntennaR, w * l - 1.0 / (w * c)};
+}
+
+Complex WhipImpedance(double f0, double hz) {
+    const double w0 = 2.0 * std::numbers::pi * f0;
+    const double w = 2.0 * std::numbers::pi * hz;
+    const double c = kWhipPicofarads * 1e-12;
+    const double coil = 1.0 / (w0 * w0 * c);
+    const double heightWaves = kWhipHeightM * hz / kSpeedOfLight;
+    const double radiation = 40.0 * std::numbers::pi * std::numbers::pi * heightWaves * heightWaves;
+    const double r = radiation + kWhipGroundLossOhms + w * coil / kWhipCoilQ;
+    return {r, w * coil - 1.0 / (w * c)};
+}
+
+Complex DipoleImpedance(double hz) {
+    const double w = 2.0 * std::numbers::pi * hz;
+    const double lengthWaves = kDipoleLengthM * hz / kSpeedOfLight;
+    const double radiation = 20.0 * std::numbers::pi * std::numbers::pi * lengthWaves * lengthWaves;
+    return {radiation + kDipoleLossOhms,
+            w * kDipoleNanohenries * 1e-9 - 1.0 / (w * kDipolePicofarads * 1e-12)};
 }
 
 // Propagation constant times length of a line of metres, alpha l + j beta l.
@@ -121,6 +159,15 @@ Complex CableReflection(const DutSettings& s, double hz) {
     return g;
 }
 
+// The stub is the plain cable ended in a short, whatever --end and the
+// faults say.
+Complex StubReflection(const DutSettings& s, double hz) {
+    DutSettings stub = s;
+    stub.cableEnd = CableEnd::Short;
+    stub.faults.clear();
+    return CableReflection(stub, hz);
+}
+
 // S21 of the stretches between two 50-ohm ports, from their cascaded ABCD
 // matrices. A plain 50-ohm line is e^(-gamma l).
 Complex CableTransmission(const DutSettings& s, double hz) {
@@ -180,8 +227,8 @@ int ClampedCount(double x) {
 }  // namespace
 
 std::optional<Dut> DutFromName(const QString& name) {
-    for (const Dut dut :
-         {Dut::Load, Dut::Open, Dut::Short, Dut::Antenna, Dut::Cable, Dut::Filter}) {
+    for (const Dut dut : {Dut::Load, Dut::Open, Dut::Short, Dut::Antenna, Dut::Cable, Dut::Filter,
+                          Dut::Whip, Dut::Dipole, Dut::Stub}) {
         if (name == DutName(dut)) {
             return dut;
         }
@@ -203,6 +250,12 @@ QString DutName(Dut dut) {
             return QStringLiteral("cable");
         case Dut::Filter:
             return QStringLiteral("filter");
+        case Dut::Whip:
+            return QStringLiteral("whip");
+        case Dut::Dipole:
+            return QStringLiteral("dipole");
+        case Dut::Stub:
+            return QStringLiteral("stub");
     }
     return {};
 }
@@ -291,6 +344,12 @@ Complex Reflection(const DutSettings& settings, double hz) {
             return CableReflection(settings, f);
         case Dut::Filter:
             return FilterS(settings.f0Hz, f).s11;
+        case Dut::Whip:
+            return GammaOf(WhipImpedance(settings.f0Hz, f));
+        case Dut::Dipole:
+            return GammaOf(DipoleImpedance(f));
+        case Dut::Stub:
+            return StubReflection(settings, f);
     }
     return 0.0;
 }

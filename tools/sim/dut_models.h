@@ -13,7 +13,10 @@
 // response into the 10-bit counts of the reply records.
 namespace Sim {
 
-enum class Dut { Load, Open, Short, Antenna, Cable, Filter };
+// Whip, dipole and stub are one-ports whose reactance has a clear sign on
+// purpose: the whip capacitive below --f0 and inductive above, the dipole
+// capacitive over the whole band, the stub the cable ended in a short.
+enum class Dut { Load, Open, Short, Antenna, Cable, Filter, Whip, Dipole, Stub };
 
 std::optional<Dut> DutFromName(const QString& name);
 QString DutName(Dut dut);
@@ -49,9 +52,9 @@ struct DutSettings {
     Dut dut = Dut::Antenna;
     double loadOhms = 50.0;  // load, and the cable's load end: a resistor; 50 ohm reflects nothing
     Response response = Response::None;
-    double f0Hz = 14.2e6;          // antenna resonance, filter centre
-    double lengthM = 10.0;         // cable
-    double velocityFactor = 0.66;  // cable
+    double f0Hz = 14.2e6;          // antenna and whip resonance, filter centre
+    double lengthM = 10.0;         // cable, stub
+    double velocityFactor = 0.66;  // cable, stub
     CableEnd cableEnd = CableEnd::Open;
     std::vector<CableFault> faults;  // cable, in rising atM
 };
@@ -67,7 +70,7 @@ std::complex<double> Reflection(const DutSettings& settings, double hz);
 
 // Transmission S21 from port 1 to port 2 (both 50 ohm). One-port devices pass
 // nothing; the cable is measured as a through line ending in the receiver,
-// its sections cascaded.
+// its sections cascaded. The stub is a one-port: its short passes nothing.
 std::complex<double> Transmission(const DutSettings& settings, double hz);
 
 struct Counts {
