@@ -44,6 +44,11 @@ int main(int argc, char* argv[]) {
         "--fault-at, each stretch after a fault of that fault's --fault-z, ending in --end; "
         "for example --dut cable --length 5 --fault-at 3 --fault-z 75 --end open is 3 m of 50 "
         "ohm, then 2 m of 75 ohm, open at the end.\n\n"
+        "Reactance of a known sign: whip is a 1.3 m whip with a base coil tuned to --f0, "
+        "capacitive below it and inductive above; dipole is a 0.7 m dipole, capacitive up to "
+        "its resonance near 200 MHz; stub is a line of --length metres and --vf shorted at the "
+        "end, as --dut cable --end short, inductive below its quarter wave and capacitive from "
+        "there to its half wave. None of them passes anything in Transmission.\n\n"
         "Faults: silent (no reply), short (1-7 bytes missing), surplus (1-8 extra bytes), "
         "garbage-high (about one record in ten with a high part above 3), hangup (the line "
         "closes half-way through the first reply and the simulator exits), late:MS (the whole "
@@ -55,16 +60,18 @@ int main(int argc, char* argv[]) {
     parser.addHelpOption();
     const QCommandLineOption dutOption(QStringLiteral("dut"),
                                        QStringLiteral("Device under test: load, open, short, "
-                                                      "antenna (default), cable, filter."),
+                                                      "antenna (default), cable, filter, whip, "
+                                                      "dipole, stub."),
                                        QStringLiteral("model"), QStringLiteral("antenna"));
     const QCommandLineOption f0Option(
-        QStringLiteral("f0"), QStringLiteral("Antenna resonance or filter centre in MHz (14.2)."),
+        QStringLiteral("f0"),
+        QStringLiteral("Antenna or whip resonance, or filter centre, in MHz (14.2)."),
         QStringLiteral("MHz"), QStringLiteral("14.2"));
     const QCommandLineOption lengthOption(QStringLiteral("length"),
-                                          QStringLiteral("Cable length in metres (10)."),
+                                          QStringLiteral("Cable or stub length in metres (10)."),
                                           QStringLiteral("m"), QStringLiteral("10"));
     const QCommandLineOption vfOption(QStringLiteral("vf"),
-                                      QStringLiteral("Cable velocity factor (0.66)."),
+                                      QStringLiteral("Cable or stub velocity factor (0.66)."),
                                       QStringLiteral("factor"), QStringLiteral("0.66"));
     const QCommandLineOption resistanceOption(
         QStringList{QStringLiteral("r"), QStringLiteral("resistance")},
