@@ -1,9 +1,11 @@
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <cmath>
 #include <complex>
 #include <numbers>
 
+#include "timedomain/reactance_sign.h"
 #include "timedomain/time_domain.h"
 
 namespace {
@@ -52,8 +54,26 @@ void BM_TimeDomainCold(benchmark::State& state) {
     }
 }
 
+// The sign of the reactance of the same sweep (a load behind cable: 36
+// stretches between the zeros of |Im G|), as the window repeats it on every
+// tick with one finder kept.
+void BM_ReactanceSigns(benchmark::State& state) {
+    const TimeDomainSweep sweep = CableSweep(static_cast<int>(state.range(0)));
+    ReactanceSignFinder finder;
+    std::size_t known = 0;
+    for (auto _ : state) {
+        const ReactanceSigns r = finder.signs(sweep);
+        known = static_cast<std::size_t>(std::count_if(r.Signs.begin(), r.Signs.end(), [](auto s) {
+            return s != ReactanceSign::Unknown;
+        }));
+        benchmark::DoNotOptimize(r.Signs.data());
+    }
+    state.counters["known_share"] = static_cast<double>(known) / static_cast<double>(state.range(0));
+}
+
 }  // namespace
 
+BENCHMARK(BM_ReactanceSigns)->Arg(6000)->Arg(32767)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_TimeDomain)->Arg(6000)->Arg(32767)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_TimeDomainCold)->Arg(6000)->Arg(32767)->Unit(benchmark::kMillisecond);
 
