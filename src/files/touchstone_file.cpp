@@ -1,5 +1,6 @@
 #include "files/touchstone_file.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cmath>
@@ -72,9 +73,25 @@ TouchstoneResult TouchstoneText(const TouchstoneInput& input) {
         out.append("! Mode: Reflection\n");
         out.append("! Measured: S11 only\n");
     }
-    out.append(
-        "! The detector gives the phase without sign (0..180 degrees), so the sign of the "
-        "imaginary part is not known\n");
+    const bool signed_ = !transmission && !input.ImSigns.empty();
+    if (signed_ && input.ImSigns.size() < static_cast<std::size_t>(Champ)) {
+        return Refused(extension,
+                       QStringLiteral("the signs cover fewer than %1 points").arg(Champ));
+    }
+    if (signed_) {
+        const auto unknown =
+            std::count(input.ImSigns.begin(), input.ImSigns.begin() + Champ, std::int8_t{0});
+        out.append(
+            "! The detector gives the phase without sign; the sign of the imaginary part is "
+            "inferred by causality (Im G is the Hilbert transform of Re G)");
+        out.append(unknown > 0 ? "; " + std::to_string(unknown) +
+                                     " points where it could not be are written positive\n"
+                               : std::string("\n"));
+    } else {
+        out.append(
+            "! The detector gives the phase without sign (0..180 degrees), so the sign of the "
+            "imaginary part is not known\n");
+    }
     if (!input.LossErrors.empty()) {
         out.append("! Normalised: the magnitudes are corrected point by point against " +
                    input.NormalisedTo + "; the phase is not changed\n");
@@ -96,7 +113,8 @@ TouchstoneResult TouchstoneText(const TouchstoneInput& input) {
         // Products of two floats are exact in a double: the file holds the
         // reflection coefficient the graph's GammaRe and GammaIm round.
         const double re = static_cast<double>(v.Rho) * static_cast<double>(v.CosPhi);
-        const double im = static_cast<double>(v.Rho) * static_cast<double>(v.SinPhi);
+        const double im = static_cast<double>(v.Rho) * static_cast<double>(v.SinPhi) *
+                          (signed_ && input.ImSigns[at - 1] < 0 ? -1.0 : 1.0);
 
         const std::string f =
             SweepFrequencyText(input.FMin, input.FMax, Champ, static_cast<std::int32_t>(point));

@@ -28,6 +28,10 @@
 
 struct TouchstoneInput : SweepExportInput {
     QDateTime date;  // written in ISO 8601; left out when not valid
+    // The sign of Im G of points 1..Champ (at index point - 1), inferred:
+    // +1, -1, or 0 where it is not known (written positive). Empty: the
+    // phase as the detector gives it, without sign. Reflection only.
+    std::span<const std::int8_t> ImSigns;
 };
 
 struct TouchstoneResult {

@@ -37,6 +37,7 @@ struct Parser {
             {cli_options::AddConvertCommand(app, state, &out.convert), CliCommand::Convert},
             {cli_options::AddPlotCommand(app, state, &out.readout, &out.plot), CliCommand::Plot},
             {cli_options::AddTdrCommand(app, state, &out.tdr), CliCommand::Tdr},
+            {cli_options::AddReactanceCommand(app, state, &out.reactance), CliCommand::Reactance},
         };
     }
     Parser(const Parser&) = delete;

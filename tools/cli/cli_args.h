@@ -45,6 +45,8 @@ struct ConvertArguments {
     bool transmission = false;  // set by --transmission or by a .s2p output
     QString lossOffset;         // the text of txtLossOffset
     NormalisationArguments normalisation;
+    bool causalSign = false;  // --sign causal: a .s1p with the phase's sign inferred
+    QString widePath;         // --wide: the wide sweep of the same load the sign comes from
 };
 
 // What `plot` adds to the readout's arguments: the picture to write, the
@@ -69,7 +71,18 @@ struct TdrArguments {
     NormalisationArguments normalisation;
 };
 
-enum class CliCommand { Sweep, Readout, Convert, Plot, Tdr };
+// What `reactance` reads: a saved reflection sweep, and for a narrow one a
+// wide sweep of the same load.
+struct ReactanceArguments {
+    QString file;
+    QString widePath;      // empty: the sweep's own points
+    QString settingsPath;  // else the settings file the window reads
+    QString lossOffset;    // the text of txtLossOffset
+    bool json = false;
+    NormalisationArguments normalisation;
+};
+
+enum class CliCommand { Sweep, Readout, Convert, Plot, Tdr, Reactance };
 
 // The file an output name asks for, by its extension in any case. A name
 // with none of these extensions is a .vec file (sweep's own format).
@@ -88,6 +101,7 @@ struct CliArguments {
     ConvertArguments convert;  // when command is Convert
     PlotArguments plot;        // when command is Plot
     TdrArguments tdr;          // when command is Tdr
+    ReactanceArguments reactance;  // when command is Reactance
 };
 
 struct CliParseResult {
@@ -111,7 +125,8 @@ constexpr qint64 kMaxCliTimeoutMs = 3'600'000;
 // be given once, and only with the command it belongs to, but --memory may be
 // given again and again. -h or --help anywhere (but as an option's value)
 // asks for the help, whatever else is wrong.
-// `readout`, `convert`, `plot` and `tdr` take the file as their one plain argument.
+// `readout`, `convert`, `plot`, `tdr` and `reactance` take the file as their
+// one plain argument.
 // A .s2p output holds the Transmission mode's S21, so it implies
 // --transmission; a .s1p output with --transmission is refused.
 // The normalisation options must suit the mode (CheckNormalisationArguments).

@@ -1,5 +1,6 @@
 #include "cli_convert.h"
 
+#include "cli_reactance.h"
 #include "common/leading_number.h"
 #include "cycle/marker_readouts.h"
 #include "files/csv_file.h"
@@ -75,13 +76,15 @@ CliExportResult CliExportText(CliOutputKind kind, const CliExportInput& input,
     TouchstoneInput in;
     static_cast<SweepExportInput&>(in) = sweep;
     in.date = input.date;
+    in.ImSigns = input.imSigns;
     const TouchstoneResult r = TouchstoneText(in);
     return {r.text, r.error, warning};
 }
 
 CliConvertResult ComputeCliConvert(const QString& fileName, const QByteArray& fileBytes,
                                    const ConvertArguments& arguments, const Settings& settings,
-                                   const QDateTime& date, const Normalisation& normalisation) {
+                                   const QDateTime& date, const Normalisation& normalisation,
+                                   const QByteArray* wideBytes) {
     const CliVecResult read = ReadCliVec(fileName, fileBytes);
     if (!read.data) {
         return {std::nullopt, read.error, {}, CliConvertFailure::File};
@@ -97,6 +100,20 @@ CliConvertResult ComputeCliConvert(const QString& fileName, const QByteArray& fi
     CliExportInput in =
         CliExportInputOf(*read.data, arguments.transmission, arguments.lossOffset, &normalisation);
     in.date = date;
+    CliSigns signs;
+    std::vector<std::int8_t> factors;
+    if (arguments.causalSign) {
+        signs = CliCausalSigns(in, settings, arguments.widePath, wideBytes);
+        if (signs.signs.empty()) {
+            return {std::nullopt,
+                    QStringLiteral("%1: %2").arg(fileName, signs.error),
+                    {},
+                    signs.failure == CliReactanceFailure::File ? CliConvertFailure::File
+                                                               : CliConvertFailure::Arguments};
+        }
+        factors = SignFactors(signs.signs);
+        in.imSigns = factors;
+    }
     const CliExportResult r = CliExportText(kind, in, settings);
     if (!r.bytes) {
         return {std::nullopt,
@@ -104,5 +121,9 @@ CliConvertResult ComputeCliConvert(const QString& fileName, const QByteArray& fi
                 {},
                 CliConvertFailure::File};
     }
-    return {r.bytes, {}, r.warning, CliConvertFailure::None};
+    QString warning = r.warning;
+    if (!signs.warning.isEmpty()) {
+        warning += (warning.isEmpty() ? QString() : QStringLiteral("; ")) + signs.warning;
+    }
+    return {r.bytes, {}, warning, CliConvertFailure::None};
 }

@@ -4,7 +4,9 @@
 #include <QDateTime>
 #include <QString>
 
+#include <cstdint>
 #include <optional>
+#include <span>
 
 #include "calibrate/normalisation.h"
 #include "cli_args.h"
@@ -26,6 +28,7 @@ struct CliExportInput {
     QString lossOffset;  // the text of txtLossOffset
     QDateTime date;      // the Touchstone date comment
     const Normalisation* normalisation = nullptr;  // its references of the mode correct the loss
+    std::span<const std::int8_t> imSigns;          // a .s1p's inferred signs (TouchstoneInput)
 };
 
 struct CliExportResult {
@@ -73,4 +76,5 @@ struct CliConvertResult {
 // refused.
 CliConvertResult ComputeCliConvert(const QString& fileName, const QByteArray& fileBytes,
                                    const ConvertArguments& arguments, const Settings& settings,
-                                   const QDateTime& date, const Normalisation& normalisation = {});
+                                   const QDateTime& date, const Normalisation& normalisation = {},
+                                   const QByteArray* wideBytes = nullptr);

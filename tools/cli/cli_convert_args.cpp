@@ -39,10 +39,30 @@ CLI::App* AddConvertCommand(CLI::App& app, ParseState& state, ConvertArguments* 
     AddLossOffset(convert, state, "the loss offset box, a number such as 1.5 (\"\" for none)",
                   &c->lossOffset);
     AddNormalisationOptions(convert, &c->normalisation);
+    AddValue(convert, "--sign", "causal",
+             "causal: a .s1p with the sign of the phase inferred by causality, so that other "
+             "tools can draw the Smith chart (points where it cannot be known are written "
+             "positive; without --sign the phase is written as the detector gives it)",
+             [c](const QString&) { c->causalSign = true; })
+        ->check(Checked(state, [](const QString& how) -> std::optional<QString> {
+            if (how == QLatin1String("causal")) {
+                return std::nullopt;
+            }
+            return QStringLiteral("--sign wants causal, not \"%1\"").arg(how);
+        }));
+    AddText(convert, "--wide", "WIDE",
+            "with --sign causal: a wide sweep (.vec) of the same load, 1 to 180 MHz in a few "
+            "hundred points, that the sign of a narrow sweep comes from",
+            &c->widePath);
 
     convert->callback([&state, c] {
         if (const auto refusal = MatchOutputToMode(c->outputPath, &c->transmission)) {
             state.refuse(*refusal);
+        } else if (c->causalSign && CliOutputKindOf(c->outputPath) != CliOutputKind::S1p) {
+            state.refuse(
+                QStringLiteral("--sign causal writes a .s1p, not \"%1\"").arg(c->outputPath));
+        } else if (!c->widePath.isEmpty() && !c->causalSign) {
+            state.refuse(QStringLiteral("--wide is read only with --sign causal"));
         } else if (const auto mismatch =
                        CheckNormalisationArguments(c->normalisation, c->transmission)) {
             state.refuse(*mismatch);

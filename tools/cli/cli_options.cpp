@@ -35,7 +35,8 @@ QString Refusal(const std::string& name, const QString& wants, const QString& te
 }  // namespace
 
 const char* const kNormalisationIntro =
-    "NORMALISATION, for readout, convert, plot and tdr: the sweep's loss is corrected point by "
+    "NORMALISATION, for readout, convert, plot, tdr and reactance: the sweep's loss is corrected "
+    "point by "
     "point "
     "as the window's \"Calibrate\" menu does (the phase is not changed):";
 const char* const kNormalisationTrailer =

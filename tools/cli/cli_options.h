@@ -95,6 +95,7 @@ CLI::App* AddConvertCommand(CLI::App& app, ParseState& state, ConvertArguments* 
 CLI::App* AddPlotCommand(CLI::App& app, ParseState& state, ReadoutArguments* readout,
                          PlotArguments* plot);
 CLI::App* AddTdrCommand(CLI::App& app, ParseState& state, TdrArguments* target);
+CLI::App* AddReactanceCommand(CLI::App& app, ParseState& state, ReactanceArguments* target);
 // The readout's options that plot reads as readout does (all but the file
 // and --json).
 void AddReadoutOptions(CLI::App* command, ParseState& state, ReadoutArguments* target);

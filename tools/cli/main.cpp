@@ -20,6 +20,7 @@
 #include "cli_args.h"
 #include "cli_convert.h"
 #include "cli_plot.h"
+#include "cli_reactance.h"
 #include "cli_readout.h"
 #include "cli_tdr.h"
 #include "cli_tdr_picture.h"
@@ -223,6 +224,16 @@ int Readout(const ReadoutArguments& request) {
                                  : CliReadoutTable(*r.result.readout).toUtf8());
 }
 
+// The wide sweep a narrow one's signs come from, read whole; none asked for
+// is no failure.
+int ReadWide(const QString& path, QByteArray& bytes) {
+    QString error;
+    if (!path.isEmpty() && !ReadFileLimited(path, VecFileSize(kMaxCliPoints), &bytes, &error)) {
+        return Fail(error, kLineFailed);
+    }
+    return kSaved;
+}
+
 // The bytes are read whole and converted before anything is written, so a
 // failure leaves no output behind.
 int Convert(const ConvertArguments& request) {
@@ -232,15 +243,43 @@ int Convert(const ConvertArguments& request) {
         failure != kSaved) {
         return failure;
     }
-    const CliConvertResult result =
-        ComputeCliConvert(request.file, saved.in.bytes, request, saved.in.settings,
-                          QDateTime::currentDateTime(), saved.norm.normalisation);
+    QByteArray wide;
+    if (const int failure = ReadWide(request.widePath, wide); failure != kSaved) {
+        return failure;
+    }
+    const CliConvertResult result = ComputeCliConvert(
+        request.file, saved.in.bytes, request, saved.in.settings, QDateTime::currentDateTime(),
+        saved.norm.normalisation, request.widePath.isEmpty() ? nullptr : &wide);
     if (!result.bytes) {
         return Fail(result.error,
                     result.failure == CliConvertFailure::Arguments ? kBadRequest : kLineFailed);
     }
     Warn(result.warning);
     return WriteWhole(request.outputPath, *result.bytes);
+}
+
+// A sweep that gives no signs is a bad request, as for tdr.
+int Reactance(const ReactanceArguments& request) {
+    SavedSweepInput saved;
+    if (const int failure =
+            ReadSavedSweep(request.settingsPath, request.file, request.normalisation, saved);
+        failure != kSaved) {
+        return failure;
+    }
+    QByteArray wide;
+    if (const int failure = ReadWide(request.widePath, wide); failure != kSaved) {
+        return failure;
+    }
+    const CliReactanceResult result =
+        ComputeCliReactance(request.file, saved.in.bytes, request, saved.in.settings,
+                            saved.norm.normalisation, request.widePath.isEmpty() ? nullptr : &wide);
+    if (!result.reactance) {
+        return Fail(result.error,
+                    result.failure == CliReactanceFailure::Sweep ? kBadRequest : kLineFailed);
+    }
+    Warn(result.reactance->warning);
+    return PrintAll(request.json ? CliReactanceJson(*result.reactance)
+                                 : CliReactanceTable(*result.reactance).toUtf8());
 }
 
 // A sweep the transform refuses is a bad request, as a marker beyond the
@@ -349,6 +388,9 @@ int main(int argc, char* argv[]) {
     }
     if (parsed.arguments->command == CliCommand::Tdr) {
         return Tdr(parsed.arguments->tdr);
+    }
+    if (parsed.arguments->command == CliCommand::Reactance) {
+        return Reactance(parsed.arguments->reactance);
     }
     if (plot) {
         return Plot(parsed.arguments->readout, parsed.arguments->plot);
