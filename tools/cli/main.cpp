@@ -173,12 +173,23 @@ void Warn(const QString& warning) {
 struct SavedSweepInput {
     SweepFileInput in;
     NormalisationInput norm;
+    std::optional<QByteArray> wide;  // the wide sweep a narrow one's signs come from
+
+    const QByteArray* wideBytes() const { return wide ? &*wide : nullptr; }
 };
 int ReadSavedSweep(const QString& settingsPath, const QString& file,
-                   const NormalisationArguments& normalisation, SavedSweepInput& s) {
+                   const NormalisationArguments& normalisation, SavedSweepInput& s,
+                   const QString& widePath = {}) {
     s.in = ReadSweepFile(settingsPath, file);
     if (s.in.failure != kSaved) {
         return s.in.failure;
+    }
+    if (!widePath.isEmpty()) {
+        QString error;
+        s.wide.emplace();
+        if (!ReadFileLimited(widePath, VecFileSize(kMaxCliPoints), &*s.wide, &error)) {
+            return Fail(error, kLineFailed);
+        }
     }
     s.norm = ReadNormalisation(normalisation);
     return s.norm.failure;
@@ -224,32 +235,18 @@ int Readout(const ReadoutArguments& request) {
                                  : CliReadoutTable(*r.result.readout).toUtf8());
 }
 
-// The wide sweep a narrow one's signs come from, read whole; none asked for
-// is no failure.
-int ReadWide(const QString& path, QByteArray& bytes) {
-    QString error;
-    if (!path.isEmpty() && !ReadFileLimited(path, VecFileSize(kMaxCliPoints), &bytes, &error)) {
-        return Fail(error, kLineFailed);
-    }
-    return kSaved;
-}
-
 // The bytes are read whole and converted before anything is written, so a
 // failure leaves no output behind.
 int Convert(const ConvertArguments& request) {
     SavedSweepInput saved;
-    if (const int failure =
-            ReadSavedSweep(request.settingsPath, request.file, request.normalisation, saved);
+    if (const int failure = ReadSavedSweep(request.settingsPath, request.file,
+                                           request.normalisation, saved, request.widePath);
         failure != kSaved) {
-        return failure;
-    }
-    QByteArray wide;
-    if (const int failure = ReadWide(request.widePath, wide); failure != kSaved) {
         return failure;
     }
     const CliConvertResult result = ComputeCliConvert(
         request.file, saved.in.bytes, request, saved.in.settings, QDateTime::currentDateTime(),
-        saved.norm.normalisation, request.widePath.isEmpty() ? nullptr : &wide);
+        saved.norm.normalisation, saved.wideBytes());
     if (!result.bytes) {
         return Fail(result.error,
                     result.failure == CliConvertFailure::Arguments ? kBadRequest : kLineFailed);
@@ -261,18 +258,14 @@ int Convert(const ConvertArguments& request) {
 // A sweep that gives no signs is a bad request, as for tdr.
 int Reactance(const ReactanceArguments& request) {
     SavedSweepInput saved;
-    if (const int failure =
-            ReadSavedSweep(request.settingsPath, request.file, request.normalisation, saved);
+    if (const int failure = ReadSavedSweep(request.settingsPath, request.file,
+                                           request.normalisation, saved, request.widePath);
         failure != kSaved) {
-        return failure;
-    }
-    QByteArray wide;
-    if (const int failure = ReadWide(request.widePath, wide); failure != kSaved) {
         return failure;
     }
     const CliReactanceResult result =
         ComputeCliReactance(request.file, saved.in.bytes, request, saved.in.settings,
-                            saved.norm.normalisation, request.widePath.isEmpty() ? nullptr : &wide);
+                            saved.norm.normalisation, saved.wideBytes());
     if (!result.reactance) {
         return Fail(result.error,
                     result.failure == CliReactanceFailure::Sweep ? kBadRequest : kLineFailed);
