@@ -57,6 +57,7 @@ public:
     qsizetype traceSegments(Trace trace) const {
         return static_cast<qsizetype>(traces_[trace].segments.size());
     }
+    std::span<const Segment> segmentsOf(Trace trace) const { return traces_[trace].segments; }
     // Points left to paint once the segments are thinned to the pixel columns.
     qsizetype tracePaintedPoints(Trace trace) const {
         return static_cast<qsizetype>(traces_[trace].pixels.points.size());

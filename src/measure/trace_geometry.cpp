@@ -164,7 +164,20 @@ void PlotImpedancePass(const TracePass& pass, PenState& pen, ImpedanceGeometry& 
         if (pass.Enabled.Z) {
             trace(out.Z, pen.LastYZ, w.Zmag, ohmY);
         }
-        if (pass.Enabled.Xs) {
+        if (pass.Enabled.Xs && pass.XsSigns != nullptr) {
+            const float zero =
+                0.5f * (ohmY(h, 0.0f) + ohmY(h, static_cast<float>(OhmScaleTop(pass.Scales.Ohm))));
+            const std::int8_t* signs = pass.XsSigns;
+            for (std::size_t k = 0; k < count; ++k) {
+                w.Xs[k] = signs[static_cast<std::size_t>(k) * static_cast<std::size_t>(step)] < 0
+                              ? -w.Xs[k]
+                              : w.Xs[k];
+            }
+            trace(out.Xs, pen.LastYXs, w.Xs, [&](double hh, float xs) {
+                const float half = 0.5f * (ohmY(hh, 0.0f) - ohmY(hh, std::fabs(xs)));
+                return xs < 0.0f ? zero + half : zero - half;
+            });
+        } else if (pass.Enabled.Xs) {
             trace(out.Xs, pen.LastYXs, w.Xs, ohmY);
         }
         if (pass.Enabled.Rs) {
@@ -175,4 +188,9 @@ void PlotImpedancePass(const TracePass& pass, PenState& pen, ImpedanceGeometry& 
         WithSwrRule(pass.Scales.Swr, [&](auto swrY) { trace(out.Swr, pen.LastYSwr, w.Swr, swrY); });
     }
     out.Last = v;
+}
+
+float SignedXsZeroY(OhmScale scale, float H) {
+    return 0.5f *
+           (OhmYOn(scale, H, 0.0f) + OhmYOn(scale, H, static_cast<float>(OhmScaleTop(scale))));
 }

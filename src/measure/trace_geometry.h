@@ -46,7 +46,14 @@ struct TracePass {
     // It moves the loss trace, the best match and every impedance trace; the
     // phase stays.
     const double* LossErrors = nullptr;
+    // The sign of the reactance of each point 0..Champ, inferred: -1 draws
+    // Xs below a zero line at mid-height (+1 and 0, unknown, above it), each
+    // way at half the ohm scale. Null: |Xs| on the ohm scale.
+    const std::int8_t* XsSigns = nullptr;
 };
+
+// Where the signed Xs trace has its zero: half way up the ohm scale.
+float SignedXsZeroY(OhmScale scale, float H);
 
 // The pens carried from one pass to the next; all start at 0 with the window.
 struct PenState {

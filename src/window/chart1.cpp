@@ -4,22 +4,23 @@
 #include <QCloseEvent>
 #include <QShortcut>
 
+#include "common/version.h"
+#include "instrument/parallel_port.h"
+#include "instrument/serial_port_service.h"
+#include "measure/graph_widget.h"
 #include "window/about_window.h"
+#include "window/average_control.h"
+#include "window/calibrate_controller.h"
 #include "window/chart1_resize.h"
+#include "window/graph_view.h"
+#include "window/marker_controls.h"
+#include "window/memory_control.h"
+#include "window/picture_menu.h"
+#include "window/port_menu.h"
+#include "window/reactance_sign_control.h"
 #include "window/settings_dialog.h"
 #include "window/text_size.h"
 #include "window/time_domain_view.h"
-#include "window/calibrate_controller.h"
-#include "common/version.h"
-#include "window/average_control.h"
-#include "window/memory_control.h"
-#include "window/graph_view.h"
-#include "window/marker_controls.h"
-#include "window/picture_menu.h"
-#include "instrument/parallel_port.h"
-#include "window/port_menu.h"
-#include "instrument/serial_port_service.h"
-#include "measure/graph_widget.h"
 
 chart1::chart1(Settings& settings, SweepBuffers& buffers, SerialPortService& serial,
                ParallelPort& parallel, QWidget* parent)
@@ -160,6 +161,13 @@ chart1::chart1(Settings& settings, SweepBuffers& buffers, SerialPortService& ser
     for (auto signal : {&chart1::sweepOpened, &chart1::tickFinished}) {
         connect(this, signal, timeDomainView_, &TimeDomainView::refresh);
     }
+    reactanceSign_ =
+        new ReactanceSignControl({.viewMenu = *graphView_->menu(),
+                                  .graph = *ui.picGraph1,
+                                  .sweep = [this] { return sweepExportInput(); },
+                                  .xsColour = [this] { return traceColours()[GraphWidget::Xs]; },
+                                  .notify = [this](const QString& m) { notify(m); }},
+                                 this);
     zeroSpanPause_.setSingleShot(true);
     connect(&zeroSpanPause_, &QTimer::timeout, this, &chart1::tickSweep);
 }

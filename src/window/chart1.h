@@ -34,6 +34,7 @@ class MemoryControl;
 class PictureCommands;
 class TextSizeControl;
 class TimeDomainView;
+class ReactanceSignControl;
 class QMessageBox;
 
 // The main window. It owns its widgets and fields; the settings, the sample
@@ -122,6 +123,7 @@ public:
     GraphView& graphView() { return *graphView_; }
     // View → "Time domain": its own window, worked out after every tick.
     TimeDomainView& timeDomainView() { return *timeDomainView_; }
+    ReactanceSignControl& reactanceSign() { return *reactanceSign_; }
     // The sweep on the graph as every export reads it: buffers, limits,
     // mode, offsets and the normalisation's loss errors.
     SweepExportInput sweepExportInput();
@@ -242,4 +244,5 @@ private:
     PictureCommands* pictureCommands_ = nullptr;
     TextSizeControl* textSize_ = nullptr;
     TimeDomainView* timeDomainView_ = nullptr;
+    ReactanceSignControl* reactanceSign_ = nullptr;
 };

@@ -1,16 +1,17 @@
 // PlotTraces: the geometry rules compute the segments, the graph paints them.
 #include <QElapsedTimer>
 
-#include "window/chart1.h"
 #include "common/colour.h"
 #include "common/leading_number.h"
 #include "common/rounding.h"
-#include "window/calibrate_controller.h"
-#include "window/graph_view.h"
 #include "measure/cable.h"
 #include "measure/fork_join.h"
 #include "measure/graph_widget.h"
 #include "settings/trace_colours.h"
+#include "window/calibrate_controller.h"
+#include "window/chart1.h"
+#include "window/graph_view.h"
+#include "window/reactance_sign_control.h"
 
 namespace {
 
@@ -43,6 +44,11 @@ TracePass chart1::tracePass() const {
     pass.Scales = graphView_->scales();
     const std::span<const double> errors = lossErrors();
     pass.LossErrors = errors.empty() ? nullptr : errors.data();
+    // Signs of another sweep's length (a tick before the new sweep) wait.
+    if (reactanceSign_ && reactanceSign_->signs() != nullptr &&
+        reactanceSign_->count() == static_cast<std::size_t>(pass.Champ) + 1) {
+        pass.XsSigns = reactanceSign_->signs();
+    }
     return pass;
 }
 
@@ -63,6 +69,7 @@ void chart1::PlotTraces() {
 
     GraphWidget* g = ui.picGraph1;
     g->Cls();
+    reactanceSign_->update(graphView_->scales().Ohm, ui.picGraph1->ScaleHeight());
     graphView_->autoScale(tracePass());
     // The loss and phase pass and the impedance pass share only what they
     // read, so a second core takes one of them.

@@ -4,7 +4,6 @@
 // into the widgets, in the tick's order.
 #include <array>
 
-#include "window/chart1.h"
 #include "common/colour.h"
 #include "cycle/bandwidth.h"
 #include "cycle/marker_readouts.h"
@@ -13,6 +12,9 @@
 #include "measure/cable.h"
 #include "measure/graph_widget.h"
 #include "measure/line_widget.h"
+#include "timedomain/reactance_readout.h"
+#include "window/chart1.h"
+#include "window/reactance_sign_control.h"
 
 namespace {
 
@@ -196,11 +198,30 @@ void chart1::tickMarkerReadouts() {
     } else {
         xs = PlainXsColumn(settings_.colorS3);
     }
+    // "Sign of X: by causality": the readouts signed, L or C beside them.
+    if (reactanceSign_->signs() != nullptr) {
+        for (std::size_t m = 0; m < 3; ++m) {
+            rows[m].xs->setText(Text(SignedXsText(reactanceSign_->signAt(*index[m]), r[m].Xs)));
+        }
+        xs = CausalXsColumn(reactanceSign_->signAt(*index[0]), reactanceSign_->signAt(*index[1]),
+                            r[0], r[1], settings_.colorS3);
+        ui.txtMkr1XJ->setText(Text(xs.txtMkr1XJ));
+        ui.txtMkr2XJ->setText(Text(xs.txtMkr2XJ));
+        ui.lblMkrXJ->setText(Text(xs.lblMkrXJCaption));
+        SetForeColour(ui.lblMkrXJ, xs.lblMkrXJColour);
+    }
+    const QString inferred = reactanceSign_->signs() != nullptr
+                                 ? QStringLiteral(
+                                       "The sign of Xs is inferred by causality: + is "
+                                       "inductive (L), - capacitive (C), ? unknown")
+                                 : QString();
+    ui.lblMkrXS->setToolTip(inferred);
+    ui.lblMkrXJ->setToolTip(inferred);
     ui.lblMkrXS->setText(Text(xs.lblMkrXSCaption));
     SetForeColour(ui.lblMkrXS, xs.lblMkrXSColour);
     ui.lblMkrXJ->setVisible(xs.XjShown);
-    ui.txtMkr1XJ->setVisible(xs.XjShown);
-    ui.txtMkr2XJ->setVisible(xs.XjShown);
+    ui.txtMkr1XJ->setVisible(xs.XjShown && ui.chkMkr1->isChecked());
+    ui.txtMkr2XJ->setVisible(xs.XjShown && ui.chkMkr2->isChecked());
 
     // Marker 3, the bandwidth frame, and marker 3 following the best match.
     const bool minSwr = ui.chkMinSWR->isChecked();
