@@ -20,6 +20,7 @@
 #include "window/reactance_sign_control.h"
 #include "window/settings_dialog.h"
 #include "window/text_size.h"
+#include "window/smith_view.h"
 #include "window/time_domain_view.h"
 
 chart1::chart1(Settings& settings, SweepBuffers& buffers, SerialPortService& serial,
@@ -158,8 +159,16 @@ chart1::chart1(Settings& settings, SweepBuffers& buffers, SerialPortService& ser
                                           .notify = [this](const QString& m) { notify(m); },
                                           .warn = sayWarning},
                                          this);
+    smithView_ = new SmithView({.window = *this,
+                                .viewMenu = *graphView_->menu(),
+                                .sweep = [this] { return sweepExportInput(); },
+                                .chooseFile = askFile,
+                                .notify = [this](const QString& m) { notify(m); },
+                                .warn = sayWarning},
+                               this);
     for (auto signal : {&chart1::sweepOpened, &chart1::tickFinished}) {
         connect(this, signal, timeDomainView_, &TimeDomainView::refresh);
+        connect(this, signal, smithView_, &SmithView::refresh);
     }
     reactanceSign_ =
         new ReactanceSignControl({.viewMenu = *graphView_->menu(),

@@ -33,6 +33,7 @@ class AverageControl;
 class MemoryControl;
 class PictureCommands;
 class TextSizeControl;
+class SmithView;
 class TimeDomainView;
 class ReactanceSignControl;
 class QMessageBox;
@@ -124,6 +125,7 @@ public:
     // View → "Time domain": its own window, worked out after every tick.
     TimeDomainView& timeDomainView() { return *timeDomainView_; }
     ReactanceSignControl& reactanceSign() { return *reactanceSign_; }
+    SmithView& smithView() { return *smithView_; }
     // The sweep on the graph as every export reads it: buffers, limits,
     // mode, offsets and the normalisation's loss errors.
     SweepExportInput sweepExportInput();
@@ -245,4 +247,5 @@ private:
     TextSizeControl* textSize_ = nullptr;
     TimeDomainView* timeDomainView_ = nullptr;
     ReactanceSignControl* reactanceSign_ = nullptr;
+    SmithView* smithView_ = nullptr;
 };

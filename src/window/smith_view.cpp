@@ -1,0 +1,155 @@
+#include "window/smith_view.h"
+
+#include <QAction>
+#include <QDateTime>
+#include <QGridLayout>
+#include <QLabel>
+#include <QMenu>
+#include <QPushButton>
+#include <algorithm>
+
+#include "files/file_names.h"
+#include "files/picture.h"
+#include "timedomain/smith_graph.h"
+#include "timedomain/sweep_input.h"
+
+namespace {
+
+template <typename W>
+W* Named(W* widget, const char* name) {
+    widget->setObjectName(QLatin1String(name));
+    widget->setAccessibleDescription(QLatin1String(name));
+    return widget;
+}
+
+}  // namespace
+
+SmithView::SmithView(const Parts& parts, QObject* parent) : QObject(parent), w_(parts) {
+    mnuSmith_ = w_.viewMenu.addAction(QStringLiteral("S&mith chart\u2026"));
+    mnuSmith_->setObjectName(QStringLiteral("mnuSmith"));
+    // Ctrl+M stores a memory.
+    mnuSmith_->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_M));
+    connect(mnuSmith_, &QAction::triggered, this, &SmithView::show);
+    build();
+}
+
+void SmithView::build() {
+    view_ = Named(new QWidget(&w_.window, Qt::Window), "frmSmith");
+    view_->setWindowTitle(QStringLiteral("Smith chart"));
+    view_->setAccessibleName(QStringLiteral("Smith chart"));
+    auto* grid = new QGridLayout(view_);
+    graph_ = Named(new SmithGraph(view_), "picSmith");
+    graph_->setAccessibleName(QStringLiteral("Smith chart"));
+    marker_ = Named(new QLabel(view_), "lblSmithMarker");
+    marker_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    info_ = Named(new QLabel(view_), "lblSmithInfo");
+    info_->setWordWrap(true);
+    save_ =
+        Named(new QPushButton(QStringLiteral("Save P&icture\u2026"), view_), "cmdSmithSavePicture");
+    grid->addWidget(graph_, 0, 0, 1, 2);
+    grid->addWidget(marker_, 1, 0, 1, 2);
+    grid->addWidget(info_, 2, 0);
+    grid->addWidget(save_, 2, 1, Qt::AlignRight);
+    grid->setRowStretch(0, 1);
+    grid->setColumnStretch(0, 1);
+    view_->resize(620, 700);
+
+    connect(save_, &QPushButton::clicked, this, &SmithView::savePicture);
+    connect(graph_, &SmithGraph::pointChosen, this, [this](std::size_t index) {
+        chosen_ = index;
+        showPoints();
+    });
+}
+
+void SmithView::show() {
+    view_->show();
+    view_->raise();
+    view_->activateWindow();
+    refresh();
+}
+
+void SmithView::refresh() {
+    if (!view_ || !view_->isVisible()) {
+        return;
+    }
+    const SweepExportInput in = w_.sweep();
+    signs_.clear();
+    sweep_ = {};
+    message_.clear();
+    if (in.TransmissionMode != 0.0f) {
+        message_ = QStringLiteral(
+            "The Smith chart shows reflection: switch to Reflection mode to see it.");
+    } else {
+        sweep_ = TimeDomainSweepFrom(in);
+        ReactanceSigns found = finder_.signs(sweep_);
+        if (found.Signs.size() != sweep_.Rho.size() || sweep_.Rho.empty()) {
+            message_ = found.error.empty() ? QStringLiteral("No sweep to show yet.")
+                                           : QString::fromStdString(found.error);
+            sweep_ = {};
+        } else {
+            signs_ = std::move(found.Signs);
+        }
+    }
+    showPoints();
+}
+
+SmithScene SmithView::scene() const {
+    SmithScene s;
+    s.font = graph_->font();
+    s.message = message_;
+    s.points.reserve(signs_.size());
+    s.known.reserve(signs_.size());
+    for (std::size_t i = 0; i < signs_.size(); ++i) {
+        s.points.push_back(SignedGamma(sweep_.Rho[i], sweep_.PhaseDeg[i], signs_[i]));
+        s.known.push_back(signs_[i] != ReactanceSign::Unknown);
+    }
+    if (!signs_.empty()) {
+        const std::size_t at = std::min(chosen_, signs_.size() - 1);
+        SmithMarker m;
+        m.index = at;
+        m.label = QStringLiteral("1");
+        m.readout = SmithPointLines(sweep_.StartHz + static_cast<double>(at) * sweep_.StepHz,
+                                    s.points[at], signs_[at]);
+        s.markers.push_back(m);
+    }
+    return s;
+}
+
+void SmithView::showPoints() {
+    const SmithScene s = scene();
+    graph_->setScene(s);
+    if (s.markers.empty()) {
+        marker_->clear();
+        info_->setText(message_);
+        return;
+    }
+    const std::size_t at = s.markers.front().index;
+    marker_->setText(QStringLiteral("Point %1: ").arg(at) +
+                     SmithPointText(sweep_.StartHz + static_cast<double>(at) * sweep_.StepHz,
+                                    s.points[at], signs_[at]));
+    const auto known = static_cast<std::size_t>(std::count(s.known.begin(), s.known.end(), true));
+    info_->setText(QStringLiteral("Sign of Xs inferred at %1 of %2 points (grey rings: unknown)")
+                       .arg(known)
+                       .arg(s.points.size()));
+}
+
+void SmithView::savePicture() {
+    const QString filter = QStringLiteral("PNG pictures (*.png);;SVG pictures (*.svg)");
+    const QString path = WithFilterExtension(w_.chooseFile(FileDialog::Save, filter), filter);
+    if (path.isEmpty()) {
+        return;
+    }
+    SmithScene s = scene();
+    s.lines = {QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")),
+               info_->text()};
+    if (!marker_->text().isEmpty()) {
+        s.lines << marker_->text();
+    }
+    const QString error =
+        WritePictureFile(path, SmithPictureBytes(s, graph_->size(), PictureFormatOf(path)));
+    if (!error.isEmpty()) {
+        w_.warn(error);
+    } else {
+        w_.notify(QStringLiteral("Saved %1").arg(path));
+    }
+}
