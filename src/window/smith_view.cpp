@@ -124,7 +124,8 @@ void SmithView::showPoints() {
         return;
     }
     const std::size_t at = s.markers.front().index;
-    marker_->setText(QStringLiteral("Point %1: ").arg(at) +
+    // Numbered as the buffers number their points, from 1.
+    marker_->setText(QStringLiteral("Point %1: ").arg(at + 1) +
                      SmithPointText(sweep_.StartHz + static_cast<double>(at) * sweep_.StepHz,
                                     s.points[at], signs_[at]));
     const auto known = static_cast<std::size_t>(std::count(s.known.begin(), s.known.end(), true));

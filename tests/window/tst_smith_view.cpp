@@ -18,9 +18,9 @@ namespace {
 struct Window : WindowFixture {
     QTemporaryDir folder;
 
-    explicit Window(std::int32_t points = 2000) {
-        settings.FMin = 1e6f;
-        settings.FMax = 180e6f;
+    explicit Window(std::int32_t points = 2000, float fMin = 1e6f, float fMax = 180e6f) {
+        settings.FMin = fMin;
+        settings.FMax = fMax;
         settings.Champ = points;
         load();
     }
@@ -142,6 +142,25 @@ private slots:
         if (const QByteArray keep = qgetenv("ZEZIZAV_SMITH_PICTURE"); !keep.isEmpty()) {
             picture.save(QString::fromLocal8Bit(keep));
         }
+    }
+
+    // A band far from DC shows no causality: every sign unknown, the points
+    // grey rings above the axis, the readout's sign "?".
+    void farFromDcIsUnknown() {
+        Window f(400, 120e6f, 121e6f);
+        f.measure(Dut(Sim::Dut::Dipole));
+        f.view().show();
+        const std::vector<ReactanceSign>& signs = f.view().signs();
+        QCOMPARE(signs.size(), std::size_t{400});
+        QCOMPARE(std::count(signs.begin(), signs.end(), ReactanceSign::Unknown), 400);
+        for (const std::complex<double> g : f.view().graph()->scene().points) {
+            QVERIFY(g.imag() > 0);  // the dipole's Im G is negative: shown unsigned
+        }
+        const QString readout = f.text("lblSmithMarker");
+        QVERIFY2(
+            readout.contains("Xs ?") && readout.contains("L/C ?") && !readout.contains("inferred"),
+            qPrintable(readout));
+        QVERIFY(f.text("lblSmithInfo").contains("inferred at 0 of 400 points"));
     }
 
     // Transmission has no Smith chart: the view says so and shows no point.
