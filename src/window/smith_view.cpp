@@ -1,42 +1,26 @@
 #include "window/smith_view.h"
 
 #include <QAction>
-#include <QDateTime>
 #include <QGridLayout>
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
 #include <algorithm>
 
-#include "files/file_names.h"
-#include "files/picture.h"
 #include "timedomain/smith_graph.h"
 #include "timedomain/sweep_input.h"
-
-namespace {
-
-template <typename W>
-W* Named(W* widget, const char* name) {
-    widget->setObjectName(QLatin1String(name));
-    widget->setAccessibleDescription(QLatin1String(name));
-    return widget;
-}
-
-}  // namespace
+#include "window/view_window.h"
 
 SmithView::SmithView(const Parts& parts, QObject* parent) : QObject(parent), w_(parts) {
-    mnuSmith_ = w_.viewMenu.addAction(QStringLiteral("S&mith chart\u2026"));
-    mnuSmith_->setObjectName(QStringLiteral("mnuSmith"));
     // Ctrl+M stores a memory.
-    mnuSmith_->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_M));
+    mnuSmith_ = AddViewItem(w_.viewMenu, QStringLiteral("S&mith chart\u2026"), "mnuSmith",
+                            QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_M));
     connect(mnuSmith_, &QAction::triggered, this, &SmithView::show);
     build();
 }
 
 void SmithView::build() {
-    view_ = Named(new QWidget(&w_.window, Qt::Window), "frmSmith");
-    view_->setWindowTitle(QStringLiteral("Smith chart"));
-    view_->setAccessibleName(QStringLiteral("Smith chart"));
+    view_ = NewViewWindow(w_.window, "frmSmith", QStringLiteral("Smith chart"));
     auto* grid = new QGridLayout(view_);
     graph_ = Named(new SmithGraph(view_), "picSmith");
     graph_->setAccessibleName(QStringLiteral("Smith chart"));
@@ -62,9 +46,7 @@ void SmithView::build() {
 }
 
 void SmithView::show() {
-    view_->show();
-    view_->raise();
-    view_->activateWindow();
+    RaiseViewWindow(*view_);
     refresh();
 }
 
@@ -135,22 +117,13 @@ void SmithView::showPoints() {
 }
 
 void SmithView::savePicture() {
-    const QString filter = QStringLiteral("PNG pictures (*.png);;SVG pictures (*.svg)");
-    const QString path = WithFilterExtension(w_.chooseFile(FileDialog::Save, filter), filter);
-    if (path.isEmpty()) {
-        return;
-    }
-    SmithScene s = scene();
-    s.lines = {QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")),
-               info_->text()};
-    if (!marker_->text().isEmpty()) {
-        s.lines << marker_->text();
-    }
-    const QString error =
-        WritePictureFile(path, SmithPictureBytes(s, graph_->size(), PictureFormatOf(path)));
-    if (!error.isEmpty()) {
-        w_.warn(error);
-    } else {
-        w_.notify(QStringLiteral("Saved %1").arg(path));
-    }
+    SaveViewPicture({w_.chooseFile, w_.notify, w_.warn},
+                    [this](PictureFormat format, const QString& date) {
+                        SmithScene s = scene();
+                        s.lines = {date, info_->text()};
+                        if (!marker_->text().isEmpty()) {
+                            s.lines << marker_->text();
+                        }
+                        return SmithPictureBytes(s, graph_->size(), format);
+                    });
 }

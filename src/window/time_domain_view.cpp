@@ -2,7 +2,6 @@
 
 #include <QAction>
 #include <QComboBox>
-#include <QDateTime>
 #include <QDoubleSpinBox>
 #include <QGridLayout>
 #include <QHeaderView>
@@ -13,23 +12,15 @@
 #include <QTableWidget>
 #include <cmath>
 
-#include "files/file_names.h"
-#include "files/picture.h"
 #include "files/vec_file.h"
 #include "settings/settings.h"
 #include "timedomain/sweep_input.h"
 #include "timedomain/time_domain_graph.h"
 #include "timedomain/velocity_factors.h"
 #include "window/settings_dialog.h"
+#include "window/view_window.h"
 
 namespace {
-
-template <typename W>
-W* Named(W* widget, const char* name) {
-    widget->setObjectName(QLatin1String(name));
-    widget->setAccessibleDescription(QLatin1String(name));
-    return widget;
-}
 
 QLabel* Caption(const QString& text, const char* name, QWidget* buddy, QWidget* parent) {
     auto* label = Named(new QLabel(text, parent), name);
@@ -47,17 +38,14 @@ constexpr TimeWindow kWindows[] = {TimeWindow::Kaiser, TimeWindow::Hann, TimeWin
 
 TimeDomainView::TimeDomainView(const Parts& parts, QObject* parent) : QObject(parent), w_(parts) {
     w_.viewMenu.addSeparator();
-    mnuTimeDomain_ = w_.viewMenu.addAction(QStringLiteral("Time &domain\u2026"));
-    mnuTimeDomain_->setObjectName(QStringLiteral("mnuTimeDomain"));
-    mnuTimeDomain_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_T));
+    mnuTimeDomain_ = AddViewItem(w_.viewMenu, QStringLiteral("Time &domain\u2026"), "mnuTimeDomain",
+                                 QKeySequence(Qt::CTRL | Qt::Key_T));
     connect(mnuTimeDomain_, &QAction::triggered, this, &TimeDomainView::show);
     build();
 }
 
 void TimeDomainView::build() {
-    view_ = Named(new QWidget(&w_.window, Qt::Window), "frmTimeDomain");
-    view_->setWindowTitle(QStringLiteral("Time domain"));
-    view_->setAccessibleName(QStringLiteral("Time domain"));
+    view_ = NewViewWindow(w_.window, "frmTimeDomain", QStringLiteral("Time domain"));
     auto* grid = new QGridLayout(view_);
 
     trace_ = Named(new QComboBox(view_), "cboTdTrace");
@@ -182,9 +170,7 @@ TimeDomainOptions TimeDomainView::options() const {
 }
 
 void TimeDomainView::show() {
-    view_->show();
-    view_->raise();
-    view_->activateWindow();
+    RaiseViewWindow(*view_);
     refresh();
 }
 
@@ -281,22 +267,13 @@ void TimeDomainView::showResponse() {
 }
 
 void TimeDomainView::savePicture() {
-    const QString filter = QStringLiteral("PNG pictures (*.png);;SVG pictures (*.svg)");
-    const QString path = WithFilterExtension(w_.chooseFile(FileDialog::Save, filter), filter);
-    if (path.isEmpty()) {
-        return;
-    }
-    TimeDomainScene s = scene();
-    s.lines = {QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")),
-               info_->text()};
-    if (response_) {
-        s.lines << TimeDomainPeaksLine(*response_, s.unit) << marker_->text();
-    }
-    const QString error = WritePictureFile(
-        path, TimeDomainPictureBytes(s, graph_->size(), PictureFormatOf(path)));
-    if (!error.isEmpty()) {
-        w_.warn(error);
-    } else {
-        w_.notify(QStringLiteral("Saved %1").arg(path));
-    }
+    SaveViewPicture({w_.chooseFile, w_.notify, w_.warn},
+                    [this](PictureFormat format, const QString& date) {
+                        TimeDomainScene s = scene();
+                        s.lines = {date, info_->text()};
+                        if (response_) {
+                            s.lines << TimeDomainPeaksLine(*response_, s.unit) << marker_->text();
+                        }
+                        return TimeDomainPictureBytes(s, graph_->size(), format);
+                    });
 }
