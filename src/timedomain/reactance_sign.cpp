@@ -320,6 +320,10 @@ struct ReactanceSignFinder::Work {
     }
 };
 
+bool NeedsWideSweep(double startHz, double stopHz) {
+    return startHz > kMostBelowStart * stopHz;
+}
+
 ReactanceSignFinder::ReactanceSignFinder() : work_(std::make_unique<Work>()) {}
 ReactanceSignFinder::~ReactanceSignFinder() = default;
 
@@ -329,7 +333,7 @@ ReactanceSigns ReactanceSignFinder::signs(const TimeDomainSweep& sweep) {
     }
     const std::size_t n = sweep.Rho.size();
     const double top = sweep.StartHz + static_cast<double>(n - 1) * sweep.StepHz;
-    if (sweep.StartHz > kMostBelowStart * top) {
+    if (NeedsWideSweep(sweep.StartHz, top)) {
         return {std::vector<ReactanceSign>(n, ReactanceSign::Unknown), {}};
     }
     ClearUpperVectorState();  // sin, cos and log at every point

@@ -58,6 +58,21 @@ private:
     std::unique_ptr<Work> work_;
 };
 
+// A sweep too narrow to show causality by itself takes its signs from a
+// quick wide sweep of the same load: 1 to 180 MHz in a few hundred points,
+// a seventh of a second on the wire.
+struct WideSweepPlan {
+    float FMin = 1.0e6f;  // Hz
+    float FMax = 180.0e6f;
+    std::int32_t Champ = 400;
+    double FreqStep() const {
+        return (static_cast<double>(FMax) - static_cast<double>(FMin)) / Champ;
+    }
+};
+// Whether a sweep from startHz to stopHz lies too far from DC for its own
+// signs: signs(sweep) would give every point Unknown.
+bool NeedsWideSweep(double startHz, double stopHz);
+
 // One-off forms of the above.
 ReactanceSigns CausalReactanceSigns(const TimeDomainSweep& sweep);
 ReactanceSigns CausalReactanceSigns(const TimeDomainSweep& narrow, const TimeDomainSweep& wide);

@@ -170,13 +170,20 @@ chart1::chart1(Settings& settings, SweepBuffers& buffers, SerialPortService& ser
         connect(this, signal, timeDomainView_, &TimeDomainView::refresh);
         connect(this, signal, smithView_, &SmithView::refresh);
     }
-    reactanceSign_ =
-        new ReactanceSignControl({.viewMenu = *graphView_->menu(),
-                                  .graph = *ui.picGraph1,
-                                  .sweep = [this] { return sweepExportInput(); },
-                                  .xsColour = [this] { return traceColours()[GraphWidget::Xs]; },
-                                  .notify = [this](const QString& m) { notify(m); }},
-                                 this);
+    reactanceSign_ = new ReactanceSignControl(
+        {.viewMenu = *graphView_->menu(),
+         .graph = *ui.picGraph1,
+         .sweep = [this] { return sweepExportInput(); },
+         .xsColour = [this] { return traceColours()[GraphWidget::Xs]; },
+         .notify = [this](const QString& m) { notify(m); },
+         .wideLossErrors =
+             [this](const WideSweepPlan& plan) {
+                 return ComputeLossErrors(calibrate_->normalisation(), plan.FMin, plan.FMax,
+                                          plan.Champ, 0.0f, settings_.caloffsetrx,
+                                          settings_.caloffsettx);
+             }},
+        this);
+    connect(this, &chart1::sweepOpened, reactanceSign_, &ReactanceSignControl::forgetWideSweep);
     zeroSpanPause_.setSingleShot(true);
     connect(&zeroSpanPause_, &QTimer::timeout, this, &chart1::tickSweep);
 }

@@ -36,6 +36,7 @@ class TextSizeControl;
 class SmithView;
 class TimeDomainView;
 class ReactanceSignControl;
+struct WideSweepPlan;
 class QMessageBox;
 
 // The main window. It owns its widgets and fields; the settings, the sample
@@ -134,7 +135,9 @@ public:
     MarkerReadoutInputs markerReadoutInputs(std::int32_t index = 1) const;
 
     // What the window is waiting for in the middle of a tick.
-    enum class TickWait { None, SingleFrequency, ZeroSpanPause, Sweep };
+    // WideSweep: the quick wide sweep that a narrow range takes the sign of
+    // the reactance from, made before its own sweep.
+    enum class TickWait { None, SingleFrequency, ZeroSpanPause, WideSweep, Sweep };
     TickWait tickWait() const { return tickWait_; }
     SweepExchange& exchange() { return exchange_; }
     // The "&Calibrate" menu and its normalisation.
@@ -215,6 +218,7 @@ private:
     void ApplyCableMarkerRules();
     void SetSingleFrequency();
     void AcquireSweep();
+    void AcquireWideSweep(const WideSweepPlan& plan);
     void onExchangeFinished(const ExchangeResult& result);
 
     // Stops RUN as the RUN button does, and says why.

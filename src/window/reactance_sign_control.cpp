@@ -4,6 +4,7 @@
 #include <QMenu>
 #include <algorithm>
 
+#include "instrument/protocol.h"
 #include "measure/graph_mapping.h"
 #include "measure/line_widget.h"
 #include "measure/trace_geometry.h"
@@ -17,6 +18,7 @@ ReactanceSignControl::ReactanceSignControl(const Parts& parts, QObject* parent)
     connect(mnuSignOfX_, &QAction::toggled, this, [this](bool checked) {
         if (!checked) {
             signs_.clear();
+            forgetWideSweep();
             zero_->hide();
             said_.clear();
         }
@@ -43,7 +45,22 @@ void ReactanceSignControl::update(OhmScale ohm, float graphHeight) {
     if (in.TransmissionMode != 0.0f) {
         say = QStringLiteral("Sign of X: for reflection only");
     } else {
-        const ReactanceSigns r = finder_.signs(TimeDomainSweepFrom(in));
+        const TimeDomainSweep sweep = TimeDomainSweepFrom(in);
+        const WideKey key{in.FMin, in.FMax, in.TransmissionMode};
+        const bool useWide = wide_ && wide_->key == key && NeedsWideSweep(in.FMin, in.FMax);
+        ReactanceSigns r;
+        if (useWide) {
+            SweepExportInput wide = in;
+            wide.MagnitudeSamples = wide_->magnitude;
+            wide.PhaseSamples = wide_->phase;
+            wide.Champ = plan_.Champ;
+            wide.FMin = plan_.FMin;
+            wide.FMax = plan_.FMax;
+            wide.LossErrors = wide_->errors.Error;
+            r = finder_.signs(sweep, TimeDomainSweepFrom(wide));
+        } else {
+            r = finder_.signs(sweep);
+        }
         if (!r.error.empty()) {
             say = QStringLiteral("Sign of X: ") + QString::fromStdString(r.error);
         } else {
@@ -55,10 +72,11 @@ void ReactanceSignControl::update(OhmScale ohm, float graphHeight) {
             const bool none = std::all_of(r.Signs.begin(), r.Signs.end(), [](ReactanceSign s) {
                 return s == ReactanceSign::Unknown;
             });
-            say = none ? QStringLiteral(
-                             "Sign of X: unknown (?): a range far from DC cannot show causality; "
-                             "sweep the load from 1 MHz")
-                       : QString();
+            say = none && !useWide
+                      ? QStringLiteral(
+                            "Sign of X: unknown (?): a range far from DC cannot show causality; "
+                            "sweep the load from 1 MHz")
+                      : QString();
         }
     }
     const float y = SignedXsZeroY(ohm, graphHeight);
@@ -77,4 +95,42 @@ ReactanceSign ReactanceSignControl::signAt(std::int32_t index) const {
         return ReactanceSign::Unknown;
     }
     return static_cast<ReactanceSign>(signs_[static_cast<std::size_t>(index)]);
+}
+
+std::optional<WideSweepPlan> ReactanceSignControl::wideSweepDue(float FMin, float FMax,
+                                                                float TransmissionMode) {
+    const WideKey key{FMin, FMax, TransmissionMode};
+    if (!on() || TransmissionMode != 0.0f || !NeedsWideSweep(FMin, FMax) ||
+        (wide_ && wide_->key == key)) {
+        due_.reset();
+        return std::nullopt;
+    }
+    due_ = key;
+    w_.notify(QStringLiteral(
+        "Sign of X: a quick sweep from 1 to 180 MHz first: this range is too narrow to show "
+        "causality by itself"));
+    return plan_;
+}
+
+void ReactanceSignControl::wideSweepTaken(const QByteArray& reply) {
+    if (!due_) {
+        return;
+    }
+    WideSweep wide{*due_,
+                   std::vector<float>(static_cast<std::size_t>(plan_.Champ) + 1),
+                   std::vector<float>(static_cast<std::size_t>(plan_.Champ) + 1),
+                   {}};
+    due_.reset();
+    if (!DecodeSweepReply(reinterpret_cast<const std::uint8_t*>(reply.constData()),
+                          static_cast<std::size_t>(reply.size()), wide.phase.data(),
+                          wide.magnitude.data(), plan_.Champ)) {
+        return;
+    }
+    wide.errors = w_.wideLossErrors(plan_);
+    wide_ = std::move(wide);
+}
+
+void ReactanceSignControl::forgetWideSweep() {
+    due_.reset();
+    wide_.reset();
 }

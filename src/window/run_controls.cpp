@@ -1,12 +1,13 @@
 // RUN, Hold and Bands, and what happens when the serial line fails.
 #include <QMessageBox>
 
-#include "window/chart1.h"
 #include "common/colour.h"
-#include "window/average_control.h"
 #include "display/vb_colour.h"
 #include "instrument/parallel_port.h"
 #include "instrument/serial_port_service.h"
+#include "window/average_control.h"
+#include "window/chart1.h"
+#include "window/reactance_sign_control.h"
 
 namespace {
 // Marks the boxes that tell of the serial line: they are out of date once
@@ -53,6 +54,7 @@ void chart1::cmdRUN_Click() {
         }
     }
     averageControl().restart();
+    reactanceSign_->forgetWideSweep();  // the load may have changed while stopped
     notify(QStringLiteral("Running on %1").arg(serial_.device()));
 }
 

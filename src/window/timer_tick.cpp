@@ -4,17 +4,19 @@
 // failure) arrives, so the window keeps answering and ticks never overlap.
 #include <QTimer>
 
-#include "window/chart1.h"
 #include "common/colour.h"
 #include "common/decimal_text.h"
 #include "common/leading_number.h"
-#include "window/average_control.h"
-#include "window/graph_view.h"
 #include "display/vb_colour.h"
 #include "instrument/parallel_sequences.h"
 #include "instrument/protocol.h"
 #include "instrument/serial_port_service.h"
 #include "measure/line_widget.h"
+#include "timedomain/reactance_sign.h"
+#include "window/average_control.h"
+#include "window/chart1.h"
+#include "window/graph_view.h"
+#include "window/reactance_sign_control.h"
 
 namespace {
 constexpr int ZeroSpanPauseMs = 300;
@@ -86,7 +88,12 @@ void chart1::tickSweep() {
     if (serial_.isOpen() && fields.Busy == 0 && !ui.Checkzerospan->isChecked() &&
         !ui.chkHold->isChecked()) {
         ui.txtStop->setVisible(true);
-        AcquireSweep();
+        if (const auto wide = reactanceSign_->wideSweepDue(settings_.FMin, settings_.FMax,
+                                                           fields.TransmissionMode)) {
+            AcquireWideSweep(*wide);
+        } else {
+            AcquireSweep();
+        }
         return;  // continues in onExchangeFinished
     }
     tickRedrawAndFinish();
@@ -108,6 +115,17 @@ void chart1::AcquireSweep() {
     if (auto now = exchange_.startSweep(settings_.FMin, fields.FreqStep, settings_.Champ,
                                         fields.TransmissionMode)) {
         onExchangeFinished(*now);  // nothing went out: no hurry for the next tick
+        return;
+    }
+    waitedForSweep_ = true;
+}
+
+// Into the sign control's own buffers, never the sweep's: averaging, memories
+// and the readouts see only the range the user chose.
+void chart1::AcquireWideSweep(const WideSweepPlan& plan) {
+    tickWait_ = TickWait::WideSweep;
+    if (auto now = exchange_.startSweep(plan.FMin, plan.FreqStep(), plan.Champ, 0.0f)) {
+        onExchangeFinished(*now);
         return;
     }
     waitedForSweep_ = true;
@@ -145,6 +163,15 @@ void chart1::onExchangeFinished(const ExchangeResult& result) {
         // The analyser settles on the frequency before anything else happens.
         tickWait_ = TickWait::ZeroSpanPause;
         zeroSpanPause_.start(ZeroSpanPauseMs);
+        return;
+    }
+    if (waited == TickWait::WideSweep) {
+        if (result.outcome == ExchangeOutcome::Completed && !lineLost) {
+            reactanceSign_->wideSweepTaken(result.reply);
+            AcquireSweep();  // the range's own sweep follows in the same tick
+        } else {
+            tickRedrawAndFinish();  // RUN, Hold or a file overtook it, or the line failed
+        }
         return;
     }
     if (waited == TickWait::Sweep) {

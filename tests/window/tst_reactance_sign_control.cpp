@@ -2,6 +2,7 @@
 // and the readouts are those of |Xs|; on, the readouts say the sign (L or C)
 // the simulator's whip has, the Xs trace runs about a zero line, and a
 // range far from DC says "?" rather than guess.
+#include <QRegularExpression>
 #include <QtTest>
 
 #include "dut_models.h"
@@ -10,6 +11,7 @@
 #include "support/test_support.h"
 #include "window/reactance_sign_control.h"
 
+using TestSupport::SimProcess;
 using TestSupport::WindowFixture;
 
 namespace {
@@ -104,6 +106,65 @@ private slots:
         QCOMPARE(f.w->ui.txtMkr1XJ->text(), QStringLiteral("?"));
         QVERIFY(
             f.w->statusBar()->currentMessage().contains(QLatin1String("cannot show causality")));
+    }
+
+    // Running on a narrow range, the window first makes one quick wide
+    // sweep into the control's own buffers, then the range's own; the signs
+    // come from the wide one. A new range makes a new wide sweep; the same
+    // range does not.
+    void narrowRangeTakesItsSignsFromAQuickWideSweep() {
+        SimProcess sim;
+        QString error;
+        QVERIFY2(sim.start({QStringLiteral("--dut"), QStringLiteral("whip"), QStringLiteral("-v")},
+                           &error),
+                 qPrintable(error));
+        WindowFixture f;
+        f.settings.Champ = 200;
+        f.loadLive(sim.ptyPath());
+        chart1& w = *f.w;
+        w.ui.txtStart->setText(QStringLiteral("6.9"));
+        w.ui.txtStop->setText(QStringLiteral("7.3"));
+        w.ui.chkXS->setChecked(true);
+        w.ui.chkMkr1->setChecked(true);
+        w.reactanceSign().action()->setChecked(true);
+        QSignalSpy said(w.statusBar(), &QStatusBar::messageChanged);
+        QSignalSpy acquired(&w, &chart1::sweepAcquired);
+        w.cmdRUN_Click();
+        QTRY_VERIFY_WITH_TIMEOUT(acquired.count() >= 3, 10000);
+        QVERIFY(w.reactanceSign().hasWideSweep());
+        QCOMPARE(f.buffers.champ(), 200);
+        // The whip is capacitive below 14.2 MHz.
+        QTRY_VERIFY_WITH_TIMEOUT(w.ui.txtMkr1XS->text().startsWith(QLatin1Char('-')), 5000);
+        QVERIFY(w.ui.txtMkr1XJ->text().endsWith(QLatin1String(" pF")));
+        const bool told = std::any_of(said.begin(), said.end(), [](const QList<QVariant>& m) {
+            return m.at(0).toString().contains(QLatin1String("quick sweep from 1 to 180 MHz"));
+        });
+        QVERIFY(told);
+
+        w.ui.txtStart->setText(QStringLiteral("7.0"));
+        w.ui.txtStop->setText(QStringLiteral("7.2"));
+        const qsizetype before = acquired.count();
+        QTRY_VERIFY_WITH_TIMEOUT(acquired.count() >= before + 3, 10000);
+        w.ui.chkHold->setChecked(true);
+        QVERIFY(f.nextTick());
+        sim.stop();
+
+        // Wide sweeps (400 points from 1 MHz) and the range's own (200).
+        QStringList kinds;
+        const QRegularExpression sweep(
+            QStringLiteral("sweep mode 0, ([0-9.]+) Hz \\+ k x [0-9.]+ Hz, ([0-9]+) points"));
+        for (const TestSupport::SimExchange& exchange :
+             TestSupport::SimExchangesFromLog(sim.output())) {
+            const QRegularExpressionMatch m = sweep.match(exchange.command);
+            QVERIFY2(m.hasMatch(), qPrintable(exchange.command));
+            const bool wide = m.captured(2) == QLatin1String("400");
+            QCOMPARE(wide, std::abs(m.captured(1).toDouble() - 1e6) < 1);
+            const QString kind = wide ? QStringLiteral("wide") : QStringLiteral("own");
+            if (kinds.isEmpty() || kinds.last() != kind) {
+                kinds << kind;
+            }
+        }
+        QCOMPARE(kinds, (QStringList{"wide", "own", "wide", "own"}));
     }
 };
 
