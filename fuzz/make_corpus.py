@@ -275,6 +275,21 @@ def norm_file():
     }
 
 
+def marker_sets():
+    good = b"[40 m dipole]\nMarker1=on 7.050000\nMarker2=off 7.150000\nMinSWR=on\n"
+    return {
+        "one": good,
+        "empty": b"",
+        "two_crlf_bom": (b"\xef\xbb\xbf# mine\n" + good + b"\n[Beam]\nmarker2 = ON 144.3\n")
+        .replace(b"\n", b"\r\n"),
+        "odd_names": b"[[x]=#] \xce\xa9]\nMarker1=on 1.5\n[ a ]\n[A]\n[]\n[\x01]\n[open\n",
+        "bad_values": b"[a]\nMarker1=on -7\n[b]\nMarker2=on nan\n[c]\nMinSWR=on 7\n"
+        b"[d]\nMarker1=on 1000000.000001\n[e]\nMarker1=on 7,05\n[f]\nX=1\n" + good,
+        "stray_lines": b"Marker1=on 1\nstray\n" + good + b"Marker1=on 2\n",
+        "binary": bytes(range(256)),
+    }
+
+
 def write(harness, seeds):
     folder = HERE / "corpus" / harness
     if folder.exists():
@@ -292,6 +307,7 @@ def main():
     write("cli_args", cli_args())
     write("norm_file", norm_file())
     write("touchstone", touchstone())
+    write("marker_sets", marker_sets())
 
 
 if __name__ == "__main__":
