@@ -17,6 +17,18 @@ constexpr int Thickness = 1;
 // The design's pixel, kept for the gaps that stay as designed on a grown graph.
 constexpr double DesignTwipsPerPixel = 15.0;
 
+QPen PenOf(LineStyle style, std::uint32_t colour, int width) {
+    QPen pen(VbColour(colour));
+    pen.setWidth(width);
+    pen.setStyle(style == LineStyle::Solid  ? Qt::SolidLine
+                 : style == LineStyle::Dash ? Qt::DashLine
+                                            : Qt::DotLine);
+    return pen;
+}
+
+// A band's shade: light enough that every trace colour reads over it.
+constexpr int kBandAlpha = 40;
+
 // Below this many points to draw, handing half of the work to the other core
 // costs more than it saves.
 constexpr std::size_t kShared = 20000;
@@ -30,6 +42,15 @@ void PaintPlate(QPainter& painter, const GraphScene& s, QSize size, qreal ratio,
     painter.save();
     painter.setClipRect(part, Qt::IntersectClip);
     painter.fillRect(area, VbColour(s.back));
+    if (!s.bands.empty()) {
+        QColor shade = VbColour(s.bandColour);
+        shade.setAlpha(kBandAlpha);
+        for (const GraphBand& band : s.bands) {
+            const int left = m.pixelX(std::min(band.x1, band.x2));
+            const int right = m.pixelX(std::max(band.x1, band.x2));
+            painter.fillRect(QRect(left, 0, std::max(right - left, 1), size.height()), shade);
+        }
+    }
     painter.setPen(s.frame);
     painter.drawRect(area.adjusted(0, 0, -1, -1));
     if (s.frequencyGrid) {
@@ -118,11 +139,7 @@ QRect LinePixelRect(const GraphLine& line, const GraphMapping& m) {
 }
 
 void PaintLine(QPainter& painter, const QRect& rect, LineStyle style, std::uint32_t colour) {
-    QPen pen(VbColour(colour));
-    pen.setWidth(Thickness);
-    pen.setStyle(style == LineStyle::Solid  ? Qt::SolidLine
-                 : style == LineStyle::Dash ? Qt::DashLine
-                                            : Qt::DotLine);
+    const QPen pen = PenOf(style, colour, Thickness);
     painter.save();
     painter.setClipRect(rect, Qt::IntersectClip);
     painter.setPen(pen);
@@ -165,6 +182,11 @@ bool PaintGraph(QPainter& painter, const GraphScene& scene, QSize size, qreal de
         PaintPlate(painter, scene, size, devicePixelRatio, cached, area);
     }
     painter.setClipRect(area);
+    for (const GraphStroke& stroke : scene.strokes) {
+        painter.setPen(PenOf(stroke.style, stroke.colour, stroke.width));
+        painter.drawLine(QPointF(m.toPixelX(stroke.x1), m.toPixelY(stroke.y1)),
+                         QPointF(m.toPixelX(stroke.x2), m.toPixelY(stroke.y2)));
+    }
     for (const GraphLine& line : scene.lines) {
         PaintLine(painter, LinePixelRect(line, m), line.style, line.colour);
     }

@@ -44,6 +44,22 @@ struct GraphTag {
     Qt::Alignment alignment = Qt::AlignLeft | Qt::AlignVCenter;
 };
 
+// A stretch of the frequency axis shaded lightly under everything else (an
+// amateur band), in twips.
+struct GraphBand {
+    float x1 = 0.0f, x2 = 0.0f;
+    bool operator==(const GraphBand&) const = default;
+};
+
+// A straight line in any direction over the traces (a limit line), in twips.
+struct GraphStroke {
+    float x1 = 0, y1 = 0, x2 = 0, y2 = 0;
+    LineStyle style = LineStyle::Solid;
+    std::uint32_t colour = 0;
+    int width = 1;  // logical pixels
+    bool operator==(const GraphStroke&) const = default;
+};
+
 struct GraphScene {
     std::uint32_t back = 0;  // the background's colour value
     QColor frame;
@@ -62,6 +78,9 @@ struct GraphScene {
     QSize thinnedSize;
     qreal thinnedRatio = 1.0;
     const MemoryLayer* memories = nullptr;  // null: none
+    std::vector<GraphBand> bands;           // under the frame, the grid and the traces
+    std::uint32_t bandColour = 0;           // painted with a light touch of it
+    std::vector<GraphStroke> strokes;       // over the traces, under the lines
     // Over the traces; only those shown.
     std::vector<GraphLine> lines;
     std::vector<GraphTag> tags;

@@ -202,6 +202,23 @@ void GraphWidget::resizeEvent(QResizeEvent*) {
     emit resized();
 }
 
+void GraphWidget::setBands(std::vector<GraphBand> bands, std::uint32_t colour) {
+    if (colour == bandColour_ && bands == bands_) {
+        return;
+    }
+    bands_ = std::move(bands);
+    bandColour_ = colour;
+    update();
+}
+
+void GraphWidget::setStrokes(std::vector<GraphStroke> strokes) {
+    if (strokes == strokes_) {
+        return;
+    }
+    strokes_ = std::move(strokes);
+    update();
+}
+
 GraphScene GraphWidget::scene(bool overlays) const {
     GraphScene s;
     s.back = backColour_;
@@ -215,6 +232,9 @@ GraphScene GraphWidget::scene(bool overlays) const {
     s.thinnedSize = size();
     s.thinnedRatio = thinnedRatio_;
     s.memories = &memories_;
+    s.bands = bands_;
+    s.bandColour = bandColour_;
+    s.strokes = strokes_;
     if (!overlays) {
         return s;
     }

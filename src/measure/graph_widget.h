@@ -68,6 +68,14 @@ public:
     void setMemories(std::vector<MemoryLayer::Trace> traces, std::vector<MemoryLayer::Name> names);
     const MemoryLayer& memories() const { return memories_; }
 
+    // Stretches of the frequency axis shaded lightly in colour under
+    // everything (amateur bands), and straight lines over the traces (limit
+    // lines); none by default. Repainted only on a change.
+    void setBands(std::vector<GraphBand> bands, std::uint32_t colour);
+    void setStrokes(std::vector<GraphStroke> strokes);
+    const std::vector<GraphBand>& bands() const { return bands_; }
+    const std::vector<GraphStroke>& strokes() const { return strokes_; }
+
     // A label lying over the graph (a marker tag): its left edge pixelOffset
     // pixels from x, and its top at top (twips) at the design size; a taller
     // graph keeps it as far above the bottom edge. It keeps its place through
@@ -130,6 +138,9 @@ private:
     bool grid_ = false;
     std::array<Batch, TraceCount> traces_;
     MemoryLayer memories_;
+    std::vector<GraphBand> bands_;
+    std::uint32_t bandColour_ = 0;
+    std::vector<GraphStroke> strokes_;
     qreal thinnedRatio_ = 1.0;  // of the traces and the memories alike
     std::vector<Tag> tags_;
     double tagScale_ = 1.0;

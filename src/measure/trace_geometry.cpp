@@ -24,6 +24,14 @@ float PointX(std::int32_t i, float PointWidth) {
 
 }  // namespace
 
+float FrequencyX(double hz, float FMin, float FMax, float W) {
+    const double span = static_cast<double>(FMax) - static_cast<double>(FMin);
+    if (span == 0.0) {
+        return 0.0f;
+    }
+    return ToFiniteFloat((hz - static_cast<double>(FMin)) / span * W);
+}
+
 float ComputePointWidth(float width, std::int32_t Champ) {
     if (Champ < 1) {
         return 0.0f;

@@ -52,6 +52,11 @@ struct TracePass {
     const std::int8_t* XsSigns = nullptr;
 };
 
+// x of a frequency on a graph W twips wide from FMin at its left edge to
+// FMax at its right, where the point of that frequency is drawn; 0 when the
+// two are one.
+float FrequencyX(double hz, float FMin, float FMax, float W);
+
 // Where the signed Xs trace has its zero: half way up the ohm scale.
 float SignedXsZeroY(OhmScale scale, float H);
 

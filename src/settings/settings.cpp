@@ -60,6 +60,9 @@ enum Key : std::size_t {
     kDevice,
     kTextSize,
     kDistanceUnit,
+    kBandRegion,
+    kLimitsFile,
+    kLimitsBeep,
     kKeyCount
 };
 
@@ -69,26 +72,18 @@ struct KeyName {
 };
 
 constexpr std::array<KeyName, kKeyCount> kKeyNames = {{
-    {"PARAMETERS", "FMax"},
-    {"PARAMETERS", "FMin"},
-    {"PARAMETERS", "Champ"},
-    {"PARAMETERS", "Step"},
-    {"GRAF_PROP", "colorS1"},
-    {"GRAF_PROP", "colorS2"},
-    {"GRAF_PROP", "colorS3"},
-    {"GRAF_PROP", "colorS4"},
-    {"GRAF_PROP", "colorS5"},
-    {"GRAF_PROP", "colorS6"},
-    {"PORTSETTING", "Address1"},
-    {"PORTSETTING", "Address2"},
-    {"PORTSETTING", "port"},
-    {"PORTSETTING", "caloffsetrx"},
-    {"PORTSETTING", "caloffsettx"},
-    {"PORTSETTING", "caloffsetvalue"},
-    {"PARAMETERS", "InputVelFactor"},
-    {"PORTSETTING", "device"},
-    {"DISPLAY", "TextSize"},
-    {"DISPLAY", "DistanceUnit"},
+    {"PARAMETERS", "FMax"},           {"PARAMETERS", "FMin"},
+    {"PARAMETERS", "Champ"},          {"PARAMETERS", "Step"},
+    {"GRAF_PROP", "colorS1"},         {"GRAF_PROP", "colorS2"},
+    {"GRAF_PROP", "colorS3"},         {"GRAF_PROP", "colorS4"},
+    {"GRAF_PROP", "colorS5"},         {"GRAF_PROP", "colorS6"},
+    {"PORTSETTING", "Address1"},      {"PORTSETTING", "Address2"},
+    {"PORTSETTING", "port"},          {"PORTSETTING", "caloffsetrx"},
+    {"PORTSETTING", "caloffsettx"},   {"PORTSETTING", "caloffsetvalue"},
+    {"PARAMETERS", "InputVelFactor"}, {"PORTSETTING", "device"},
+    {"DISPLAY", "TextSize"},          {"DISPLAY", "DistanceUnit"},
+    {"DISPLAY", "BandRegion"},        {"LIMITS", "LimitsFile"},
+    {"LIMITS", "LimitsBeep"},
 }};
 
 // The value text of each key as written (blanks removed), if present.
@@ -474,6 +469,17 @@ SettingsResult ParseSettings(std::string_view iniText) {
         s.DistanceInFeet = true;
     } else if (!unit.empty() && !IniNamesEqual(unit, "metres")) {
         reader.Fail(kDistanceUnit, "is neither metres nor feet");
+        return done();
+    }
+    if (const auto v = reader.Integer(kBandRegion, s.BandRegion, 0, 3)) {
+        s.BandRegion = *v;
+    } else {
+        return done();
+    }
+    s.LimitsFile = reader.Text(kLimitsFile);
+    if (const auto v = reader.Integer(kLimitsBeep, s.LimitsBeep ? 1 : 0, 0, 1)) {
+        s.LimitsBeep = *v == 1;
+    } else {
         return done();
     }
     result.noNumber = reader.TakeNoNumber();

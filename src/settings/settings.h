@@ -36,6 +36,13 @@ struct Settings {
     // [DISPLAY] DistanceUnit: "feet" shows the time view's distances in feet,
     // "metres" (or none) in metres.
     bool DistanceInFeet = false;
+    // [DISPLAY] BandRegion: the amateur bands of IARU region 1, 2 or 3 shaded
+    // on the graph; 0 (or none) shades nothing.
+    std::int32_t BandRegion = 0;
+    // [LIMITS]: the limits file loaded at start-up (none: no limits), and
+    // LimitsBeep=1 to beep when the verdict turns to FAIL.
+    std::string LimitsFile;
+    bool LimitsBeep = false;
 
     // Every key alike; a new key is compared without touching this.
     friend bool operator==(const Settings&, const Settings&) = default;

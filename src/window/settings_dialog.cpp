@@ -312,6 +312,23 @@ bool SettingsController::rememberDistanceUnit(bool feet) {
         feet ? QStringLiteral("Distances in feet") : QStringLiteral("Distances in metres"));
 }
 
+bool SettingsController::rememberLimitsFile(const QString& path) {
+    return remember(
+        "LimitsFile", path.toStdString(),
+        path.isEmpty() ? QStringLiteral("No limits") : QStringLiteral("Limits %1").arg(path));
+}
+
+bool SettingsController::rememberLimitsBeep(bool on) {
+    return remember("LimitsBeep", on ? "1" : "0",
+                    on ? QStringLiteral("Beep on FAIL") : QStringLiteral("No beep on FAIL"));
+}
+
+bool SettingsController::rememberBandRegion(int region) {
+    return remember("BandRegion", std::to_string(region),
+                    region == 0 ? QStringLiteral("No band shading")
+                                : QStringLiteral("Bands of IARU region %1").arg(region));
+}
+
 bool SettingsController::remember(const std::string& key, const std::string& value,
                                   const QString& what) {
     const SettingsSaved saved = save({Edit(key, value)});

@@ -60,6 +60,11 @@ public:
     bool rememberTextSize(int percent);
     // Writes DistanceUnit=feet or metres under [DISPLAY], likewise.
     bool rememberDistanceUnit(bool feet);
+    // Writes LimitsFile=PATH (empty: no limits) and LimitsBeep=0|1 under
+    // [LIMITS], and BandRegion=0..3 under [DISPLAY], likewise.
+    bool rememberLimitsFile(const QString& path);
+    bool rememberLimitsBeep(bool on);
+    bool rememberBandRegion(int region);
 
 private:
     void cmdSaveSettings_Click();

@@ -39,6 +39,9 @@ QString ValueOf(const Settings& s, const QString& key) {
         {"device", QString::fromStdString(s.device)},
         {"TextSize", whole(s.TextSize)},
         {"DistanceUnit", s.DistanceInFeet ? "feet" : "metres"},
+        {"BandRegion", whole(s.BandRegion)},
+        {"LimitsFile", QString::fromStdString(s.LimitsFile)},
+        {"LimitsBeep", s.LimitsBeep ? "1" : "0"},
     };
     return values.value(key, "<key missing from this table>");
 }
@@ -221,6 +224,14 @@ void TestSettings::keys_data() {
     row("DistanceUnit feet, any case", d + "distanceunit=Feet", "DistanceUnit", "feet");
     row("DistanceUnit metres", d + "DistanceUnit=metres", "DistanceUnit", "metres");
     row("DistanceUnit neither", d + "DistanceUnit=yards", "DistanceUnit", "", "DistanceUnit");
+    row("BandRegion missing", d + "TextSize=125", "BandRegion", "0");
+    row("BandRegion 2", d + "BandRegion=2", "BandRegion", "2");
+    row("BandRegion 4", d + "BandRegion=4", "BandRegion", "", "BandRegion");
+    const QByteArray l = "[LIMITS]\n";
+    row("LimitsFile with blanks", l + "LimitsFile= limits/40 m.limits ", "LimitsFile",
+        "limits/40 m.limits");
+    row("LimitsBeep on", l + "LimitsBeep=1", "LimitsBeep", "1");
+    row("LimitsBeep 2", l + "LimitsBeep=2", "LimitsBeep", "", "LimitsBeep");
 
     // Saved as "Unicode" (UTF-16 with a byte-order mark) by a Windows editor.
     const QString unicode = QStringLiteral(
