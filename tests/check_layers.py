@@ -31,6 +31,7 @@ RANKS = [
     "compare",
     "timedomain",
     "range",
+    "limits",
     "window",
     "app",
 ]
@@ -46,6 +47,7 @@ WINDOW = {"window", "app"}
 CHART1_USERS = {
     "src/window/chart1.cpp",
     "src/window/chart1_load.cpp",
+    "src/window/chart1_checks.cpp",
     "src/window/timer_tick.cpp",
     "src/window/readout_steps.cpp",
     "src/window/plot_traces.cpp",

@@ -46,6 +46,21 @@ MarkerPoints MarkerPointsOf(std::int32_t Champ, std::int16_t Step) {
     return {step, champ / step * step, step};
 }
 
+std::optional<std::int32_t> MarkerPointAt(double hz, double FMin, double FreqStep,
+                                          const MarkerPoints& points) {
+    if (!(FreqStep > 0.0) || !std::isfinite(hz)) {
+        return std::nullopt;
+    }
+    const double position = (hz - FMin) / FreqStep;  // in points
+    const double step = points.step;
+    if (position < points.first - step / 2.0 || position > points.last + step / 2.0) {
+        return std::nullopt;
+    }
+    const double k = std::round((position - points.first) / step);
+    const auto index = static_cast<std::int32_t>(points.first + k * step);
+    return std::clamp(index, points.first, points.last);
+}
+
 MarkerKeyResult MarkerKeyMove(MarkerKey key, bool shift, int active, std::int32_t index,
                               const MarkerPoints& points) {
     MarkerKeyResult r;

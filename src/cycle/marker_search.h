@@ -32,6 +32,12 @@ struct MarkerKeyResult {
 MarkerKeyResult MarkerKeyMove(MarkerKey key, bool shift, int active, std::int32_t index,
                               const MarkerPoints& points);
 
+// The point a marker can stand on nearest hz on a sweep from FMin in steps of
+// FreqStep: none when hz lies more than half a stride (Step points) beyond
+// the first or the last of them, or the step is 0.
+std::optional<std::int32_t> MarkerPointAt(double hz, double FMin, double FreqStep,
+                                          const MarkerPoints& points);
+
 // The x of a marker line that stands on index: MarkerIndex gives index back.
 float MarkerLineX(std::int32_t index, float W, std::int32_t Champ);
 

@@ -7,8 +7,8 @@
 
 namespace {
 
-constexpr std::array<const char*, 7> Order = {"&File",      "&View", "&Markers", "M&emory",
-                                              "&Calibrate", "&Port", "&About"};
+constexpr std::array<const char*, 8> Order = {"&File",      "&View",   "&Markers", "M&emory",
+                                              "&Calibrate", "&Limits", "&Port",    "&About"};
 
 int Rank(const QString& text) {
     const auto at = std::find_if(Order.begin(), Order.end(),

@@ -4,7 +4,7 @@ class QMenu;
 class QMenuBar;
 
 // Puts menu on the bar in the window's order of menus ("&File", "&View",
-// "&Markers", "M&emory", "&Calibrate", "&Port", "&About"): before the first
+// "&Markers", "M&emory", "&Calibrate", "&Limits", "&Port", "&About"): before the first
 // menu already there that comes after it, else at the end.
 void InsertInMenuBarOrder(QMenuBar* bar, QMenu* menu);
 

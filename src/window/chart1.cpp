@@ -184,6 +184,7 @@ chart1::chart1(Settings& settings, SweepBuffers& buffers, SerialPortService& ser
              }},
         this);
     connect(this, &chart1::sweepOpened, reactanceSign_, &ReactanceSignControl::forgetWideSweep);
+    makeChecks(say, sayWarning, askFile);
     zeroSpanPause_.setSingleShot(true);
     connect(&zeroSpanPause_, &QTimer::timeout, this, &chart1::tickSweep);
 }

@@ -2,6 +2,7 @@
 
 #include <QMainWindow>
 #include <QPointer>
+#include <QStringList>
 #include <array>
 #include <cstdint>
 #include <functional>
@@ -37,6 +38,10 @@ class SmithView;
 class TimeDomainView;
 class ReactanceSignControl;
 struct WideSweepPlan;
+class LimitsControl;
+class BandShading;
+class MarkerSetControl;
+struct MarkerSet;
 class QMessageBox;
 
 // The main window. It owns its widgets and fields; the settings, the sample
@@ -127,6 +132,9 @@ public:
     TimeDomainView& timeDomainView() { return *timeDomainView_; }
     ReactanceSignControl& reactanceSign() { return *reactanceSign_; }
     SmithView& smithView() { return *smithView_; }
+    // View → "Amateur bands", and Markers → the marker sets.
+    BandShading& bandShading() { return *bandShading_; }
+    MarkerSetControl& markerSets() { return *markerSets_; }
     // The sweep on the graph as every export reads it: buffers, limits,
     // mode, offsets and the normalisation's loss errors.
     SweepExportInput sweepExportInput();
@@ -219,6 +227,11 @@ private:
     void SetSingleFrequency();
     void AcquireSweep();
     void AcquireWideSweep(const WideSweepPlan& plan);
+    // The band shading and the marker sets, made last.
+    void makeChecks(const Say& say, const Say& sayWarning, const ChooseFile& askFile);
+    // Markers 1 and 2 where a set has them, and which markers are on; what
+    // could not be placed, in words.
+    QStringList applyMarkerSet(const MarkerSet& set);
     void onExchangeFinished(const ExchangeResult& result);
 
     // Stops RUN as the RUN button does, and says why.
@@ -252,4 +265,6 @@ private:
     TimeDomainView* timeDomainView_ = nullptr;
     ReactanceSignControl* reactanceSign_ = nullptr;
     SmithView* smithView_ = nullptr;
+    BandShading* bandShading_ = nullptr;
+    MarkerSetControl* markerSets_ = nullptr;
 };

@@ -29,6 +29,8 @@ constexpr Search Searches[] = {
     {"mnuMkrSwr2to1", "Markers to SWR &2:1 points", &MarkerControls::toSwrTwoToOnePoints, false},
     {"mnuMkrMinus3dB", "Markers to \u2212&3 dB points", &MarkerControls::toMinusThreeDbPoints,
      true},
+    {"mnuMkr1MinLoss", "Marker 1 to minimum &loss", &MarkerControls::toMinimumLoss, true},
+    {"mnuMkr1MaxLoss", "Marker 1 to maximum l&oss", &MarkerControls::toMaximumLoss, true},
 };
 
 std::optional<MarkerKey> KeyOf(int qtKey) {
@@ -63,7 +65,7 @@ MarkerControls::MarkerControls(const Parts& parts) : QObject(&parts.window), w_(
         items.emplace_back(a, s.transmissionOnly);
     }
     // The SWR and |Z| searches belong to the reflection modes, the -3 dB
-    // points to Transmission.
+    // points and the loss searches to Transmission.
     connect(menu_, &QMenu::aboutToShow, this, [this, items] {
         for (const auto& [action, transmissionOnly] : items) {
             action->setEnabled(transmissionOnly == transmission());
@@ -100,6 +102,20 @@ std::int32_t MarkerControls::indexOf(int marker) const {
 void MarkerControls::place(int marker, std::int32_t index) {
     const float x = MarkerLineX(index, w_.graph.ScaleWidth(), w_.points());
     w_.mouseUp(marker == 1 ? 1 : 2, x);
+}
+
+double MarkerControls::frequencyOf(int marker) const {
+    const MarkerReadoutInputs in = w_.readoutInputs();
+    return static_cast<double>(in.FMin) + indexOf(marker) * in.FreqStep;
+}
+
+bool MarkerControls::placeAtFrequency(int marker, double hz) {
+    const MarkerReadoutInputs in = w_.readoutInputs();
+    const auto index = MarkerPointAt(hz, in.FMin, in.FreqStep, points());
+    if (index) {
+        place(marker, *index);
+    }
+    return index.has_value();
 }
 
 void MarkerControls::key(int qtKey, bool shift) {
@@ -182,6 +198,25 @@ void MarkerControls::toSwrTwoToOnePoints() {
     }
     placeEitherSide(NearestReaching(p, p.swr, centre, 2.0), QStringLiteral("SWR 2.0"),
                     QStringLiteral("the minimum SWR"));
+}
+
+void MarkerControls::toMinimumLoss() {
+    toLossExtreme(LowestAt);
+}
+
+void MarkerControls::toMaximumLoss() {
+    toLossExtreme(HighestAt);
+}
+
+void MarkerControls::toLossExtreme(LossSearch search) {
+    if (!transmission()) {
+        w_.notify(QStringLiteral("The loss searches are made in the Transmission mode."));
+        return;
+    }
+    const ReadoutPoints p = readouts();
+    if (const auto i = search(p, p.loss)) {
+        place(1, *i);
+    }
 }
 
 // Around the point of least loss: the nearest points either side whose loss

@@ -50,6 +50,15 @@ public:
     void toMinimumZ();
     void toSwrTwoToOnePoints();
     void toMinusThreeDbPoints();
+    // A two-port's least loss (a filter's insertion loss) and most loss (a
+    // notch or a trap), in the Transmission mode.
+    void toMinimumLoss();
+    // The frequency marker 1 or 2 stands on, Hz; and the marker placed on
+    // the point nearest hz as a mouse-up would, false when hz lies outside
+    // the sweep.
+    double frequencyOf(int marker) const;
+    bool placeAtFrequency(int marker, double hz);
+    void toMaximumLoss();
 
 private:
     MarkerPoints points() const;
@@ -60,6 +69,9 @@ private:
     // Marker 1 and marker 2 to the sides found; says which side never
     // reaches what it was searched for, from the centre of the search.
     void placeEitherSide(const EitherSide& sides, const QString& what, const QString& from);
+    using LossSearch = std::optional<std::int32_t> (*)(const ReadoutPoints&,
+                                                       const std::vector<double>&);
+    void toLossExtreme(LossSearch search);
 
     Parts w_;
     QMenu* menu_ = nullptr;

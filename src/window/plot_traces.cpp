@@ -8,6 +8,7 @@
 #include "measure/fork_join.h"
 #include "measure/graph_widget.h"
 #include "settings/trace_colours.h"
+#include "window/band_shading.h"
 #include "window/calibrate_controller.h"
 #include "window/chart1.h"
 #include "window/graph_view.h"
@@ -89,6 +90,7 @@ void chart1::PlotTraces() {
     fields.BestMatchPoint = static_cast<float>(lossPhase_.Best.BestMatchPoint);
     BestMatchCount = lossPhase_.Best.BestMatchCount;
     lastPoint = impedance_.Last;
+    bandShading_->update();
 
     ApplyCableMarkerRules();
 }

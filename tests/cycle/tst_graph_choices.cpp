@@ -281,6 +281,31 @@ private slots:
         }
     }
 
+    // A saved marker's frequency back to a point: the nearest one a marker
+    // can stand on, none beyond half a step past the ends.
+    void markerPointAt_data() {
+        QTest::addColumn<double>("mhz");
+        QTest::addColumn<int>("step");
+        QTest::addColumn<int>("point");  // -1: none
+        // 1 MHz + k x 10 kHz, points 1..1000.
+        QTest::newRow("on a point") << 7.05 << 1 << 605;
+        QTest::newRow("between, nearer the next") << 7.0561 << 1 << 606;
+        QTest::newRow("within half a step below the first") << 1.0051 << 1 << 1;
+        QTest::newRow("below that") << 1.0049 << 1 << -1;
+        QTest::newRow("the last point") << 11.0 << 1 << 1000;
+        QTest::newRow("beyond the last") << 11.006 << 1 << -1;
+        QTest::newRow("Step 7: the nearest multiple") << 7.05 << 7 << 602;
+        QTest::newRow("Step 7: near the last multiple") << 10.96 << 7 << 994;
+        QTest::newRow("Step 7: half a stride past it") << 11.0 << 7 << -1;
+    }
+    void markerPointAt() {
+        QFETCH(double, mhz);
+        QFETCH(int, step);
+        QFETCH(int, point);
+        const MarkerPoints points = MarkerPointsOf(1000, static_cast<std::int16_t>(step));
+        QCOMPARE(MarkerPointAt(mhz * 1e6, 1e6, 1e4, points).value_or(-1), point);
+    }
+
     void searches() {
         const ReadoutPoints dip = Sweep(Dip, 0.0f).readouts();
         // Points 48 to 52 all read SWR 1.05: the first of them.

@@ -75,6 +75,17 @@ private slots:
         QTest::newRow("-3 dB points in reflection")
             << filter << false << "mnuMkrMinus3dB" << QList<double>{} << QList<double>{}
             << "searched in the Transmission mode";
+        // The filter's insertion loss is least in its passband and most far
+        // below it, where the detector bottoms out first.
+        QTest::newRow("least loss of the filter")
+            << filter << true << "mnuMkr1MinLoss" << QList<double>{14.0, 14.4} << QList<double>{}
+            << QString();
+        QTest::newRow("most loss of the filter")
+            << filter << true << "mnuMkr1MaxLoss" << QList<double>{1.0, 10.0} << QList<double>{}
+            << QString();
+        QTest::newRow("loss searches in reflection")
+            << filter << false << "mnuMkr1MaxLoss" << QList<double>{} << QList<double>{}
+            << "Transmission mode";
     }
     void searches() {
         QFETCH(int, dut);
