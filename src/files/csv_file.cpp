@@ -138,28 +138,17 @@ std::string SweepFrequencyText(float FMin, float FMax, std::int32_t Champ, std::
 }
 
 CsvResult CsvText(const CsvInput& input) {
+    if (const auto refusal = SweepExportRefusal(input)) {
+        return Refused(*refusal);
+    }
     const std::int32_t Champ = input.Champ;
-    if (Champ < 1) {
-        return Refused(QStringLiteral("the sweep has no points (Champ is %1)").arg(Champ));
-    }
     const auto needed = static_cast<std::size_t>(Champ) + 1;
-    if (input.MagnitudeSamples.size() < needed || input.PhaseSamples.size() < needed ||
-        (!input.LossErrors.empty() && input.LossErrors.size() < needed)) {
-        return Refused(QStringLiteral("the sweep holds fewer than %1 points").arg(Champ));
-    }
-    if (!std::isfinite(input.FMin) || !std::isfinite(input.FMax)) {
-        return Refused(QStringLiteral("the sweep limits are not finite numbers"));
-    }
-    if (!std::isfinite(input.CalOffsetDb) || !std::isfinite(input.LossOffset)) {
-        return Refused(QStringLiteral("the loss offsets are not finite numbers"));
-    }
 
     // The calibration offset is tenths of a dB held in a float; it is taken at
     // its decimal value, so 0.3 dB does not push a decimal half off its tie.
     const double calibration = static_cast<double>(input.caloffsetvalue) / 10.0;
-    const double calOffsetDb = DecimalValueOf(input.CalOffsetDb);
-    const double userOffsets = calOffsetDb + input.LossOffset;
-    const double offsetScale = std::max({std::fabs(calibration), std::fabs(calOffsetDb),
+    const SweepLoss lossOf(input, calibration);
+    const double offsetScale = std::max({std::fabs(calibration), std::fabs(lossOf.calOffsetDb()),
                                          std::fabs(input.LossOffset), Conversion::DbAtZero});
 
     QByteArray out;
@@ -178,10 +167,10 @@ CsvResult CsvText(const CsvInput& input) {
             return Refused(
                 QStringLiteral("point %1 holds a count that is not a finite number").arg(i));
         }
-        const double counts = n * Conversion::DbPerCount;
-        const double error = input.LossErrors.empty() ? 0.0 : input.LossErrors[at];
-        const double loss = counts - Conversion::DbAtZero - calibration + userOffsets - error;
-        const double phase = p * 0.176;
+        const double counts = lossOf.countsDb(at);
+        const double error = lossOf.errorDb(at);
+        const double loss = lossOf(at);
+        const double phase = SweepPhaseDegrees(p);
         if (!std::isfinite(loss)) {
             return Refused(QStringLiteral("the loss of point %1 is out of range").arg(i));
         }

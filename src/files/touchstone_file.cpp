@@ -37,23 +37,11 @@ QString TouchstoneMenuCaption(float TransmissionMode) {
 TouchstoneResult TouchstoneText(const TouchstoneInput& input) {
     const bool transmission = input.TransmissionMode != 0.0f;
     const QString extension = TouchstoneExtension(input.TransmissionMode);
+    if (const auto refusal = SweepExportRefusal(input)) {
+        return Refused(extension, *refusal);
+    }
     const std::int32_t Champ = input.Champ;
-    if (Champ < 1) {
-        return Refused(extension,
-                       QStringLiteral("the sweep has no points (Champ is %1)").arg(Champ));
-    }
     const auto needed = static_cast<std::size_t>(Champ) + 1;
-    if (input.MagnitudeSamples.size() < needed || input.PhaseSamples.size() < needed ||
-        (!input.LossErrors.empty() && input.LossErrors.size() < needed)) {
-        return Refused(extension,
-                       QStringLiteral("the sweep holds fewer than %1 points").arg(Champ));
-    }
-    if (!std::isfinite(input.FMin) || !std::isfinite(input.FMax)) {
-        return Refused(extension, QStringLiteral("the sweep limits are not finite numbers"));
-    }
-    if (!std::isfinite(input.CalOffsetDb) || !std::isfinite(input.LossOffset)) {
-        return Refused(extension, QStringLiteral("the loss offsets are not finite numbers"));
-    }
 
     QByteArray out;
     out.reserve(static_cast<qsizetype>(needed) * (transmission ? 100 : 50) + 600);
@@ -108,8 +96,7 @@ TouchstoneResult TouchstoneText(const TouchstoneInput& input) {
                 extension,
                 QStringLiteral("point %1 holds a count that is not a finite number").arg(point));
         }
-        const PointValues v =
-            input.LossErrors.empty() ? convert(n, p) : convert(n, p, input.LossErrors[at]);
+        const PointValues v = SweepPointValues(convert, input, at);
         // Products of two floats are exact in a double: the file holds the
         // reflection coefficient the graph's GammaRe and GammaIm round.
         const double re = static_cast<double>(v.Rho) * static_cast<double>(v.CosPhi);
