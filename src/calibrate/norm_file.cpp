@@ -50,21 +50,7 @@ std::string_view Trimmed(std::string_view s) {
 }
 
 std::vector<std::string_view> Fields(std::string_view line) {
-    std::vector<std::string_view> fields;
-    std::size_t i = 0;
-    while (i < line.size()) {
-        while (i < line.size() && IsBlank(line[i])) {
-            ++i;
-        }
-        const std::size_t start = i;
-        while (i < line.size() && !IsBlank(line[i])) {
-            ++i;
-        }
-        if (i > start) {
-            fields.push_back(line.substr(start, i - start));
-        }
-    }
-    return fields;
+    return ::Fields(line, IsBlank);
 }
 
 // The text's lines, each without its LF or CR LF.
