@@ -30,6 +30,7 @@ RANKS = [
     "calibrate",
     "compare",
     "timedomain",
+    "limits",
     "range",
     "limits",
     "window",
