@@ -38,6 +38,7 @@ struct Parser {
             {cli_options::AddPlotCommand(app, state, &out.readout, &out.plot), CliCommand::Plot},
             {cli_options::AddTdrCommand(app, state, &out.tdr), CliCommand::Tdr},
             {cli_options::AddReactanceCommand(app, state, &out.reactance), CliCommand::Reactance},
+            {cli_options::AddCheckCommand(app, state, &out.check), CliCommand::Check},
         };
     }
     Parser(const Parser&) = delete;

@@ -82,7 +82,18 @@ struct ReactanceArguments {
     NormalisationArguments normalisation;
 };
 
-enum class CliCommand { Sweep, Readout, Convert, Plot, Tdr, Reactance };
+// What `check` reads: a saved sweep and the limit lines it is held to.
+struct CheckArguments {
+    QString file;
+    QString limitsPath;    // --limits FILE.limits
+    QString settingsPath;  // else the settings file the window reads
+    bool transmission = false;
+    QString lossOffset;  // the text of txtLossOffset
+    bool json = false;
+    NormalisationArguments normalisation;
+};
+
+enum class CliCommand { Sweep, Readout, Convert, Plot, Tdr, Reactance, Check };
 
 // The file an output name asks for, by its extension in any case. A name
 // with none of these extensions is a .vec file (sweep's own format).
@@ -102,6 +113,7 @@ struct CliArguments {
     PlotArguments plot;        // when command is Plot
     TdrArguments tdr;          // when command is Tdr
     ReactanceArguments reactance;  // when command is Reactance
+    CheckArguments check;          // when command is Check
 };
 
 struct CliParseResult {
@@ -125,7 +137,7 @@ constexpr qint64 kMaxCliTimeoutMs = 3'600'000;
 // be given once, and only with the command it belongs to, but --memory may be
 // given again and again. -h or --help anywhere (but as an option's value)
 // asks for the help, whatever else is wrong.
-// `readout`, `convert`, `plot`, `tdr` and `reactance` take the file as their
+// `readout`, `convert`, `plot`, `tdr`, `reactance` and `check` take the file as their
 // one plain argument.
 // A .s2p output holds the Transmission mode's S21, so it implies
 // --transmission; a .s1p output with --transmission is refused.

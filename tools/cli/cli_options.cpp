@@ -35,12 +35,12 @@ QString Refusal(const std::string& name, const QString& wants, const QString& te
 }  // namespace
 
 const char* const kNormalisationIntro =
-    "NORMALISATION, for readout, convert, plot, tdr and reactance: the sweep's loss is corrected "
-    "point by "
-    "point "
-    "as the window's \"Calibrate\" menu does (the phase is not changed):";
+    "NORMALISATION, for readout, convert, plot, tdr, reactance and check: the sweep's loss is "
+    "corrected point by point as the window's \"Calibrate\" menu does (the phase is not "
+    "changed):";
 const char* const kNormalisationTrailer =
-    "A file that cannot be read or holds no usable reference exits with 1.";
+    "A file that cannot be read or holds no usable reference exits with 1 (check: with 2, as 1 "
+    "is its FAIL).";
 
 std::string ParseState::refuse(const QString& message) {
     if (refusal.isEmpty()) {

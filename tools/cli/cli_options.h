@@ -96,6 +96,7 @@ CLI::App* AddPlotCommand(CLI::App& app, ParseState& state, ReadoutArguments* rea
                          PlotArguments* plot);
 CLI::App* AddTdrCommand(CLI::App& app, ParseState& state, TdrArguments* target);
 CLI::App* AddReactanceCommand(CLI::App& app, ParseState& state, ReactanceArguments* target);
+CLI::App* AddCheckCommand(CLI::App& app, ParseState& state, CheckArguments* target);
 // The readout's options that plot reads as readout does (all but the file
 // and --json).
 void AddReadoutOptions(CLI::App* command, ParseState& state, ReadoutArguments* target);

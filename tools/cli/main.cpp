@@ -2,7 +2,8 @@
 // through the same protocol rules and the same asynchronous exchange as the
 // program, prints the window's readouts for a saved sweep, or writes a saved
 // sweep as the window's .csv or Touchstone export, or draws a saved sweep as
-// the window's picture, or gives a saved sweep's time domain. Every failure is
+// the window's picture, or gives a saved sweep's time domain, or holds a saved
+// sweep to limit lines. Every failure is
 // one line on stderr and a non-zero exit, and the output file is written only
 // once the whole sweep has arrived.
 
@@ -18,6 +19,7 @@
 #include <span>
 
 #include "cli_args.h"
+#include "cli_check.h"
 #include "cli_convert.h"
 #include "cli_plot.h"
 #include "cli_reactance.h"
@@ -275,6 +277,36 @@ int Reactance(const ReactanceArguments& request) {
                                  : CliReactanceTable(*result.reactance).toUtf8());
 }
 
+// 1 is the verdict FAIL, so every file that cannot serve exits with 2.
+int Check(const CheckArguments& request) {
+    constexpr int kPassed = 0, kFailed = 1;
+    SavedSweepInput saved;
+    if (ReadSavedSweep(request.settingsPath, request.file, request.normalisation, saved) !=
+        kSaved) {
+        return kBadRequest;
+    }
+    // A limits file is a few lines; a megabyte is no limits file.
+    constexpr qint64 kMaxLimitsBytes = 1 << 20;
+    QByteArray limits;
+    QString error;
+    if (!ReadFileLimited(request.limitsPath, kMaxLimitsBytes, &limits, &error)) {
+        return Fail(error, kBadRequest);
+    }
+    const CliCheckResult result =
+        ComputeCliCheck(request.file, saved.in.bytes, request.limitsPath, limits, request,
+                        saved.in.settings, saved.norm.normalisation);
+    if (!result.check) {
+        return Fail(result.error, kBadRequest);
+    }
+    Warn(result.check->warning);
+    const int printed = PrintAll(request.json ? CliCheckJson(*result.check)
+                                              : CliCheckTable(*result.check).toUtf8());
+    if (printed != kSaved) {
+        return printed;
+    }
+    return result.check->verdict.pass ? kPassed : kFailed;
+}
+
 // A sweep the transform refuses is a bad request, as a marker beyond the
 // points is for readout; the .csv is written only whole.
 int Tdr(const TdrArguments& request) {
@@ -384,6 +416,9 @@ int main(int argc, char* argv[]) {
     }
     if (parsed.arguments->command == CliCommand::Reactance) {
         return Reactance(parsed.arguments->reactance);
+    }
+    if (parsed.arguments->command == CliCommand::Check) {
+        return Check(parsed.arguments->check);
     }
     if (plot) {
         return Plot(parsed.arguments->readout, parsed.arguments->plot);
