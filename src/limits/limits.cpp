@@ -188,30 +188,36 @@ std::optional<QString> LimitsModeRefusal(const LimitSet& limits, bool transmissi
 
 LimitTraceValues LimitTraceValuesOf(const SweepExportInput& sweep) {
     LimitTraceValues out;
-    if (SweepExportRefusal(sweep)) {
-        return out;
+    LimitTraceValuesOf(sweep, out);
+    return out;
+}
+
+void LimitTraceValuesOf(const SweepExportInput& sweep, LimitTraceValues& into) {
+    const std::size_t points =
+        SweepExportRefusal(sweep) ? 0 : static_cast<std::size_t>(sweep.Champ);
+    into.frequencyHz.resize(points);
+    for (auto& v : into.values) {
+        v.resize(points);
     }
-    const auto points = static_cast<std::size_t>(sweep.Champ);
-    out.frequencyHz.reserve(points);
-    for (auto& v : out.values) {
-        v.reserve(points);
+    if (points == 0) {
+        return;
     }
     ClearUpperVectorState();  // pow, cos and sin at the points the tables miss
     PointConverter convert(sweep.CalOffsetDb, sweep.LossOffset);
     const SweepLoss loss(sweep);
-    auto& v = out.values;
-    for (std::size_t at = 1; at <= points; ++at) {
+    auto& v = into.values;
+    for (std::size_t k = 0; k < points; ++k) {
+        const std::size_t at = k + 1;
         const PointValues p = SweepPointValues(convert, sweep, at);
-        out.frequencyHz.push_back(SweepPointHz(sweep, static_cast<std::int32_t>(at)));
-        v[static_cast<std::size_t>(TraceKind::Loss)].push_back(loss(at));
-        v[static_cast<std::size_t>(TraceKind::Phase)].push_back(
-            SweepPhaseDegrees(sweep.PhaseSamples[at]));
-        v[static_cast<std::size_t>(TraceKind::Swr)].push_back(p.Swr);
-        v[static_cast<std::size_t>(TraceKind::Rs)].push_back(p.Rs);
-        v[static_cast<std::size_t>(TraceKind::Xs)].push_back(p.Xs);
-        v[static_cast<std::size_t>(TraceKind::Z)].push_back(p.Zmag);
+        into.frequencyHz[k] = SweepPointHz(sweep, static_cast<std::int32_t>(at));
+        v[static_cast<std::size_t>(TraceKind::Loss)][k] = loss(at);
+        v[static_cast<std::size_t>(TraceKind::Phase)][k] =
+            SweepPhaseDegrees(sweep.PhaseSamples[at]);
+        v[static_cast<std::size_t>(TraceKind::Swr)][k] = p.Swr;
+        v[static_cast<std::size_t>(TraceKind::Rs)][k] = p.Rs;
+        v[static_cast<std::size_t>(TraceKind::Xs)][k] = p.Xs;
+        v[static_cast<std::size_t>(TraceKind::Z)][k] = p.Zmag;
     }
-    return out;
 }
 
 namespace {

@@ -78,6 +78,9 @@ struct LimitTraceValues {
     std::array<std::vector<double>, TraceKindCount> values;
 };
 LimitTraceValues LimitTraceValuesOf(const SweepExportInput& sweep);
+// The same into values kept from tick to tick: their memory is reused, so a
+// tick allocates nothing once they have held a sweep as long.
+void LimitTraceValuesOf(const SweepExportInput& sweep, LimitTraceValues& into);
 
 struct LimitStretch {
     std::size_t first, last;  // indices into frequencyHz, inclusive

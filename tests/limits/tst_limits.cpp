@@ -320,10 +320,21 @@ void TestLimits::valuesAreTheWindows() {
         QCOMPARE(at(TraceKind::Xs), double(c.Xs));
         QCOMPARE(at(TraceKind::Z), double(c.Zmag));
     }
+    // Values kept from tick to tick take a shorter sweep's points alone.
+    LimitTraceValues kept = v;
+    in.Champ = 2;
+    LimitTraceValuesOf(in, kept);
+    QCOMPARE(kept.frequencyHz.size(), std::size_t{2});
+    for (std::size_t t = 0; t < TraceKindCount; ++t) {
+        QCOMPARE(kept.values[t].size(), std::size_t{2});
+        QCOMPARE(kept.values[t][1], v.values[t][1]);
+    }
     // A sweep whose arrays are short gives no points rather than a read
     // past them.
     in.Champ = 9;
     QVERIFY(LimitTraceValuesOf(in).frequencyHz.empty());
+    LimitTraceValuesOf(in, kept);
+    QVERIFY(kept.frequencyHz.empty() && kept.values[0].empty());
 }
 
 QTEST_APPLESS_MAIN(TestLimits)
