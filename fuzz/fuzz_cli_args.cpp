@@ -28,6 +28,8 @@
 //   one is given, a .csv output or none (and none in the Transmission mode),
 //   reads back the same from its canonical line, and is refused without its
 //   file;
+// - an accepted `check` always has a file and its limits, reads back the same
+//   from its canonical line, and is refused without its file or its limits;
 // - --help is given only when asked for, and the help of a command only when
 //   that command is given; that help is the command's own;
 // - an accepted sweep to a .s2p is a transmission sweep, and never one to a
@@ -306,8 +308,9 @@ void CheckTdr(const TdrArguments& t) {
     FUZZ_CHECK(!t.file.isEmpty(), "never transforms without a file");
     FUZZ_CHECK(!t.velocityFactor || (*t.velocityFactor > 0.0 && *t.velocityFactor <= 1.0),
                "a velocity factor in (0, 1]");
-    FUZZ_CHECK(t.outputPath.isEmpty() || CliOutputKindOf(t.outputPath) == CliOutputKind::Csv,
-               "the arrays go only to a .csv");
+    FUZZ_CHECK(t.outputPath.isEmpty() || CliOutputKindOf(t.outputPath) == CliOutputKind::Csv ||
+                   IsTdrPicture(t.outputPath),
+               "the arrays go only to a .csv, the impulse to a picture");
     FUZZ_CHECK(t.outputPath.isEmpty() || !t.transmission, "a transmission has no arrays");
     QStringList options{"--window=" + QString::fromLatin1(TimeWindowName(t.window).data())};
     if (t.velocityFactor) {
@@ -341,6 +344,44 @@ void CheckTdr(const TdrArguments& t) {
                "a tdr without its file is refused");
 }
 
+bool SameCheck(const CheckArguments& a, const CheckArguments& b) {
+    return a.file == b.file && a.limitsPath == b.limitsPath && a.settingsPath == b.settingsPath &&
+           a.transmission == b.transmission && a.lossOffset == b.lossOffset && a.json == b.json &&
+           a.normalisation == b.normalisation;
+}
+
+void CheckCheck(const CheckArguments& c) {
+    FUZZ_CHECK(!c.file.isEmpty() && !c.limitsPath.isEmpty(),
+               "never checks without a file and its limits");
+    QStringList options{"--limits=" + c.limitsPath};
+    if (!c.settingsPath.isEmpty()) {
+        options << "--settings=" + c.settingsPath;
+    }
+    if (c.transmission) {
+        options << QStringLiteral("--transmission");
+    }
+    if (!c.lossOffset.isEmpty()) {
+        options << "--loss-offset=" + c.lossOffset;
+    }
+    if (c.json) {
+        options << QStringLiteral("--json");
+    }
+    options << NormalisationOptions(c.normalisation, c.transmission);
+    const QStringList command{QStringLiteral("check"), c.file};
+    for (const QStringList& line : {command + options, Reversed(options) + command}) {
+        const CliParseResult again = ParseCliArguments(line);
+        FUZZ_CHECK(again.arguments && !again.arguments->help &&
+                       again.arguments->command == CliCommand::Check,
+                   "an accepted check, written out, is accepted again");
+        FUZZ_CHECK(SameCheck(again.arguments->check, c), "a check reads back the same");
+    }
+    FUZZ_CHECK(!ParseCliArguments(QStringList{"check"} + options).arguments,
+               "a check without its file is refused");
+    const CliParseResult limitless = ParseCliArguments(command + options.mid(1));
+    FUZZ_CHECK(!limitless.arguments && limitless.error.contains(QStringLiteral("--limits")),
+               "a check without its limits is refused, naming --limits");
+}
+
 QString CommandName(CliCommand command) {
     switch (command) {
         case CliCommand::Sweep:
@@ -353,6 +394,10 @@ QString CommandName(CliCommand command) {
             return QStringLiteral("plot");
         case CliCommand::Tdr:
             return QStringLiteral("tdr");
+        case CliCommand::Reactance:
+            return QStringLiteral("reactance");
+        case CliCommand::Check:
+            return QStringLiteral("check");
     }
     return {};
 }
@@ -430,6 +475,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (parsed.command == CliCommand::Tdr) {
         FUZZ_CHECK(arguments.contains(QStringLiteral("tdr")), "a tdr only when asked for");
         CheckTdr(parsed.tdr);
+        return 0;
+    }
+    if (parsed.command == CliCommand::Reactance) {
+        FUZZ_CHECK(arguments.contains(QStringLiteral("reactance")),
+                   "a reactance only when asked for");
+        FUZZ_CHECK(!parsed.reactance.file.isEmpty(), "never infers signs without a file");
+        return 0;
+    }
+    if (parsed.command == CliCommand::Check) {
+        FUZZ_CHECK(arguments.contains(QStringLiteral("check")), "a check only when asked for");
+        CheckCheck(parsed.check);
         return 0;
     }
     const SweepArguments& s = parsed.sweep;

@@ -13,6 +13,7 @@ import shutil
 import struct
 
 HERE = pathlib.Path(__file__).resolve().parent
+ROOT = HERE.parent
 EXAMPLE_INI = HERE.parent / "examples" / "vezizo.ini"
 
 
@@ -242,6 +243,10 @@ def cli_args():
                                  "--window", "rect", "--velocity-factor=1"),
         "tdr_factor_range": line("tdr", "c.vec", "--velocity-factor", "1.0000001"),
         "tdr_bad_window": line("tdr", "c.vec", "--window", "rectangle", "--output", "t.png"),
+        "check": line("check", "a.vec", "--limits", "examples/antenna_40m.limits"),
+        "check_json_normalised": line("check", "f.vec", "--limits=bandpass.limits", "--json",
+                                      "--transmission", "--through", "t.vec", "--loss-offset", "6"),
+        "check_no_limits": line("check", "a.vec", "--json"),
     }
 
 
@@ -290,6 +295,27 @@ def marker_sets():
     }
 
 
+def limits():
+    examples = ROOT / "examples"
+    return {
+        "antenna_40m": (examples / "antenna_40m.limits").read_bytes(),
+        "bandpass": (examples / "bandpass.limits").read_bytes(),
+        "empty": b"",
+        "comments_only": b"# nothing yet\n\n   \t\n",
+        "every_trace": b"loss max 1 2 3 4\nphase min 1 -90 2 90\nswr max 7 1.5 7.2 1.5\n"
+        b"rs min 1 40 2 60\nxs max 1 10 2 20\nz min 1 45 2 55\n",
+        "sloped_overlap": b"swr max 1 3 30 2\nswr max 5 1.2 10 1.8 # tighter in the middle\n",
+        "case_crlf_bom": b"\xef\xbb\xbfSWR\tMAX 7 1.5 7.2 1.5\r\nLoss Min 1e0 +40 5E0 4e1\r\n",
+        "decimal_comma": b"swr max 7,0 1.5 7,2 1.5\n",
+        "f1_above_f2": b"loss max 7.2 1 7.0 1\n",
+        "trailing_text": b"z min 1 45 2 55 ohm\n",
+        "unknown_trace": b"swr max 7 1.5 7.2 1.5\nsqr max 7 1 8 1\n",
+        "numbers_short": b"loss max 7 1 8\n",
+        "out_of_range": b"z max 1 1e10 2 1\nswr max -1 1 1e7 1\n",
+        "not_finite": b"phase max nan 1 inf 2\n",
+    }
+
+
 def write(harness, seeds):
     folder = HERE / "corpus" / harness
     if folder.exists():
@@ -308,6 +334,7 @@ def main():
     write("norm_file", norm_file())
     write("touchstone", touchstone())
     write("marker_sets", marker_sets())
+    write("limits", limits())
 
 
 if __name__ == "__main__":
