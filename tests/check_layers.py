@@ -32,7 +32,6 @@ RANKS = [
     "timedomain",
     "limits",
     "range",
-    "limits",
     "window",
     "app",
 ]

@@ -132,7 +132,8 @@ public:
     TimeDomainView& timeDomainView() { return *timeDomainView_; }
     ReactanceSignControl& reactanceSign() { return *reactanceSign_; }
     SmithView& smithView() { return *smithView_; }
-    // View → "Amateur bands", and Markers → the marker sets.
+    // The "&Limits" menu, View → "Amateur bands", and Markers → the marker sets.
+    LimitsControl& limitsControl() { return *limits_; }
     BandShading& bandShading() { return *bandShading_; }
     MarkerSetControl& markerSets() { return *markerSets_; }
     // The sweep on the graph as every export reads it: buffers, limits,
@@ -227,7 +228,7 @@ private:
     void SetSingleFrequency();
     void AcquireSweep();
     void AcquireWideSweep(const WideSweepPlan& plan);
-    // The band shading and the marker sets, made last.
+    // The limit lines, the band shading and the marker sets, made last.
     void makeChecks(const Say& say, const Say& sayWarning, const ChooseFile& askFile);
     // Markers 1 and 2 where a set has them, and which markers are on; what
     // could not be placed, in words.
@@ -265,6 +266,7 @@ private:
     TimeDomainView* timeDomainView_ = nullptr;
     ReactanceSignControl* reactanceSign_ = nullptr;
     SmithView* smithView_ = nullptr;
+    LimitsControl* limits_ = nullptr;
     BandShading* bandShading_ = nullptr;
     MarkerSetControl* markerSets_ = nullptr;
 };

@@ -1,16 +1,67 @@
-// The window's band shading and marker sets: their controllers,
+// The window's limit lines, band shading and marker sets: their controllers,
 // and what each is handed of the window.
+#include <QApplication>
+
 #include "common/decimal_text.h"
 #include "common/leading_number.h"
 #include "measure/graph_widget.h"
 #include "window/band_shading.h"
 #include "window/chart1.h"
 #include "window/graph_view.h"
+#include "window/limits_control.h"
 #include "window/marker_controls.h"
 #include "window/marker_set_control.h"
 #include "window/settings_dialog.h"
 
-void chart1::makeChecks(const Say& say, const Say& sayWarning, const ChooseFile& /*askFile*/) {
+namespace {
+
+GraphWidget::Trace GraphTraceOf(TraceKind kind) {
+    switch (kind) {
+        case TraceKind::Loss:
+            return GraphWidget::Loss;
+        case TraceKind::Phase:
+            return GraphWidget::Phase;
+        case TraceKind::Swr:
+            return GraphWidget::Swr;
+        case TraceKind::Rs:
+            return GraphWidget::Rs;
+        case TraceKind::Xs:
+            return GraphWidget::Xs;
+        case TraceKind::Z:
+            break;
+    }
+    return GraphWidget::Z;
+}
+
+}  // namespace
+
+void chart1::makeChecks(const Say& say, const Say& sayWarning, const ChooseFile& askFile) {
+    limits_ = new LimitsControl(
+        {.window = *this,
+         .graph = *ui.picGraph1,
+         .settings = settings_,
+         .settingsFile = *settingsController_,
+         .sweep = [this] { return sweepExportInput(); },
+         .geometry =
+             [this] {
+                 const TracePass pass = tracePass();
+                 return LimitGeometryInput{
+                     settings_.FMin,  settings_.FMax, ui.picGraph1->ScaleWidth(),
+                     pass.H,          pass.Scales,    pass.CalOffsetDb,
+                     pass.LossOffset, pass.LossScale};
+             },
+         .traceShown =
+             [this](TraceKind kind) {
+                 const std::array<const QCheckBox*, TraceKindCount> boxes = {
+                     ui.chkRL, ui.chkPH, ui.chkSWR, ui.chkRS, ui.chkXS, ui.chkZ};
+                 return boxes[static_cast<std::size_t>(kind)]->isChecked();
+             },
+         .traceColour = [this](TraceKind kind) { return traceColours()[GraphTraceOf(kind)]; },
+         .chooseFile = askFile,
+         .notify = say,
+         .warn = sayWarning,
+         .beep = [] { QApplication::beep(); }},
+        this);
     bandShading_ = new BandShading({.viewMenu = *graphView_->menu(),
                                     .graph = *ui.picGraph1,
                                     .settings = settings_,

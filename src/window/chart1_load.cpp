@@ -4,22 +4,23 @@
 #include <QGuiApplication>
 #include <QScreen>
 
-#include "window/chart1.h"
 #include "common/colour.h"
-#include "settings/startup_rules.h"
 #include "common/display_format.h"
 #include "common/rounding.h"
 #include "common/twips.h"
-#include "measure/graph_captions.h"
-#include "measure/graph_overlays.h"
-#include "measure/trace_scale.h"
-#include "window/graph_view.h"
 #include "display/vb_colour.h"
 #include "instrument/parallel_sequences.h"
 #include "instrument/serial_device.h"
 #include "instrument/serial_port_service.h"
+#include "measure/graph_captions.h"
+#include "measure/graph_overlays.h"
 #include "measure/graph_widget.h"
 #include "measure/line_widget.h"
+#include "measure/trace_scale.h"
+#include "settings/startup_rules.h"
+#include "window/chart1.h"
+#include "window/graph_view.h"
+#include "window/limits_control.h"
 
 namespace {
 
@@ -76,6 +77,9 @@ void chart1::Form_Load() {
     // 14. What "Full" restores.
     FullFMax = settings_.FMax;
     FullFMin = settings_.FMin;
+
+    // The limits the settings remember.
+    limits_->loadRemembered();
 }
 
 void chart1::usePoints(std::int32_t champ) {

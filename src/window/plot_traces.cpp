@@ -12,6 +12,7 @@
 #include "window/calibrate_controller.h"
 #include "window/chart1.h"
 #include "window/graph_view.h"
+#include "window/limits_control.h"
 #include "window/reactance_sign_control.h"
 
 namespace {
@@ -91,6 +92,7 @@ void chart1::PlotTraces() {
     BestMatchCount = lossPhase_.Best.BestMatchCount;
     lastPoint = impedance_.Last;
     bandShading_->update();
+    limits_->update();
 
     ApplyCableMarkerRules();
 }

@@ -6,9 +6,11 @@
 #include <QtTest>
 
 #include "dut_models.h"
+#include "limits/limits.h"
 #include "measure/graph_widget.h"
 #include "support/test_support.h"
 #include "window/band_shading.h"
+#include "window/limits_control.h"
 #include "window/marker_controls.h"
 #include "window/marker_set_control.h"
 #include "window/settings_dialog.h"
@@ -50,6 +52,11 @@ struct Window : WindowFixture {
         }
         return path;
     }
+    LimitsControl& limits() { return w->limitsControl(); }
+    QString verdict() {
+        QLabel* l = limits().indicator();
+        return l->isHidden() ? QString() : l->text();
+    }
     QImage graph() {
         QImage image(w->ui.picGraph1->size(), QImage::Format_ARGB32_Premultiplied);
         QPainter painter(&image);
@@ -64,6 +71,67 @@ class ChecksTest : public QObject {
     Q_OBJECT
 
 private slots:
+    void limitsSayPassOrFailAndLeaveNoTrace() {
+        Window f;
+        QVERIFY(f.tick());
+        QVERIFY(f.tick());  // the range read by the first
+        const QImage before = f.graph();
+        QVERIFY(f.verdict().isEmpty());
+        QVERIFY(f.w->ui.picGraph1->strokes().empty());
+
+        // Under 2:1 close to resonance, not across the whole range.
+        QVERIFY(
+            f.limits().load(f.file("near.limits", "# near resonance\nswr max 14.15 2 14.25 2\n")));
+        QVERIFY(f.tick());
+        QCOMPARE(f.verdict(), QStringLiteral("PASS"));
+        QCOMPARE(f.w->ui.picGraph1->strokes().size(), std::size_t{1});
+        QCOMPARE(f.limits().indicator()->accessibleDescription(), QStringLiteral("lblLimits"));
+
+        QSignalSpy failed(&f.limits(), &LimitsControl::turnedToFail);
+        QVERIFY(f.limits().load(f.file("wide.limits", "swr max 10 2 20 2\nswr min 10 1 20 1\n")));
+        QVERIFY(f.tick());
+        QCOMPARE(f.verdict(), QStringLiteral("FAIL"));
+        QCOMPARE(failed.count(), 0);  // a new file is no change of verdict
+        const auto strokes = f.w->ui.picGraph1->strokes();
+        QVERIFY(std::any_of(strokes.begin(), strokes.end(), [](const GraphStroke& s) {
+            return s.width > 1;
+        }));  // failing stretches
+        QVERIFY(f.limits().indicator()->toolTip().contains(QLatin1String("line 1: swr max: FAIL")));
+        QVERIFY(f.limits().indicator()->toolTip().contains(QLatin1String("line 2: swr min: pass")));
+
+        // A bad file is refused by its line; the limits held stay.
+        const QString held = f.limits().path();
+        QVERIFY(!f.limits().load(f.file("bad.limits", "swr max 10 2 20 2\nswr max 14 2 13\n")));
+        QVERIFY2(f.warnings().last().contains(QLatin1String("line 2")),
+                 qPrintable(f.warnings().last()));
+        QCOMPARE(f.limits().path(), held);
+        QVERIFY(f.tick());
+        QCOMPARE(f.verdict(), QStringLiteral("FAIL"));
+
+        // PASS, then a sweep that fails: one change, said once.
+        QVERIFY(f.limits().load(f.file("near.limits", "swr max 14.15 2 14.25 2\n")));
+        QVERIFY(f.tick());
+        f.fill(Sim::Dut::Open);
+        QVERIFY(f.tick());
+        QVERIFY(f.tick());
+        QCOMPARE(f.verdict(), QStringLiteral("FAIL"));
+        QCOMPARE(failed.count(), 1);
+
+        f.fill(Sim::Dut::Antenna);
+        f.limits().clear();
+        QVERIFY(f.tick());
+        QVERIFY(f.tick());  // the loss pen comes in from where the last pass left it
+        QVERIFY(f.verdict().isEmpty());
+        QCOMPARE(f.graph(), before);
+
+        // SWR limits mean nothing in Transmission: not checked, and no lines.
+        QVERIFY(f.limits().load(f.file("near.limits", "swr max 14.15 2 14.25 2\n")));
+        f.w->ui.toolbarButtons[3]->trigger();
+        QVERIFY(f.tick());
+        QCOMPARE(f.verdict(), QStringLiteral("NOT CHECKED"));
+        QVERIFY(f.w->ui.picGraph1->strokes().empty());
+    }
+
     // IARU region 1 on 10 to 20 MHz: 30 m and 20 m, and 17 m beyond 18.068.
     void bandsShadeTheirRegion() {
         Window f;
