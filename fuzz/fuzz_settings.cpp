@@ -26,10 +26,11 @@
 
 namespace {
 
-constexpr std::array<std::string_view, 18> kKeys = {
-    "FMax",    "FMin",        "Champ",       "Step",           "colorS1",        "colorS2",
-    "colorS3", "colorS4",     "colorS5",     "colorS6",        "Address1",       "Address2",
-    "port",    "caloffsetrx", "caloffsettx", "caloffsetvalue", "InputVelFactor", "device"};
+constexpr std::array<std::string_view, 23> kKeys = {
+    "FMax",     "FMin",         "Champ",       "Step",           "colorS1",        "colorS2",
+    "colorS3",  "colorS4",      "colorS5",     "colorS6",        "Address1",       "Address2",
+    "port",     "caloffsetrx",  "caloffsettx", "caloffsetvalue", "InputVelFactor", "device",
+    "TextSize", "DistanceUnit", "Port",        "Address",        "SaveFolder"};
 
 // The longest value the message quotes, in bytes: 60 characters of at most
 // four bytes each, then "...".
@@ -67,6 +68,12 @@ std::string IniText(const Settings& s) {
     t += "caloffsetvalue=" + std::to_string(s.caloffsetvalue) + "\n";
     // Quoted, so blanks at either end of the path survive.
     t += "device=\"" + s.device + "\"\n";
+    t += "[DISPLAY]\n";
+    t += "TextSize=" + std::to_string(s.TextSize) + "\n";
+    t += std::string("DistanceUnit=") + (s.DistanceInFeet ? "feet" : "metres") + "\n";
+    t += "[REMOTE]\n";
+    t += "Port=" + std::to_string(s.RemotePort) + "\nAddress=" + s.RemoteAddress + "\n";
+    t += "SaveFolder=\"" + s.SaveFolder + "\"\n";
     return t;
 }
 
@@ -104,6 +111,7 @@ void CheckAccepted(const Settings& s) {
         FUZZ_CHECK(IsWholeInt32(v), "integer keys hold whole 32-bit values");
     }
     FUZZ_CHECK(ToInt16HalfEven(s.port).has_value(), "port fits the 16-bit port number");
+    FUZZ_CHECK(s.RemotePort >= 0 && s.RemotePort <= 65535, "the remote port fits 16 bits");
     std::int32_t colour = 0;
     const auto r = std::from_chars(s.colorS6.data(), s.colorS6.data() + s.colorS6.size(), colour);
     FUZZ_CHECK(r.ec == std::errc() && r.ptr == s.colorS6.data() + s.colorS6.size(),

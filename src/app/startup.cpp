@@ -6,6 +6,8 @@
 #include <QScreen>
 #include <QTimer>
 #include <cstdio>
+#include <string>
+#include <vector>
 
 #include "window/chart1.h"
 #include "app/message.h"
@@ -67,6 +69,22 @@ int Main(QApplication& app) {
         return 2;
     }
     Settings settings = loaded.settings;
+    // The command line overrides the file's [REMOTE] Port.
+    std::vector<std::string> arguments;
+    for (const QString& a : QCoreApplication::arguments().mid(1)) {
+        arguments.push_back(a.toStdString());
+    }
+    const ProgramArguments parsed = ParseProgramArguments(arguments);
+    if (!parsed.error.empty()) {
+        const QString text = QString::fromStdString(parsed.error);
+        SayOnStderr(text);
+        splash.close();
+        ShowMessage(nullptr, QMessageBox::Critical, QLatin1String(Version::AppTitle), text);
+        return 2;
+    }
+    if (parsed.remotePort) {
+        settings.RemotePort = *parsed.remotePort;
+    }
     // Start-up goes on with 0 for these, but not without a word.
     const QString noNumber =
         loaded.noNumber.empty()

@@ -63,6 +63,9 @@ enum Key : std::size_t {
     kBandRegion,
     kLimitsFile,
     kLimitsBeep,
+    kRemotePort,
+    kRemoteAddress,
+    kSaveFolder,
     kKeyCount
 };
 
@@ -72,18 +75,32 @@ struct KeyName {
 };
 
 constexpr std::array<KeyName, kKeyCount> kKeyNames = {{
-    {"PARAMETERS", "FMax"},           {"PARAMETERS", "FMin"},
-    {"PARAMETERS", "Champ"},          {"PARAMETERS", "Step"},
-    {"GRAF_PROP", "colorS1"},         {"GRAF_PROP", "colorS2"},
-    {"GRAF_PROP", "colorS3"},         {"GRAF_PROP", "colorS4"},
-    {"GRAF_PROP", "colorS5"},         {"GRAF_PROP", "colorS6"},
-    {"PORTSETTING", "Address1"},      {"PORTSETTING", "Address2"},
-    {"PORTSETTING", "port"},          {"PORTSETTING", "caloffsetrx"},
-    {"PORTSETTING", "caloffsettx"},   {"PORTSETTING", "caloffsetvalue"},
-    {"PARAMETERS", "InputVelFactor"}, {"PORTSETTING", "device"},
-    {"DISPLAY", "TextSize"},          {"DISPLAY", "DistanceUnit"},
-    {"DISPLAY", "BandRegion"},        {"LIMITS", "LimitsFile"},
+    {"PARAMETERS", "FMax"},
+    {"PARAMETERS", "FMin"},
+    {"PARAMETERS", "Champ"},
+    {"PARAMETERS", "Step"},
+    {"GRAF_PROP", "colorS1"},
+    {"GRAF_PROP", "colorS2"},
+    {"GRAF_PROP", "colorS3"},
+    {"GRAF_PROP", "colorS4"},
+    {"GRAF_PROP", "colorS5"},
+    {"GRAF_PROP", "colorS6"},
+    {"PORTSETTING", "Address1"},
+    {"PORTSETTING", "Address2"},
+    {"PORTSETTING", "port"},
+    {"PORTSETTING", "caloffsetrx"},
+    {"PORTSETTING", "caloffsettx"},
+    {"PORTSETTING", "caloffsetvalue"},
+    {"PARAMETERS", "InputVelFactor"},
+    {"PORTSETTING", "device"},
+    {"DISPLAY", "TextSize"},
+    {"DISPLAY", "DistanceUnit"},
+    {"DISPLAY", "BandRegion"},
+    {"LIMITS", "LimitsFile"},
     {"LIMITS", "LimitsBeep"},
+    {"REMOTE", "Port"},
+    {"REMOTE", "Address"},
+    {"REMOTE", "SaveFolder"},
 }};
 
 // The value text of each key as written (blanks removed), if present.
@@ -345,6 +362,44 @@ bool IsTextSize(std::int32_t percent) {
     return percent == 100 || percent == 125 || percent == 150 || percent == 200;
 }
 
+bool IsDecimalByte(std::string_view part) {
+    if (part.empty() || part.size() > 3 ||
+        !std::all_of(part.begin(), part.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+        return false;
+    }
+    return std::stoi(std::string(part)) <= 255;
+}
+
+// An IPv4 address in dotted decimal, or an IPv6 one in its usual text (hex
+// groups and colons, "::" allowed, an IPv4 tail too). Names are not looked
+// up: the server listens on an address, never on what a resolver says.
+bool IsAddressText(std::string_view text) {
+    if (text.find(':') == std::string_view::npos) {
+        std::size_t parts = 0;
+        std::size_t start = 0;
+        while (true) {
+            const std::size_t dot = text.find('.', start);
+            const std::string_view part = text.substr(start, dot - start);
+            if (!IsDecimalByte(part)) {
+                return false;
+            }
+            ++parts;
+            if (dot == std::string_view::npos) {
+                break;
+            }
+            start = dot + 1;
+        }
+        return parts == 4;
+    }
+    const auto allowed = [](char c) {
+        return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F') ||
+               c == ':' || c == '.';
+    };
+    return text.size() >= 2 && text.size() <= 45 &&
+           std::all_of(text.begin(), text.end(), allowed) &&
+           std::count(text.begin(), text.end(), ':') >= 2;
+}
+
 SettingsResult Failure(std::string reason) {
     SettingsResult result;
     result.error = SettingsError{{}, {}, std::move(reason)};
@@ -482,6 +537,19 @@ SettingsResult ParseSettings(std::string_view iniText) {
     } else {
         return done();
     }
+    if (const auto v = reader.Integer(kRemotePort, s.RemotePort, 0, 65535)) {
+        s.RemotePort = *v;
+    } else {
+        return done();
+    }
+    if (const std::string address = reader.Text(kRemoteAddress); !address.empty()) {
+        if (!IsAddressText(address)) {
+            reader.Fail(kRemoteAddress, "is not an IPv4 or IPv6 address");
+            return done();
+        }
+        s.RemoteAddress = address;
+    }
+    s.SaveFolder = reader.Text(kSaveFolder);
     result.noNumber = reader.TakeNoNumber();
     return result;
 }

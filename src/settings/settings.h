@@ -43,6 +43,13 @@ struct Settings {
     // LimitsBeep=1 to beep when the verdict turns to FAIL.
     std::string LimitsFile;
     bool LimitsBeep = false;
+    // [REMOTE]: the remote-control server. Port 0 leaves it off; Address is
+    // where it listens, loopback unless chosen otherwise (there is no
+    // authentication); SaveFolder is the one folder MMEM:STOR writes in
+    // (none: remote saves are refused).
+    std::int32_t RemotePort = 0;
+    std::string RemoteAddress = "127.0.0.1";
+    std::string SaveFolder;
 
     // Every key alike; a new key is compared without touching this.
     friend bool operator==(const Settings&, const Settings&) = default;

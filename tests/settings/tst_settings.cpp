@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include "settings/settings.h"
+#include "settings/startup_rules.h"
 
 namespace {
 
@@ -42,6 +43,9 @@ QString ValueOf(const Settings& s, const QString& key) {
         {"BandRegion", whole(s.BandRegion)},
         {"LimitsFile", QString::fromStdString(s.LimitsFile)},
         {"LimitsBeep", s.LimitsBeep ? "1" : "0"},
+        {"Port", whole(s.RemotePort)},
+        {"Address", QString::fromStdString(s.RemoteAddress)},
+        {"SaveFolder", QString::fromStdString(s.SaveFolder)},
     };
     return values.value(key, "<key missing from this table>");
 }
@@ -93,6 +97,8 @@ private slots:
     void keysWithNoNumberAreNamed();
     void firstErrorInKeyOrder_data();
     void firstErrorInKeyOrder();
+    void programArguments_data();
+    void programArguments();
     void describesError_data();
     void describesError();
     void loadsInstallerFile();
@@ -233,6 +239,24 @@ void TestSettings::keys_data() {
     row("LimitsBeep on", l + "LimitsBeep=1", "LimitsBeep", "1");
     row("LimitsBeep 2", l + "LimitsBeep=2", "LimitsBeep", "", "LimitsBeep");
 
+    // The remote-control server: off, and on loopback, unless asked.
+    const QByteArray r = "[REMOTE]\n";
+    row("remote Port missing: off", p + "Champ=9", "Port", "0");
+    row("remote Port", r + "port=5025", "Port", "5025");
+    row("remote Port top", r + "Port=65535", "Port", "65535");
+    row("remote Port beyond 16 bits", r + "Port=65536", "Port", "", "Port");
+    row("remote Port negative", r + "Port=-1", "Port", "", "Port");
+    row("serial port is not the remote one", t + "port=3", "Port", "0");
+    row("remote Address missing: loopback", r + "Port=5025", "Address", "127.0.0.1");
+    row("remote Address empty: loopback", r + "Address=", "Address", "127.0.0.1");
+    row("remote Address every interface", r + "Address=0.0.0.0", "Address", "0.0.0.0");
+    row("remote Address IPv6", r + "Address=::1", "Address", "::1");
+    row("remote Address a name", r + "Address=localhost", "Address", "", "Address");
+    row("remote Address octet too big", r + "Address=127.0.0.256", "Address", "", "Address");
+    row("remote Address three octets", r + "Address=127.0.1", "Address", "", "Address");
+    row("remote SaveFolder", r + "SaveFolder=\"/home/me/my sweeps\"", "SaveFolder",
+        "/home/me/my sweeps");
+
     // Saved as "Unicode" (UTF-16 with a byte-order mark) by a Windows editor.
     const QString unicode = QStringLiteral(
         "[PARAMETERS]\r\nChamp=500\r\n[PORTSETTING]\r\n"
@@ -347,6 +371,41 @@ void TestSettings::firstErrorInKeyOrder() {
     QCOMPARE(QString::fromStdString(r.error->key), errorKey);
 }
 
+// --remote-port on the command line; what it does not know is Qt's.
+void TestSettings::programArguments_data() {
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("port");  // -1: none given
+    QTest::addColumn<QString>("error");
+    QTest::newRow("none") << QStringList{} << -1 << "";
+    QTest::newRow("separate") << QStringList{"--remote-port", "5025"} << 5025 << "";
+    QTest::newRow("joined") << QStringList{"--remote-port=5025"} << 5025 << "";
+    QTest::newRow("0 turns it off") << QStringList{"--remote-port", "0"} << 0 << "";
+    QTest::newRow("Qt's own left alone")
+        << QStringList{"-platform", "offscreen", "--remote-port", "65535"} << 65535 << "";
+    QTest::newRow("the last wins") << QStringList{"--remote-port=1", "--remote-port=2"} << 2 << "";
+    QTest::newRow("missing") << QStringList{"--remote-port"} << -1
+                             << "--remote-port needs a port number (0 to 65535)";
+    QTest::newRow("too large") << QStringList{"--remote-port", "65536"} << -1
+                               << "--remote-port 65536 is not a port number (0 to 65535)";
+    QTest::newRow("not a number") << QStringList{"--remote-port=50x"} << -1
+                                  << "--remote-port 50x is not a port number (0 to 65535)";
+    QTest::newRow("negative") << QStringList{"--remote-port", "-1"} << -1
+                              << "--remote-port -1 is not a port number (0 to 65535)";
+}
+
+void TestSettings::programArguments() {
+    QFETCH(QStringList, arguments);
+    QFETCH(int, port);
+    QFETCH(QString, error);
+    std::vector<std::string> args;
+    for (const QString& a : arguments) {
+        args.push_back(a.toStdString());
+    }
+    const ProgramArguments parsed = ParseProgramArguments(args);
+    QCOMPARE(QString::fromStdString(parsed.error), error);
+    QCOMPARE(parsed.remotePort.value_or(-1), port);
+}
+
 void TestSettings::describesError_data() {
     QTest::addColumn<QByteArray>("ini");
     QTest::addColumn<QString>("path");
@@ -359,6 +418,10 @@ void TestSettings::describesError_data() {
         << "/opt/zezizav/vezizo.ini: Champ='0' is out of range (1 to 32767)";
     QTest::newRow("16-bit key") << QByteArray("[PORTSETTING]\ncaloffsetrx=-40000") << "v.ini"
                                 << "v.ini: caloffsetrx=-40000 is out of range (-32768 to 32767)";
+    QTest::newRow("remote Port") << QByteArray("[REMOTE]\nPort=99999") << "v.ini"
+                                 << "v.ini: Port=99999 is out of range (0 to 65535)";
+    QTest::newRow("remote Address") << QByteArray("[REMOTE]\nAddress=my.host") << "v.ini"
+                                    << "v.ini: Address=my.host is not an IPv4 or IPv6 address";
     QTest::newRow("velocity factor") << QByteArray("[PARAMETERS]\nInputVelFactor=fast") << "v.ini"
                                      << "v.ini: InputVelFactor=fast is not a decimal number";
     QTest::newRow("long value cut")
