@@ -32,6 +32,7 @@ RANKS = [
     "timedomain",
     "limits",
     "range",
+    "remote",
     "window",
     "app",
 ]
