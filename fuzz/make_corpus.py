@@ -316,6 +316,23 @@ def limits():
     }
 
 
+def scpi():
+    # Byte 0 picks the size of the pieces the rest is fed in.
+    return {
+        "identity": b"\x00*IDN?\n",
+        "chain": b"\x05SENS:FREQ:STAR 7.1MHz;STOP 7.2e6;:SWE:POIN 101;*OPC?\r\n",
+        "sweep": b"\x01INIT:IMM;*OPC?\nTRAC:DATA? SWR\nSENS:FREQ:DATA?\n",
+        "wait": b"\x02INIT;*WAI;CALC:MARK2:Y? PHAS\nINIT\n",
+        "markers": b"\x03calc:mark3:x 2e6;x?;y? z\ncalc:mark:min\ncalc:mark4:x?\n",
+        "modes": b"\x07SENS:MODE \"Cable Loss\";MODE?\nMODE LENG\nMODE 'x'\n",
+        "store": b"\x09MMEM:STOR \"a/b.s1p\"\nMMEM:STOR \"../x.csv\"\nMMEM:STOR 'c.PNG'\n",
+        "errors": b"\x0bFOO\nFREQ:STAR\nFREQ:STAR 1e999\nSYST:ERR?;ERR:ALL?\n",
+        "long_line": b"\x3f" + b" " * 70000 + b"*IDN?\n*IDN?\n",
+        "half": b"\x04INIT;*OPC?;\"unterminated",
+        "help": b"\x00SYST:HELP?\n*RST;*CLS\n",
+    }
+
+
 def write(harness, seeds):
     folder = HERE / "corpus" / harness
     if folder.exists():
@@ -335,6 +352,7 @@ def main():
     write("touchstone", touchstone())
     write("marker_sets", marker_sets())
     write("limits", limits())
+    write("scpi", scpi())
 
 
 if __name__ == "__main__":
