@@ -167,6 +167,10 @@ void AppendScpiNumber(std::string& out, double v) {
         // -0 prints as 0.
         r = std::to_chars(buffer.data(), buffer.data() + buffer.size(),
                           static_cast<std::int64_t>(v));
+    } else if (const auto f = static_cast<float>(v); static_cast<double>(f) == v) {
+        // The window computes in 32-bit floats: their own shortest form
+        // ("1.23456", not "1.2345600128173828") reads back to the same float.
+        r = std::to_chars(buffer.data(), buffer.data() + buffer.size(), f);
     } else {
         r = std::to_chars(buffer.data(), buffer.data() + buffer.size(), v);
     }

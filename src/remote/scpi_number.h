@@ -18,9 +18,10 @@ struct ScpiNumber {
 ScpiNumber ParseScpiNumber(std::string_view text);
 
 // Appends v the way every response writes numbers: whole values below 1e15
-// as integers ("7100000"), others in their shortest round-trip form
-// ("1.25", "3.0000000000000004e-05"); NaN as 9.91E37 and infinities as
-// +-9.9E37, SCPI's stand-ins.
+// as integers ("7100000"), a value that is exactly a 32-bit float in the
+// float's shortest round-trip form ("1.23456"), any other in the double's
+// ("3.0000000000000004e-05"); NaN as 9.91E37 and infinities as +-9.9E37,
+// SCPI's stand-ins.
 void AppendScpiNumber(std::string& out, double v);
 
 // Values joined by commas.

@@ -296,6 +296,10 @@ private slots:
         QTest::newRow("negative") << -12.25 << QByteArray("-12.25");
         QTest::newRow("minus zero") << -0.0 << QByteArray("0");
         QTest::newRow("large") << 1e20 << QByteArray("1e+20");
+        QTest::newRow("a float, as the window's")
+            << static_cast<double>(1.23456f) << QByteArray("1.23456");
+        QTest::newRow("a double") << 1.23456 << QByteArray("1.23456");
+        QTest::newRow("a double no float holds") << 1.0 / 3.0 << QByteArray("0.3333333333333333");
         QTest::newRow("NaN") << std::nan("") << QByteArray("9.91E37");
         QTest::newRow("infinity") << -HUGE_VAL << QByteArray("-9.9E37");
     }
