@@ -254,8 +254,7 @@ void TestSettings::keys_data() {
     row("remote Address a name", r + "Address=localhost", "Address", "", "Address");
     row("remote Address octet too big", r + "Address=127.0.0.256", "Address", "", "Address");
     row("remote Address three octets", r + "Address=127.0.1", "Address", "", "Address");
-    row("remote SaveFolder", r + "SaveFolder=\"/home/me/my sweeps\"", "SaveFolder",
-        "/home/me/my sweeps");
+    row("remote SaveFolder", r + "SaveFolder=\"sweeps/my band\"", "SaveFolder", "sweeps/my band");
 
     // Saved as "Unicode" (UTF-16 with a byte-order mark) by a Windows editor.
     const QString unicode = QStringLiteral(
