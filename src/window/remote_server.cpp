@@ -1,13 +1,18 @@
 #include "window/remote_server.h"
 
+#include <QElapsedTimer>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QTimer>
 
 #include "remote/remote_session.h"
 
 RemoteServer::RemoteServer(SessionFactory factory, QObject* parent)
     : QObject(parent), factory_(std::move(factory)), server_(new QTcpServer(this)) {
+    stallCheck_ = new QTimer(this);
     connect(server_, &QTcpServer::newConnection, this, &RemoteServer::acceptClients);
+    stallCheck_->setInterval(100);
+    connect(stallCheck_, &QTimer::timeout, this, &RemoteServer::checkStalled);
 }
 
 RemoteServer::~RemoteServer() {
@@ -68,17 +73,36 @@ void RemoteServer::acceptClients() {
         client_ = socket;
         // A client sending faster than the session runs is held back by TCP,
         // not by memory.
-        socket->setReadBufferSize(4 * kReadPiece);
+        socket->setReadBufferSize(64 * 1024);
         session_ = factory_();
         connect(socket, &QTcpSocket::readyRead, this, &RemoteServer::readClient);
         connect(socket, &QTcpSocket::disconnected, this, &RemoteServer::dropClient);
+        connect(socket, &QTcpSocket::bytesWritten, this, &RemoteServer::clientRead);
+        paused_ = false;
+        lastRead_.start();
+        stallCheck_->start();
         emit clientConnected();
         readClient();  // bytes that came with the connection
     }
 }
 
 void RemoteServer::readClient() {
+    readQueued_ = false;
+    QElapsedTimer busy;
+    busy.start();
     while (client_ != nullptr && session_ != nullptr && client_->bytesAvailable() > 0) {
+        if (client_->bytesToWrite() > kPauseUnsentBytes) {
+            paused_ = true;  // clientRead() goes on
+            return;
+        }
+        if (busy.elapsed() >= kBusyMs) {
+            // A flood of queries shares the thread with the window's own work.
+            if (!readQueued_) {
+                readQueued_ = true;
+                QMetaObject::invokeMethod(this, &RemoteServer::readClient, Qt::QueuedConnection);
+            }
+            return;
+        }
         const QByteArray piece = client_->read(kReadPiece);
         send(session_->receive(std::string_view(piece.constData(), piece.size())));
     }
@@ -90,6 +114,21 @@ void RemoteServer::send(const std::string& bytes) {
     }
     client_->write(bytes.data(), static_cast<qint64>(bytes.size()));
     if (client_->bytesToWrite() > kMaxUnsentBytes) {
+        client_->abort();
+        dropClient();
+    }
+}
+
+void RemoteServer::clientRead() {
+    lastRead_.restart();
+    if (paused_ && client_ != nullptr && client_->bytesToWrite() <= kPauseUnsentBytes) {
+        paused_ = false;
+        readClient();
+    }
+}
+
+void RemoteServer::checkStalled() {
+    if (client_ != nullptr && client_->bytesToWrite() > 0 && lastRead_.elapsed() > stalledMs_) {
         client_->abort();
         dropClient();
     }
@@ -110,5 +149,7 @@ void RemoteServer::dropClient() {
     socket->disconnect(this);
     socket->deleteLater();
     session_.reset();
+    stallCheck_->stop();
+    paused_ = false;
     emit clientDisconnected();
 }

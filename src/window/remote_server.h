@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QHostAddress>
 #include <QObject>
 #include <QString>
@@ -7,6 +8,7 @@
 #include <memory>
 
 class QTcpServer;
+class QTimer;
 class QTcpSocket;
 class RemoteSession;
 
@@ -23,9 +25,18 @@ public:
     // Output a client has not read yet; beyond it the client is dropped, so
     // a client that never reads costs bounded memory and never the window.
     static constexpr qint64 kMaxUnsentBytes = 8 * 1024 * 1024;
+    // Above this much unsent, no more input is run until the client has read
+    // some: a client reading slowly is held back, not dropped.
+    static constexpr qint64 kPauseUnsentBytes = 1024 * 1024;
+    // A client that has read nothing of its pending answers for this long
+    // has stopped reading, and is dropped.
+    static constexpr int kStalledMs = 10000;
     // Read from the socket at most this much at a time, checking the output
-    // between pieces.
-    static constexpr qint64 kReadPiece = 16 * 1024;
+    // between pieces: 512 bytes of trace queries are ~34 answers, ~2 MB.
+    static constexpr qint64 kReadPiece = 512;
+    // The longest the window's thread runs commands at one go; the rest of
+    // the input waits for the next turn of the event loop.
+    static constexpr int kBusyMs = 10;
     // The line a second client gets before it is closed.
     static constexpr const char* kBusyLine =
         "-300,\"Device-specific error;busy: another client is connected\"\n";
@@ -44,6 +55,9 @@ public:
     quint16 serverPort() const;
     bool hasClient() const { return client_ != nullptr; }
 
+    // For tests: how long a client may leave its answers unread.
+    void setStalledMs(int ms) { stalledMs_ = ms; }
+
     // The sweep INIT started has been drawn (or abandoned): a held *OPC? is
     // answered and the held input runs.
     void operationComplete(bool drawn = true);
@@ -57,7 +71,14 @@ private:
     void readClient();
     void send(const std::string& bytes);
     void dropClient();
+    void clientRead();
+    void checkStalled();
 
+    bool readQueued_ = false;
+    bool paused_ = false;
+    int stalledMs_ = kStalledMs;
+    QElapsedTimer lastRead_;  // since the client last took some of its answers
+    QTimer* stallCheck_ = nullptr;
     SessionFactory factory_;
     QTcpServer* server_ = nullptr;
     QTcpSocket* client_ = nullptr;  // deleted later, when it goes

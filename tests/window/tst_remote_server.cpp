@@ -11,6 +11,7 @@
 
 #include "remote/remote_session.h"
 #include "settings/settings.h"
+#include "support/event_loop_probe.h"
 #include "support/plain_instrument.h"
 #include "window/remote_server.h"
 
@@ -174,10 +175,37 @@ private slots:
         nextClientWorks();
     }
 
+    // A flood of trace queries from a client that reads them all: answered
+    // in full (more in all than the unsent bound, which only counts what
+    // waits), in turns, with the window's timers served between them.
+    void floodOfQueries() {
+        TestSupport::EventLoopProbe probe;
+        probe.start();
+        auto socket = connected();
+        const int queries = 200;  // 12 MB of answers
+        for (int i = 0; i < queries; ++i) {
+            socket->write("TRAC:DATA? SWR\n");
+        }
+        int answers = 0;
+        QTRY_VERIFY_WITH_TIMEOUT(
+            [&] {
+                while (socket->canReadLine()) {
+                    answers += socket->readLine().count(',') == 5999 ? 1 : 0;
+                }
+                return answers == queries;
+            }(),
+            60000);
+        probe.stop();
+        // Not a speed figure: a stall of a second would be the loop run dry.
+        QVERIFY2(probe.largestGapMs() < 1000, qPrintable(QString::number(probe.largestGapMs())));
+        QVERIFY(server_->hasClient());
+    }
+
     // A client that asks and never reads is dropped at the bound.
     void clientThatNeverReads() {
         Ticker ticker;
         QSignalSpy disconnectedSpy(server_.get(), &RemoteServer::clientDisconnected);
+        server_->setStalledMs(300);
         QTcpSocket deaf;
         deaf.setReadBufferSize(1024);
         deaf.connectToHost(QHostAddress::LocalHost, server_->serverPort());
