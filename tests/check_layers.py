@@ -49,6 +49,7 @@ CHART1_USERS = {
     "src/window/chart1.cpp",
     "src/window/chart1_load.cpp",
     "src/window/chart1_checks.cpp",
+    "src/window/remote_window.cpp",
     "src/window/timer_tick.cpp",
     "src/window/readout_steps.cpp",
     "src/window/plot_traces.cpp",

@@ -5,6 +5,8 @@
 #include <cmath>
 #include <optional>
 
+#include "common/trimmed.h"
+
 namespace {
 
 bool IsBlank(char c) {
@@ -13,21 +15,7 @@ bool IsBlank(char c) {
 
 // The blank-separated words of a line.
 std::vector<std::string_view> Words(std::string_view line) {
-    std::vector<std::string_view> words;
-    std::size_t i = 0;
-    while (i < line.size()) {
-        while (i < line.size() && IsBlank(line[i])) {
-            ++i;
-        }
-        const std::size_t start = i;
-        while (i < line.size() && !IsBlank(line[i])) {
-            ++i;
-        }
-        if (i > start) {
-            words.push_back(line.substr(start, i - start));
-        }
-    }
-    return words;
+    return Fields(line, IsBlank);
 }
 
 // MHz text as whole hertz; nothing when it is not all a finite number.

@@ -74,34 +74,23 @@ struct KeyName {
     std::string_view name;
 };
 
+// clang-format off
 constexpr std::array<KeyName, kKeyCount> kKeyNames = {{
-    {"PARAMETERS", "FMax"},
-    {"PARAMETERS", "FMin"},
-    {"PARAMETERS", "Champ"},
-    {"PARAMETERS", "Step"},
-    {"GRAF_PROP", "colorS1"},
-    {"GRAF_PROP", "colorS2"},
-    {"GRAF_PROP", "colorS3"},
-    {"GRAF_PROP", "colorS4"},
-    {"GRAF_PROP", "colorS5"},
-    {"GRAF_PROP", "colorS6"},
-    {"PORTSETTING", "Address1"},
-    {"PORTSETTING", "Address2"},
-    {"PORTSETTING", "port"},
-    {"PORTSETTING", "caloffsetrx"},
-    {"PORTSETTING", "caloffsettx"},
-    {"PORTSETTING", "caloffsetvalue"},
-    {"PARAMETERS", "InputVelFactor"},
-    {"PORTSETTING", "device"},
-    {"DISPLAY", "TextSize"},
-    {"DISPLAY", "DistanceUnit"},
-    {"DISPLAY", "BandRegion"},
-    {"LIMITS", "LimitsFile"},
-    {"LIMITS", "LimitsBeep"},
-    {"REMOTE", "Port"},
-    {"REMOTE", "Address"},
-    {"REMOTE", "SaveFolder"},
+    {"PARAMETERS", "FMax"},           {"PARAMETERS", "FMin"},
+    {"PARAMETERS", "Champ"},          {"PARAMETERS", "Step"},
+    {"GRAF_PROP", "colorS1"},         {"GRAF_PROP", "colorS2"},
+    {"GRAF_PROP", "colorS3"},         {"GRAF_PROP", "colorS4"},
+    {"GRAF_PROP", "colorS5"},         {"GRAF_PROP", "colorS6"},
+    {"PORTSETTING", "Address1"},      {"PORTSETTING", "Address2"},
+    {"PORTSETTING", "port"},          {"PORTSETTING", "caloffsetrx"},
+    {"PORTSETTING", "caloffsettx"},   {"PORTSETTING", "caloffsetvalue"},
+    {"PARAMETERS", "InputVelFactor"}, {"PORTSETTING", "device"},
+    {"DISPLAY", "TextSize"},          {"DISPLAY", "DistanceUnit"},
+    {"DISPLAY", "BandRegion"},        {"LIMITS", "LimitsFile"},
+    {"LIMITS", "LimitsBeep"},         {"REMOTE", "Port"},
+    {"REMOTE", "Address"},            {"REMOTE", "SaveFolder"},
 }};
+// clang-format on
 
 // The value text of each key as written (blanks removed), if present.
 struct FoundValue {

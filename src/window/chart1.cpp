@@ -18,9 +18,10 @@
 #include "window/picture_menu.h"
 #include "window/port_menu.h"
 #include "window/reactance_sign_control.h"
+#include "window/remote_window.h"
 #include "window/settings_dialog.h"
-#include "window/text_size.h"
 #include "window/smith_view.h"
+#include "window/text_size.h"
 #include "window/time_domain_view.h"
 
 chart1::chart1(Settings& settings, SweepBuffers& buffers, SerialPortService& serial,
@@ -185,6 +186,7 @@ chart1::chart1(Settings& settings, SweepBuffers& buffers, SerialPortService& ser
         this);
     connect(this, &chart1::sweepOpened, reactanceSign_, &ReactanceSignControl::forgetWideSweep);
     makeChecks(say, sayWarning, askFile);
+    remote_ = new RemoteWindow(*this);
     zeroSpanPause_.setSingleShot(true);
     connect(&zeroSpanPause_, &QTimer::timeout, this, &chart1::tickSweep);
 }

@@ -39,6 +39,7 @@ class TimeDomainView;
 class ReactanceSignControl;
 struct WideSweepPlan;
 class LimitsControl;
+class RemoteWindow;
 class BandShading;
 class MarkerSetControl;
 struct MarkerSet;
@@ -134,6 +135,8 @@ public:
     SmithView& smithView() { return *smithView_; }
     // The "&Limits" menu, View → "Amateur bands", and Markers → the marker sets.
     LimitsControl& limitsControl() { return *limits_; }
+    // The remote commands' adapter and its server ([REMOTE] Port).
+    RemoteWindow& remote() { return *remote_; }
     BandShading& bandShading() { return *bandShading_; }
     MarkerSetControl& markerSets() { return *markerSets_; }
     // The sweep on the graph as every export reads it: buffers, limits,
@@ -191,6 +194,8 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    // The remote commands work the window as its own handlers do.
+    friend class RemoteWindow;
     // The normalisation's loss error of each point of the sweep in the
     // buffers; empty without one.
     std::span<const double> lossErrors() const;
@@ -267,6 +272,7 @@ private:
     ReactanceSignControl* reactanceSign_ = nullptr;
     SmithView* smithView_ = nullptr;
     LimitsControl* limits_ = nullptr;
+    RemoteWindow* remote_ = nullptr;
     BandShading* bandShading_ = nullptr;
     MarkerSetControl* markerSets_ = nullptr;
 };

@@ -21,6 +21,7 @@
 #include "window/chart1.h"
 #include "window/graph_view.h"
 #include "window/limits_control.h"
+#include "window/remote_window.h"
 
 namespace {
 
@@ -78,8 +79,9 @@ void chart1::Form_Load() {
     FullFMax = settings_.FMax;
     FullFMin = settings_.FMin;
 
-    // The limits the settings remember.
+    // The limits the settings remember, and the remote commands' server.
     limits_->loadRemembered();
+    remote_->start();
 }
 
 void chart1::usePoints(std::int32_t champ) {

@@ -69,8 +69,8 @@ private slots:
         for (QAction* a : f_.w->menuBar()->actions()) {
             menus << a->text();
         }
-        QCOMPARE(menus, QStringList({"&File", "&View", "&Markers", "M&emory", "&Calibrate", "&Port",
-                                     "&About"}));
+        QCOMPARE(menus, QStringList({"&File", "&View", "&Markers", "M&emory", "&Calibrate",
+                                     "&Limits", "&Port", "&About"}));
         QStringList items;
         for (QAction* a : calibrate().mnuCalibrate->actions()) {
             items << WithoutAccessKey(a->text());
