@@ -135,11 +135,16 @@ int RemoteWindow::setRange(double startHz, double stopHz) {
     if (!(startHz > 0.0) || !(stopHz > startHz) || stopHz > kHighestHz) {
         return kOutOfRange;
     }
-    if (!w_.ui.txtStart->isEnabled()) {
-        return kSettingsConflict;  // held: the user cannot change the range either
+    // Held, the boxes are locked: as a user would, Hold off, the range, Hold on.
+    const bool held = w_.ui.chkHold->isChecked();
+    if (held) {
+        w_.ui.chkHold->setChecked(false);
     }
     w_.ui.txtStart->setText(MHzText(startHz));
     w_.ui.txtStop->setText(MHzText(stopHz));
+    if (held) {
+        w_.ui.chkHold->setChecked(true);
+    }
     return kOk;
 }
 

@@ -109,6 +109,10 @@ private slots:
         // HOLD by command is the window's Hold.
         QCOMPARE(Ask(*client, "INIT:CONT OFF;CONT?"), QByteArray("0"));
         QVERIFY(w.ui.chkHold->isChecked());
+        // A range set on Hold goes into the locked boxes, as a user would put it.
+        QCOMPARE(Ask(*client, "SENS:FREQ:STAR 13.5MHz;STAR?"), QByteArray("13500000"));
+        QCOMPARE(w.ui.txtStart->text(), QStringLiteral("13.5"));
+        QVERIFY(w.ui.chkHold->isChecked());
 
         // A client that leaves with a sweep owed: the window goes on, and the
         // next client is served.
