@@ -151,22 +151,15 @@ chart1::chart1(Settings& settings, SweepBuffers& buffers, SerialPortService& ser
                                      .settings = settings_,
                                      .settingsFile = *settingsController_},
                                     this);
-    timeDomainView_ = new TimeDomainView({.window = *this,
-                                          .viewMenu = *graphView_->menu(),
-                                          .settings = settings_,
-                                          .settingsFile = *settingsController_,
-                                          .sweep = [this] { return sweepExportInput(); },
-                                          .chooseFile = askFile,
-                                          .notify = [this](const QString& m) { notify(m); },
-                                          .warn = sayWarning},
-                                         this);
-    smithView_ = new SmithView({.window = *this,
-                                .viewMenu = *graphView_->menu(),
-                                .sweep = [this] { return sweepExportInput(); },
-                                .chooseFile = askFile,
-                                .notify = [this](const QString& m) { notify(m); },
-                                .warn = sayWarning},
-                               this);
+    const ViewWindowParts viewParts{.window = *this,
+                                    .viewMenu = *graphView_->menu(),
+                                    .sweep = [this] { return sweepExportInput(); },
+                                    .chooseFile = askFile,
+                                    .notify = say,
+                                    .warn = sayWarning};
+    timeDomainView_ = new TimeDomainView(
+        {.view = viewParts, .settings = settings_, .settingsFile = *settingsController_}, this);
+    smithView_ = new SmithView(viewParts, this);
     for (auto signal : {&chart1::sweepOpened, &chart1::tickFinished}) {
         connect(this, signal, timeDomainView_, &TimeDomainView::refresh);
         connect(this, signal, smithView_, &SmithView::refresh);

@@ -7,6 +7,7 @@
 #include "files/sweep_export.h"
 #include "timedomain/reactance_sign.h"
 #include "timedomain/smith_paint.h"
+#include "window/view_window.h"
 #include "window/window_calls.h"
 
 class QAction;
@@ -25,15 +26,7 @@ class SmithGraph;
 class SmithView : public QObject {
     Q_OBJECT
 public:
-    struct Parts {
-        QWidget& window;  // its owner; the view closes with it
-        QMenu& viewMenu;  // "Smith chart" goes at its end
-        // The sweep on the graph as every export reads it, and its mode.
-        std::function<SweepExportInput()> sweep;
-        ChooseFile chooseFile;
-        Say notify;
-        Say warn;
-    };
+    using Parts = ViewWindowParts;
     SmithView(const Parts& parts, QObject* parent);
 
     QAction* action() const { return mnuSmith_; }

@@ -37,15 +37,15 @@ constexpr TimeWindow kWindows[] = {TimeWindow::Kaiser, TimeWindow::Hann, TimeWin
 }  // namespace
 
 TimeDomainView::TimeDomainView(const Parts& parts, QObject* parent) : QObject(parent), w_(parts) {
-    w_.viewMenu.addSeparator();
-    mnuTimeDomain_ = AddViewItem(w_.viewMenu, QStringLiteral("Time &domain\u2026"), "mnuTimeDomain",
+    w_.view.viewMenu.addSeparator();
+    mnuTimeDomain_ = AddViewItem(w_.view.viewMenu, QStringLiteral("Time &domain\u2026"), "mnuTimeDomain",
                                  QKeySequence(Qt::CTRL | Qt::Key_T));
     connect(mnuTimeDomain_, &QAction::triggered, this, &TimeDomainView::show);
     build();
 }
 
 void TimeDomainView::build() {
-    view_ = NewViewWindow(w_.window, "frmTimeDomain", QStringLiteral("Time domain"));
+    view_ = NewViewWindow(w_.view.window, "frmTimeDomain", QStringLiteral("Time domain"));
     auto* grid = new QGridLayout(view_);
 
     trace_ = Named(new QComboBox(view_), "cboTdTrace");
@@ -197,7 +197,7 @@ void TimeDomainView::refresh() {
     if (!view_ || !view_->isVisible()) {
         return;
     }
-    const SweepExportInput in = w_.sweep();
+    const SweepExportInput in = w_.view.sweep();
     const TimeDomainSweep sweep = TimeDomainSweepFrom(in);
     const TimeDomainOptions o = options();
     response_.reset();
@@ -267,7 +267,7 @@ void TimeDomainView::showResponse() {
 }
 
 void TimeDomainView::savePicture() {
-    SaveViewPicture({w_.chooseFile, w_.notify, w_.warn},
+    SaveViewPicture({w_.view.chooseFile, w_.view.notify, w_.view.warn},
                     [this](PictureFormat format, const QString& date) {
                         TimeDomainScene s = scene();
                         s.lines = {date, info_->text()};

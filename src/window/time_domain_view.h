@@ -8,6 +8,7 @@
 #include "files/sweep_export.h"
 #include "timedomain/time_domain.h"
 #include "timedomain/time_domain_paint.h"
+#include "window/view_window.h"
 #include "window/window_calls.h"
 
 class QAction;
@@ -32,15 +33,9 @@ class TimeDomainView : public QObject {
     Q_OBJECT
 public:
     struct Parts {
-        QWidget& window;                   // its owner; the view closes with it
-        QMenu& viewMenu;                   // "Time domain" goes at its end
+        ViewWindowParts view;
         const Settings& settings;          // InputVelFactor, DistanceUnit
         SettingsController& settingsFile;  // the unit chosen is written there
-        // The sweep on the graph as every export reads it, and its mode.
-        std::function<SweepExportInput()> sweep;
-        ChooseFile chooseFile;
-        Say notify;
-        Say warn;
     };
     TimeDomainView(const Parts& parts, QObject* parent);
 

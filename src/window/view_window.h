@@ -7,6 +7,7 @@
 #include <functional>
 
 #include "files/picture.h"
+#include "files/sweep_export.h"
 #include "window/window_calls.h"
 
 class QAction;
@@ -15,6 +16,18 @@ class QMenu;
 // What the views in windows of their own beside the graph (the time domain,
 // the Smith chart) share: their names, their menu item, how they open, and
 // their Save Picture command.
+
+// What each view is handed: its owner (the view closes with it), the View
+// menu (its item goes at the end), the sweep on the graph as every export
+// reads it, and the window's calls.
+struct ViewWindowParts {
+    QWidget& window;
+    QMenu& viewMenu;
+    std::function<SweepExportInput()> sweep;
+    ChooseFile chooseFile;
+    Say notify;
+    Say warn;
+};
 
 // widget named, and its name its accessible description.
 template <typename W>
